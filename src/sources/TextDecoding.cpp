@@ -1,0 +1,183 @@
+#include "TextDecoding.h"
+
+#include <QStringDecoder>
+
+#include <iconv.h>
+
+#include <cerrno>
+
+void truncateAtNul(QString &text)
+{
+    const qsizetype nul = text.indexOf(QChar(0));
+    if (nul >= 0)
+        text.truncate(nul);
+}
+
+void truncateAtNul(QByteArray &bytes)
+{
+    const qsizetype nul = bytes.indexOf('\0');
+    if (nul >= 0)
+        bytes.truncate(nul);
+}
+
+bool isValidUtf8(const QByteArray &bytes)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int extra = 0;
+        char32_t cp = 0;
+        char32_t minimum = 0;
+        if ((c & 0xE0) == 0xC0) {
+            extra = 1;
+            cp = c & 0x1F;
+            minimum = 0x80;
+        } else if ((c & 0xF0) == 0xE0) {
+            extra = 2;
+            cp = c & 0x0F;
+            minimum = 0x800;
+        } else if ((c & 0xF8) == 0xF0) {
+            extra = 3;
+            cp = c & 0x07;
+            minimum = 0x10000;
+        } else {
+            return false;
+        }
+        if (i + extra >= n)
+            return false;
+        for (int k = 1; k <= extra; ++k) {
+            const unsigned char d = p[i + k];
+            if ((d & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (d & 0x3F);
+        }
+        if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        i += extra + 1;
+    }
+    return true;
+}
+
+QString decodeWindows1252(const QByteArray &bytes)
+{
+    // The five codes the code page leaves undefined (81, 8D, 8F, 90, 9D) map to the C1
+    // controls of the same value, as Windows does, so every byte survives a round trip.
+    static const char16_t high[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar *d = out.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        d[i] = (c >= 0x80 && c < 0xA0) ? QChar(high[c - 0x80]) : QChar(c);
+    }
+    return out;
+}
+
+static bool decodeWithIconv(const QByteArray &bytes, const QByteArray &codec, QString &out)
+{
+    iconv_t cd = iconv_open("UTF-16LE", codec.constData());
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return false;
+    QByteArray buffer(bytes.size() * 4 + 16, Qt::Uninitialized);
+    char *in = const_cast<char *>(bytes.constData());
+    size_t inLeft = static_cast<size_t>(bytes.size());
+    char *outPtr = buffer.data();
+    size_t outLeft = static_cast<size_t>(buffer.size());
+    const size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+    iconv_close(cd);
+    if (rc == static_cast<size_t>(-1) || inLeft != 0)
+        return false;
+    const qsizetype produced = buffer.size() - static_cast<qsizetype>(outLeft);
+    out = QString::fromUtf16(reinterpret_cast<const char16_t *>(buffer.constData()), produced / 2);
+    return true;
+}
+
+bool decodeWithCodec(const QByteArray &bytes, const QByteArray &codec, QString &out)
+{
+    if (codec.compare("windows-1252", Qt::CaseInsensitive) == 0 ||
+        codec.compare("cp1252", Qt::CaseInsensitive) == 0) {
+        out = decodeWindows1252(bytes);
+        return true;
+    }
+    QStringDecoder decoder(codec.constData(), QStringDecoder::Flag::Stateless);
+    if (decoder.isValid()) {
+        QString text = decoder.decode(bytes);
+        if (!decoder.hasError()) {
+            out = std::move(text);
+            return true;
+        }
+        return false;
+    }
+    return decodeWithIconv(bytes, codec, out);
+}
+
+DecodedText decodeDocumentBytes(const QByteArray &raw)
+{
+    DecodedText result;
+    const auto starts = [&](std::initializer_list<unsigned char> bom) {
+        if (raw.size() < static_cast<qsizetype>(bom.size()))
+            return false;
+        qsizetype i = 0;
+        for (unsigned char b : bom)
+            if (static_cast<unsigned char>(raw[i++]) != b)
+                return false;
+        return true;
+    };
+    if (starts({0xEF, 0xBB, 0xBF})) {
+        result.encoding = TextEncoding::Utf8Bom;
+        result.text = QString::fromUtf8(raw.constData() + 3, raw.size() - 3);
+    } else if (starts({0xFF, 0xFE}) || starts({0xFE, 0xFF})) {
+        const bool little = static_cast<unsigned char>(raw[0]) == 0xFF;
+        result.encoding = little ? TextEncoding::Utf16LE : TextEncoding::Utf16BE;
+        QStringDecoder decoder(little ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+        result.text = decoder.decode(QByteArrayView(raw).mid(2));
+    } else {
+        // A NUL ends the text before any guess is made, so bytes behind it cannot sway it.
+        QByteArray bytes = raw;
+        truncateAtNul(bytes);
+        if (isValidUtf8(bytes)) {
+            result.encoding = TextEncoding::Utf8;
+            result.text = QString::fromUtf8(bytes);
+        } else {
+            result.encoding = TextEncoding::Windows1252;
+            result.text = decodeWindows1252(bytes);
+        }
+    }
+    truncateAtNul(result.text);
+    return result;
+}
+
+QString joinLinesWithCrLf(QStringView text)
+{
+    QString out;
+    out.reserve(text.size() + text.size() / 40 + 2);
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    qsizetype lineStart = 0;
+    while (i < n) {
+        const QChar c = text[i];
+        if (c == u'\r' || c == u'\n') {
+            out.append(text.mid(lineStart, i - lineStart));
+            out.append(u"\r\n");
+            if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
+                ++i;
+            ++i;
+            lineStart = i;
+        } else {
+            ++i;
+        }
+    }
+    if (lineStart < n) {
+        out.append(text.mid(lineStart));
+        out.append(u"\r\n");
+    }
+    return out;
+}

@@ -1,0 +1,1 @@
+#include "ZipUtils.h"

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+struct HostileText
+{
+    const char *name;
+    QString text;
+};
+
+// Texts every text function must survive: empty, NUL, lone CR, lone LF, CR LF, BOM,
+// surrogate pairs, a 1 MB line, only blanks.
+const std::vector<HostileText> &hostileTexts();
+
+// A fresh, empty folder that is removed when the test program ends.
+QString makeTempDir();
+
+QByteArray readFileBytes(const QString &path);
+void writeFileBytes(const QString &path, const QByteArray &bytes);

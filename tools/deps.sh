@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the screenshots need.
+# Sourced by run.sh and test.sh; installs only what is missing.
+tavolex_packages=(
+    build-essential cmake pkg-config
+    qt6-base-dev libzip-dev libuchardet-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    fonts-dejavu-core fonts-liberation2
+    xvfb xauth imagemagick zip unzip
+)
+
+tavolex_install_missing() {
+    local missing=()
+    for p in "${tavolex_packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -eq 0 ]; then
+        echo "Installing: ${missing[*]}"
+        export DEBIAN_FRONTEND=noninteractive
+        apt-get update -q || true
+        apt-get install -y -q --no-install-recommends "${missing[@]}"
+    else
+        echo "Missing packages; run as root:" >&2
+        echo "  apt-get install -y ${missing[*]}" >&2
+        return 1
+    fi
+}
