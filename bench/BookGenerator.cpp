@@ -1,1 +1,122 @@
-// placeholder
+#include "BookGenerator.h"
+
+#include <QStringList>
+
+#include <random>
+
+namespace {
+
+const char *const kWords[] = {
+    "the",      "and",     "of",       "to",        "a",        "in",       "that",
+    "it",       "was",     "he",       "she",       "his",      "her",      "with",
+    "for",      "as",      "had",      "you",       "not",      "be",       "at",
+    "on",       "by",      "which",    "all",       "this",     "from",     "they",
+    "were",     "said",    "would",    "one",       "there",    "have",     "been",
+    "morning",  "garden",  "letter",   "window",    "carriage", "evening",  "silence",
+    "remember", "believe", "presently", "countenance", "afterwards", "neighbourhood",
+    "extraordinary", "misunderstanding", "well-known", "half-past", "river", "lantern",
+    "harbour",  "captain", "whispered", "quietly",  "beneath",  "against",  "through",
+    "Élise",    "café",    "naïve",    "Straße",    "über",     "façade",   "rôle",
+};
+constexpr int kWordCount = sizeof(kWords) / sizeof(kWords[0]);
+
+class Writer
+{
+public:
+    Writer(std::uint64_t seed) : rng(seed) {}
+
+    QString book(qsizetype target)
+    {
+        QString out;
+        out.reserve(target + 4096);
+        out += QStringLiteral("THE SYNTHETIC VOLUME\r\n\r\nA Tale in Many Chapters\r\n");
+        int chapter = 0;
+        while (out.size() < target) {
+            ++chapter;
+            out += QStringLiteral("\r\n\r\n\r\n\r\nCHAPTER %1\r\n\r\n").arg(chapter);
+            const int paragraphs = pick(6, 18);
+            for (int p = 0; p < paragraphs && out.size() < target; ++p) {
+                if (pick(0, 9) == 0)
+                    verse(out);
+                else
+                    paragraph(out);
+                out += QStringLiteral("\r\n");
+            }
+        }
+        return out;
+    }
+
+private:
+    int pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
+
+    QString sentence()
+    {
+        QString s;
+        const int words = pick(4, 22);
+        for (int w = 0; w < words; ++w) {
+            QString word = QString::fromUtf8(kWords[pick(0, kWordCount - 1)]);
+            if (w == 0)
+                word[0] = word[0].toUpper();
+            if (!s.isEmpty())
+                s += u' ';
+            s += word;
+            if (w + 1 < words && pick(0, 11) == 0)
+                s += u',';
+        }
+        static const char16_t ends[] = {u'.', u'.', u'.', u'!', u'?', u';'};
+        s += QChar(ends[pick(0, 5)]);
+        if (pick(0, 7) == 0)
+            s = u'"' + s + u'"';
+        return s;
+    }
+
+    void paragraph(QString &out)
+    {
+        QString text;
+        const int sentences = pick(1, 9);
+        for (int i = 0; i < sentences; ++i) {
+            if (!text.isEmpty())
+                text += u' ';
+            text += sentence();
+        }
+        const int width = pick(60, 72);
+        const QStringList words = text.split(u' ');
+        QString line;
+        for (const QString &word : words) {
+            if (!line.isEmpty() && line.size() + 1 + word.size() > width) {
+                out += line + QStringLiteral("\r\n");
+                line.clear();
+            }
+            if (!line.isEmpty())
+                line += u' ';
+            line += word;
+        }
+        if (!line.isEmpty())
+            out += line + QStringLiteral("\r\n");
+    }
+
+    void verse(QString &out)
+    {
+        const int lines = pick(2, 8);
+        for (int i = 0; i < lines; ++i) {
+            QString s = sentence();
+            if (s.size() > 60)
+                s.truncate(60);
+            out += QStringLiteral("    ") + s + QStringLiteral("\r\n");
+        }
+    }
+
+    std::mt19937_64 rng;
+};
+
+} // namespace
+
+QString generateBook(std::uint64_t seed, qsizetype approximateChars)
+{
+    return Writer(seed).book(approximateChars);
+}
+
+QByteArray generateBookBytes(std::uint64_t seed, qsizetype approximateChars)
+{
+    return generateBook(seed, approximateChars).toUtf8();
+}

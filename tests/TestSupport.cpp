@@ -58,3 +58,12 @@ void writeFileBytes(const QString &path, const QByteArray &bytes)
         throw std::runtime_error("cannot write " + path.toStdString());
     f.write(bytes);
 }
+
+void PrintTo(const QString &text, std::ostream *os)
+{
+    QString shown = text.left(300);
+    shown.replace(QStringLiteral("\r"), QStringLiteral("\\r")).replace(QStringLiteral("\n"), QStringLiteral("\\n"));
+    *os << '"' << shown.toStdString() << '"';
+    if (text.size() > 300)
+        *os << "... (" << text.size() << " chars)";
+}

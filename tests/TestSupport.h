@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <ostream>
 #include <vector>
 
 struct HostileText
@@ -20,3 +21,6 @@ QString makeTempDir();
 
 QByteArray readFileBytes(const QString &path);
 void writeFileBytes(const QString &path, const QByteArray &bytes);
+
+// Readable failure messages for QString comparisons.
+void PrintTo(const QString &text, std::ostream *os);

@@ -1,1 +1,25 @@
 #pragma once
+
+#include <QString>
+
+#include <functional>
+
+// The default set, in the order the settings file stores it.
+inline const QString DefaultPunctuationMarks = QStringLiteral(
+    u".:;!?\u00BF\u00A1\u2039\u203A\u00AB\u00BB\"\u201C\u201D\u201E\u2018\u2019\u00B4'");
+
+struct LineBreakRules
+{
+    // Einzug: keep a break before a line that starts with a space or a TAB.
+    bool keepBeforeIndent = true;
+    // Punctuation: keep a break after a character of punctuationMarks (trailing spaces aside).
+    bool keepAfterPunctuation = false;
+    QString punctuationMarks = DefaultPunctuationMarks;
+};
+
+// Joins the lines of each paragraph: a CR LF that follows text is replaced by one space (none
+// after a space, before a space, or after a hyphen attached to a word) unless the rules keep it.
+// progress receives 10, 20, ... while scanning (at most 100) and 100 at the end; it is not
+// called for texts shorter than three characters, which stay unchanged.
+void RemoveSingleLineBreaks(QString &text, const LineBreakRules &rules,
+                            const std::function<void(int percent)> &progress = {});

@@ -138,7 +138,7 @@ DecodedText decodeDocumentBytes(const QByteArray &raw)
         const bool little = static_cast<unsigned char>(raw[0]) == 0xFF;
         result.encoding = little ? TextEncoding::Utf16LE : TextEncoding::Utf16BE;
         QStringDecoder decoder(little ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
-        result.text = decoder.decode(QByteArrayView(raw).mid(2));
+        result.text = decoder.decode(QByteArrayView(raw).sliced(2));
     } else {
         // A NUL ends the text before any guess is made, so bytes behind it cannot sway it.
         QByteArray bytes = raw;

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "TextMeasurer.h"
+
+#include <QString>
+#include <QStringView>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <vector>
+
+constexpr int FitPieceCount = 40;
+constexpr qsizetype MinimumPieceSize = 1000;
+
+// One fitted line: a slice of its piece's text.
+struct LineSpan
+{
+    qint32 start = 0;
+    qint32 length = 0;
+};
+
+struct FitPiece
+{
+    // While cutting: 1-based character positions in the working text; after the fit: the numbers
+    // of the first and last fitted line of the piece. Both 0 for an idle piece.
+    qint32 FirstLine = 0;
+    qint32 LastLine = 0;
+    QString text;
+    std::vector<LineSpan> lines;
+
+    bool used() const { return FirstLine > 0; }
+};
+
+using FitPieces = std::array<FitPiece, FitPieceCount>;
+
+// Cuts the text into at most 40 pieces of whole raw lines; a piece ends only before a CR LF pair.
+// progress receives 10, 20, ... 50 after every eighth piece.
+void cutIntoPieces(const QString &workingText, FitPieces &pieces,
+                   const std::function<void(int)> &progress = {});
+
+// Word advances of one font, kept between fits: a book repeats its words many times.
+class WordWidthCache
+{
+public:
+    WordWidthCache();
+    ~WordWidthCache();
+    double width(QStringView word, const TextMeasurer &measurer);
+    void clear();
+    qsizetype size() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl;
+};
+
+// Greedy wrapping of one raw line (no CR LF inside) into lines no wider than wrapWidth: a line
+// breaks after the last space that fits, trailing spaces hang and are not part of the line, and
+// a word wider than the line breaks at the last character that fits.
+void wrapRawLine(QStringView line, qint32 offset, double wrapWidth, const TextMeasurer &measurer,
+                 WordWidthCache &cache, std::vector<LineSpan> &out);
+
+// Wraps every raw line of a piece; an empty raw line is one empty line.
+void wrapPiece(FitPiece &piece, double wrapWidth, const TextMeasurer &measurer,
+               WordWidthCache &cache);
+
+// Numbers the lines of the used pieces; returns TotalLines (at least 1).
+int numberFittedLines(FitPieces &pieces);
+
+// Line n (1-based) of the fitted text, without a line break.
+QStringView FittedLine(const FitPieces &pieces, int n);
+
+// The reading position carried into a refit: line L0 of PreviousTotalLines becomes the returned
+// line of TotalLines, in 1..TotalLines.
+int carriedLine(int L0, int totalLines, int previousTotalLines);
+
+// round((L1 - 1) / linesPerPage) + 1 with halves to even, at most pageCount.
+int pageOfCarriedLine(int L1, int linesPerPage, int pageCount);
+
+int pageCountFor(int totalLines, int linesPerPage);
+
+// A bookmark keeps the first line of its page, scaled like the reading position; not clamped.
+int movedBookmarkPage(int bookmarkPage, int previousLinesPerPage, int totalLines,
+                      int previousTotalLines, int linesPerPage);
