@@ -1,1 +1,20 @@
-int main() { return 0; }
+#include "navigation/SettingsValues.h"
+#include "reader/Tavolex1.h"
+
+#include <QApplication>
+#include <QProcessEnvironment>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tavolex"));
+    QApplication::setApplicationVersion(QStringLiteral(TAVOLEX_VERSION));
+    const QString programDir = QApplication::applicationDirPath();
+    const QString settingsPath = settingsFilePath(programDir, folderAccess(programDir),
+                                                  QProcessEnvironment::systemEnvironment());
+    QStringList arguments = QApplication::arguments();
+    arguments.removeFirst();
+    TForm1 form(settingsPath, programDir, arguments);
+    form.show();
+    return app.exec();
+}

@@ -105,6 +105,7 @@ namespace {
 // Sums of word advances can differ from the advance of the whole line by kerning and rounding;
 // lines this close to the limit are measured whole.
 constexpr double kExactCheckMargin = 1.5;
+constexpr qsizetype kLongWord = 256;
 
 bool isSpace(QChar c)
 {
@@ -156,10 +157,12 @@ public:
                 ++i;
                 continue;
             }
-            qsizetype j = i;
+            // A word cut into several lines is scanned once, not once per line.
+            qsizetype j = i < scannedWordEnd ? scannedWordEnd : i;
             while (j < n && !isSpace(line[j]) && !isTab(line[j]))
                 ++j;
-            const double w = cache.width(line.mid(i, j - i), measurer);
+            scannedWordEnd = j;
+            const double w = wordWidth(i, j);
             if (fits(x + w, j)) {
                 x += w;
                 i = j;
@@ -211,6 +214,18 @@ private:
         return next;
     }
 
+    // Long runs without a space are measured by a prefix first: when that alone overflows the
+    // line, the whole run need not be measured for every line it is cut into.
+    double wordWidth(qsizetype from, qsizetype to)
+    {
+        if (to - from <= kLongWord)
+            return cache.width(line.mid(from, to - from), measurer);
+        const double prefix = measurer.advance(line.mid(from, kLongWord));
+        if (x + prefix > W)
+            return prefix;
+        return measurer.advance(line.mid(from, to - from));
+    }
+
     bool fits(double estimate, qsizetype contentEnd) const
     {
         if (estimate > W + kExactCheckMargin)
@@ -226,7 +241,15 @@ private:
         qsizetype lo = wordStart + 1; // always keep one character
         if (lo < wordEnd && line[lo - 1].isHighSurrogate() && line[lo].isLowSurrogate())
             ++lo;
+        // Grow the probe exponentially first: a megabyte-long word must not be measured whole
+        // for every line it is cut into.
         qsizetype hi = wordEnd - 1; // the whole word does not fit
+        for (qsizetype probe = lo + 1; probe < hi; probe = lo + (probe - lo) * 2) {
+            if (measurer.advance(line.mid(lineStart, probe - lineStart)) > W) {
+                hi = probe;
+                break;
+            }
+        }
         qsizetype best = lo;
         while (lo <= hi) {
             const qsizetype mid = lo + (hi - lo) / 2;
@@ -263,6 +286,7 @@ private:
     qsizetype breakEnd = -1;  // end of the line's content at the last break opportunity
     qsizetype breakNext = -1; // where the next line starts after that break
     bool hasTab = false;
+    qsizetype scannedWordEnd = 0;
 };
 
 } // namespace

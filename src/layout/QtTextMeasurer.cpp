@@ -1,1 +1,7 @@
-// placeholder
+#include "QtTextMeasurer.h"
+
+double QtTextMeasurer::advance(QStringView text) const
+{
+    // fromRawData avoids copying the word: the view outlives this call.
+    return metrics.horizontalAdvance(QString::fromRawData(text.data(), text.size()));
+}

@@ -1,1 +1,426 @@
-// placeholder
+#include "Tavolex1.h"
+
+#include "navigation/IniFile.h"
+#include "sources/TvxFindInFiles.h"
+#include "sources/ZipForm.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+
+// Delivers every key press of the reader window and its children to FormKeyDown first.
+class KeyPreviewFilter : public QObject
+{
+public:
+    explicit KeyPreviewFilter(TForm1 *form) : form(form) {}
+    bool enabled = true;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (!enabled || event->type() != QEvent::KeyPress || !watched->isWidgetType())
+            return false;
+        auto *widget = static_cast<QWidget *>(watched);
+        // The key reaches the filter once per receiver on its way up; act on the focus widget only.
+        if (widget->window() != form || (QApplication::focusWidget() &&
+                                         QApplication::focusWidget() != widget))
+            return false;
+        auto *key = static_cast<QKeyEvent *>(event);
+        return form->FormKeyDown(key->key(), key->modifiers());
+    }
+
+private:
+    TForm1 *form;
+};
+
+namespace {
+
+constexpr int kTopStripHeight = 16;
+
+QLabel *makeStripLabel(QWidget *parent, const QString &caption, int width)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setAlignment(Qt::AlignCenter);
+    label->resize(width, kTopStripHeight);
+    label->setCursor(Qt::PointingHandCursor);
+    return label;
+}
+
+QCheckBox *makeCheck(QWidget *parent, const QString &caption, bool checked, const QString &hint)
+{
+    auto *box = new QCheckBox(caption, parent);
+    box->setChecked(checked);
+    if (!hint.isEmpty())
+        box->setToolTip(hint);
+    return box;
+}
+
+QPlainTextEdit *makePage(QWidget *parent)
+{
+    auto *page = new QPlainTextEdit(parent);
+    page->setReadOnly(true);
+    page->setFrameShape(QFrame::NoFrame);
+    page->setLineWrapMode(QPlainTextEdit::NoWrap);
+    page->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    page->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    page->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    page->document()->setDocumentMargin(2);
+    page->setContextMenuPolicy(Qt::NoContextMenu);
+    return page;
+}
+
+} // namespace
+
+TForm1::TForm1(const QString &settingsPath, const QString &programDir,
+               const QStringList &arguments, std::unique_ptr<Prompts> prompts)
+    : QWidget(nullptr), settingsPath(settingsPath), programDir(programDir), arguments(arguments),
+      promptsImpl(std::move(prompts))
+{
+    FormCreate();
+}
+
+TForm1::~TForm1()
+{
+    // FormDestroy: the filter must not outlive the window it reports to.
+    if (keyPreview)
+        qApp->removeEventFilter(keyPreview.get());
+    setBusyPointer(false);
+}
+
+void TForm1::FormCreate()
+{
+    state.Creating = true;
+    state.Closing = false;
+    setWindowTitle(QStringLiteral("Tavolex Version 1.8.2 - May 2003"));
+    createControls();
+    ZipForm = new TZipForm(this);
+    FIFForm = new TFIFForm(this);
+    if (!promptsImpl)
+        promptsImpl = std::make_unique<QtPrompts>(ZipForm);
+    ini = std::make_unique<IniFile>(settingsPath);
+    LoadSettings();
+    BuildFontChoice();
+    InitReaderState();
+    // Smoothing is a property of the page font here; it starts on.
+    state.InitialFontSmoothing = true;
+    Antialiasing->setChecked(true);
+    keyPreview = std::make_unique<KeyPreviewFilter>(this);
+    qApp->installEventFilter(keyPreview.get());
+    state.Creating = false;
+}
+
+void TForm1::createControls()
+{
+    setCursor(Qt::SizeHorCursor);
+    setMinimumSize(200, 150);
+
+    Buchseiten = new QLabel(this);
+    Buchseiten->setScaledContents(true);
+    Buchseiten->setCursor(Qt::SizeHorCursor);
+    Buchseiten->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+    Trennstrich = new QFrame(this);
+    Trennstrich->setFrameShape(QFrame::VLine);
+    Trennstrich->setFrameShadow(QFrame::Sunken);
+    Trennstrich->setGeometry(398, 18, 2, 560);
+    Trennstrich->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Querstrich = new QFrame(this);
+    Querstrich->setFrameShape(QFrame::HLine);
+    Querstrich->setFrameShadow(QFrame::Sunken);
+    Querstrich->setGeometry(5, 16, 790, 2);
+    Querstrich->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+    LinkeSeite = makePage(this);
+    RechteSeite = makePage(this);
+    LinkeSeite->setGeometry(4, 18, 394, 560);
+    RechteSeite->setGeometry(404, 18, 394, 560);
+    for (QPlainTextEdit *page : {LinkeSeite, RechteSeite}) {
+        page->installEventFilter(this);
+        page->viewport()->installEventFilter(this);
+    }
+
+    SeitenNrLinks = makeStripLabel(this, QString(), 33);
+    SeitenNrRechts = makeStripLabel(this, QString(), 33);
+    HistoryPanel = new QWidget(this);
+    HistoryPanel->hide();
+    History = new QComboBox(HistoryPanel);
+
+    MenuPanel = makeStripLabel(this, QStringLiteral("Menu"), 87);
+    ChapterPrev = makeStripLabel(this, QStringLiteral("<<"), 28);
+    Lesezeichen = makeStripLabel(this, QStringLiteral("BM"), 28);
+    ChapterNext = makeStripLabel(this, QStringLiteral(">>"), 28);
+    HilfePanel = makeStripLabel(this, QStringLiteral("Help"), 87);
+    Letzte = makeStripLabel(this, QStringLiteral("&Recent"), 86);
+    Letzte->hide();
+    Lesezeichen1 = makeStripLabel(this, QString(), 28);
+    Lesezeichen2 = makeStripLabel(this, QString(), 28);
+    Lesezeichen3 = makeStripLabel(this, QString(), 28);
+    for (QLabel *b : {Lesezeichen1, Lesezeichen2, Lesezeichen3})
+        b->hide();
+
+    const auto makePanel = [this](int width, int height) {
+        auto *panel = new QFrame(this);
+        panel->setFrameShape(QFrame::Box);
+        panel->setAutoFillBackground(true);
+        panel->resize(width, height);
+        panel->setCursor(Qt::ArrowCursor);
+        panel->hide();
+        return panel;
+    };
+    Menu = makePanel(87, 380);
+    Menu->move(0, kTopStripHeight);
+    Hilfe = makePanel(380, 380);
+    Recent = makePanel(262, 233);
+    Contents = makePanel(262, 400);
+    Finden = makePanel(440, 16);
+    FindOptionsPanel = makePanel(440, 60);
+    TOCClose = new QLabel(QStringLiteral("Hide"), Contents);
+    CreateTOC = new QLabel(QStringLiteral("Create"), Contents);
+
+    Laden = new QLabel(QStringLiteral("&Open"), Menu);
+    Anpassen = new QLabel(QStringLiteral("Fit &lines"), Menu);
+    Anpassen->setToolTip(QStringLiteral("Uses the 'Remove single line breaks' setting"));
+    Schriftart = new QComboBox(Menu);
+    Fontgroesse = new QLineEdit(Menu);
+    FontUpDown = new QSpinBox(Menu);
+    FontUpDown->setRange(6, 20);
+    ZWEntfernen = makeCheck(Menu, QStringLiteral("Remove single line breaks"), true,
+                            QStringLiteral("... when fitting line length to page width"));
+    Einzug = makeCheck(Menu, QStringLiteral("Not before indentation (Space or TAB)"), true,
+                       QStringLiteral("Leading spaces or TABs may signify a new paragraph"));
+    Punctuation = makeCheck(
+        Menu, QStringLiteral("Not after punctuation marks"), false,
+        QStringLiteral("For texts with unindented paragraphs separated by single line breaks"));
+    ShowPages = makeCheck(Menu, QStringLiteral("Book style"), true, QString());
+    ApplyMargins = makeCheck(Menu, QStringLiteral("Apply"), false, QString());
+    Antialiasing = makeCheck(Menu, QStringLiteral("Font smoothing"), true, QString());
+    AutoFitAll = makeCheck(Menu, QStringLiteral("Automatically fit lines"), true, QString());
+    AutoFitMenu =
+        makeCheck(Menu, QStringLiteral("Fit when leaving menu after changes"), true, QString());
+    MenuClickOnly = makeCheck(Menu, QStringLiteral("Menu/Help on click"), false, QString());
+    Shortcuts = makeCheck(Menu, QStringLiteral("Enable keyboard shortcuts"), true, QString());
+    QuickJump = makeCheck(Menu, QStringLiteral("Quick page jump"), true, QString());
+    QuickFind = makeCheck(Menu, QStringLiteral("Quick find"), true, QString());
+    AutoOpen = makeCheck(Menu, QStringLiteral("Auto-open last file"), false, QString());
+    AutomaticTOC = makeCheck(Contents, QStringLiteral("Automatic"), false, QString());
+    TOCLeft = makeCheck(Contents, QStringLiteral("Left"), false, QString());
+    ChapterCountBlank = makeCheck(Contents, QStringLiteral("Count blank lines"), true, QString());
+    PreChapter = new QLineEdit(QStringLiteral("3"), Contents);
+    ChapterLines = new QLineEdit(QStringLiteral("5"), Contents);
+    MarginLeftUpDown = new QSpinBox(Menu);
+    MarginRightUpDown = new QSpinBox(Menu);
+    MarginTopUpDown = new QSpinBox(Menu);
+    MarginBottomUpDown = new QSpinBox(Menu);
+    for (QSpinBox *m : {MarginLeftUpDown, MarginRightUpDown, MarginTopUpDown, MarginBottomUpDown})
+        m->setRange(0, MaximumMargin);
+
+    OriginalText = new QPlainTextEdit(this);
+    OriginalText->hide();
+}
+
+void TForm1::InitReaderState()
+{
+    OriginalText->setGeometry(rect());
+    OriginalText->raise();
+    state.HelpPage = 1;
+    state.FocusPage = QStringLiteral("Links");
+    state.TextModified = false;
+    state.SkipPointerCheck = false;
+    state.MenuCommandActive = false;
+    state.BreaksRemoved = false;
+    state.OptionRefitBlocked = false;
+    state.NavigatingHistory = false;
+    state.TocSettingsLoading = false;
+    state.RemovalPunctuationRule = false;
+    state.RemovalIndentRule = false;
+    Punctuation->setEnabled(ZWEntfernen->isChecked());
+    Einzug->setEnabled(ZWEntfernen->isChecked());
+    state.MultiMemberArchive = false;
+    state.MemberPreselected = false;
+    state.LayoutCause.clear();
+    state.TotalLines = 0;
+    state.PreviousTotalLines = 0;
+    state.CurrentPage = 1;
+    state.PendingJumpDigit = -1;
+    state.LinesPerPage = LinesPerPageFor();
+    PreChapter->setFixedWidth(12);
+    ChapterLines->setFixedWidth(12);
+    state.MenuHomeTop = Menu->y();
+    state.PreChapterValue = PreChapter->text().toInt();
+    state.ChapterLinesValue = ChapterLines->text().toInt();
+    setWindowTitle(QStringLiteral("Tavolex Version 1.8.2 - May 2003"));
+
+    const auto hint = [](QWidget *w, const QString &text) {
+        // "\r" in a hint starts a new line; hints stay 80 ms per character plus two seconds.
+        const QString shown = displayMessageText(text);
+        w->setToolTip(shown);
+        w->setToolTipDuration(80 * static_cast<int>(shown.size()) + 2000);
+    };
+    hint(SeitenNrLinks, QStringLiteral(
+                            "Left click: Enter left page number\rRight click: Show/hide page history"));
+    hint(SeitenNrRechts, QStringLiteral("Left click: Enter right page number"));
+    hint(ChapterPrev, QStringLiteral("Left click (or Ctrl + <-): Jump to previous section\rRight "
+                                     "click: Show table of contents"));
+    hint(ChapterNext, QStringLiteral("Left click (or Ctrl + ->): Jump to next section\rRight "
+                                     "click: Show table of contents"));
+    hint(Lesezeichen,
+         QStringLiteral("Left click: Set bookmark (up to 3)\rRight click: Show recent files list"));
+    for (QWidget *w : findChildren<QWidget *>()) {
+        if (!w->toolTip().isEmpty() && w->toolTipDuration() <= 0)
+            w->setToolTipDuration(80 * static_cast<int>(w->toolTip().size()) + 2000);
+    }
+}
+
+QString TForm1::LongPathName(const QString &path)
+{
+    // Short path forms do not exist here; the long form is the absolute, cleaned path.
+    if (path.isEmpty())
+        return path;
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+void TForm1::FirstShowHook()
+{
+    LinkeSeite->show();
+    RechteSeite->show();
+    SeitenNrLinks->show();
+    SeitenNrRechts->show();
+    if (arguments.isEmpty()) {
+        if (AutoOpen->isChecked())
+            OpenLatest();
+        return;
+    }
+    const QString first = arguments.first();
+    if (!QFileInfo::exists(first))
+        return;
+    state.PreviousFileName = state.FileName;
+    state.FileName = LongPathName(first);
+    OpenDocument();
+    if (!state.OpenFailed)
+        AddToRecent();
+}
+
+bool TForm1::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
+{
+    Q_UNUSED(key);
+    Q_UNUSED(modifiers);
+    return false;
+}
+
+void TForm1::setBusyPointer(bool busy)
+{
+    if (busy == busyPointerShown)
+        return;
+    busyPointerShown = busy;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void TForm1::setProgressTitle(const QString &title)
+{
+    if (windowTitle() != title)
+        setWindowTitle(title);
+}
+
+void TForm1::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    OriginalText->setGeometry(rect());
+    if (placementRestored)
+        FormResize();
+}
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!placementRestored) {
+        placementRestored = true;
+        FormResize();
+    }
+}
+
+void TForm1::mousePressEvent(QMouseEvent *event)
+{
+    Blaettern(event->button());
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    state.Closing = true;
+    SaveWindowPlacement();
+    event->accept();
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    for (QPlainTextEdit *page : {LinkeSeite, RechteSeite}) {
+        if (watched == page->viewport() && event->type() == QEvent::MouseButtonPress) {
+            auto *mouse = static_cast<QMouseEvent *>(event);
+            Mausklick(page, mouse->button(), mouse->globalPosition().toPoint());
+        } else if (watched == page && event->type() == QEvent::FocusIn) {
+            if (page == LinkeSeite)
+                LinkeSeiteEnter();
+            else
+                RechteSeiteEnter();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TForm1::BuildFontChoice()
+{
+    QStringList families;
+    for (const QString &family : QFontDatabase::families()) {
+        bool excluded = false;
+        for (const QString &x : state.ExcludedFonts)
+            excluded = excluded || family.compare(x, Qt::CaseInsensitive) == 0;
+        if (!excluded && !QFontDatabase::isPrivateFamily(family))
+            families << family;
+    }
+    Schriftart->clear();
+    Schriftart->addItems(families);
+    QString name = state.DefaultFontName;
+    if (Schriftart->findText(name, Qt::MatchFixedString) < 0) {
+        // A font missing here may have a metric-compatible stand-in the platform maps it to.
+        const QString substitute = QFontInfo(QFont(name)).family();
+        name = Schriftart->findText(substitute, Qt::MatchFixedString) >= 0 ? substitute
+                                                                         : families.value(0);
+        state.DefaultFontName = name;
+        writeSetting(QStringLiteral("Options"), QStringLiteral("Default font name"), name);
+    }
+    Schriftart->setCurrentIndex(Schriftart->findText(name, Qt::MatchFixedString));
+    bool ok = false;
+    int size = state.DefaultFontSize.toInt(&ok);
+    if (!ok)
+        size = 10;
+    size = std::clamp(size, FontUpDown->minimum(), FontUpDown->maximum());
+    applyPageFont(Schriftart->currentText(), size);
+}
+
+void TForm1::applyPageFont(const QString &family, int size)
+{
+    QFont font(family, size);
+    font.setStyleStrategy(Antialiasing->isChecked() ? QFont::PreferAntialias
+                                                    : QFont::NoAntialias);
+    LinkeSeite->setFont(font);
+    RechteSeite->setFont(font);
+    state.AppliedFontSize = size;
+    FontUpDown->setValue(size);
+    Fontgroesse->setText(QString::number(size));
+    const int index = Schriftart->findText(family, Qt::MatchFixedString);
+    if (index >= 0)
+        Schriftart->setCurrentIndex(index);
+}

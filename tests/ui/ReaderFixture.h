@@ -1,0 +1,52 @@
+#pragma once
+
+#include "ScriptedPrompts.h"
+#include "TestSupport.h"
+#include "reader/Tavolex1.h"
+
+#include <QFile>
+
+#include <memory>
+
+// A reader window in a fresh program folder with its own settings file and scripted dialogs.
+class ReaderFixture
+{
+public:
+    ReaderFixture() : programDir(makeTempDir()) {}
+
+    QString settingsPath() const { return programDir + QStringLiteral("/Tavolex.ini"); }
+
+    // Starts the window (and shows it, which runs the first layout pass).
+    TForm1 &start(const QStringList &arguments = {}, bool show = true)
+    {
+        auto scripted = std::make_unique<ScriptedPrompts>();
+        prompts = scripted.get();
+        form = std::make_unique<TForm1>(settingsPath(), programDir, arguments, std::move(scripted));
+        form->resize(800, 608);
+        if (show)
+            form->show();
+        return *form;
+    }
+
+    // Closes the window as the user would and forgets it.
+    void stop()
+    {
+        if (form)
+            form->close();
+        form.reset();
+        prompts = nullptr;
+    }
+
+    QString settingsText() const { return QString::fromUtf8(readFileBytes(settingsPath())); }
+
+    QString writeBook(const QString &name, const QByteArray &bytes) const
+    {
+        const QString path = programDir + QStringLiteral("/books/") + name;
+        writeFileBytes(path, bytes);
+        return path;
+    }
+
+    QString programDir;
+    std::unique_ptr<TForm1> form;
+    ScriptedPrompts *prompts = nullptr;
+};
