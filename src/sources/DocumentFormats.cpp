@@ -1,5 +1,8 @@
 #include "DocumentFormats.h"
 
+#include "RtfToText.h"
+#include "TvxUtils.h"
+
 #include <QFileInfo>
 
 QString upperExtension(const QString &fileName)
@@ -29,11 +32,22 @@ QString TrimDocumentText(const QString &text)
 
 ConversionResult ConvertByExtension(const QByteArray &raw, const QString &upperExt)
 {
-    Q_UNUSED(upperExt);
     ConversionResult result;
-    DecodedText decoded = decodeDocumentBytes(raw);
+    DecodedText decoded;
+    if (upperExt == QLatin1String(".RTF")) {
+        // Code pages come from the document's own control words.
+        decoded.text = RtfToText(raw);
+        decoded.encoding = TextEncoding::Windows1252;
+    } else if (upperExt == QLatin1String(".HTM") || upperExt == QLatin1String(".HTML")) {
+        decoded = decodeHtmlBytes(raw);
+        decoded.text = HtmlToText(decoded.text);
+    } else {
+        decoded = decodeDocumentBytes(raw);
+    }
+    // Preformatted HTML and RTF can carry bare LF breaks; the reader's lines end in CR LF.
+    decoded.text = joinLinesWithCrLf(decoded.text);
     result.encoding = decoded.encoding;
     result.encodingName = decoded.encodingName;
-    result.text = TrimDocumentText(joinLinesWithCrLf(decoded.text));
+    result.text = TrimDocumentText(decoded.text);
     return result;
 }
