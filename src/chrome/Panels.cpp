@@ -8,15 +8,6 @@
 #include <QFrame>
 #include <QLabel>
 
-void TForm1::MenuHilfeAus()
-{
-    Menu->hide();
-    Hilfe->hide();
-    Recent->hide();
-    if (Contents->isVisible() && !TOCLeft->isChecked())
-        SetTocPanelShown(false);
-}
-
 void TForm1::ArrangeBookmarks()
 {
     // Set bookmarks sit left of "Menu", 13 pixels apart from it.

@@ -14,7 +14,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-
 #include <cstring>
 #include <optional>
 #include <utility>
@@ -159,7 +158,8 @@ QString fromUtf8KeepingBom(const char *data, qsizetype size)
         data += 3;
         size -= 3;
     }
-    return prefix.isEmpty() ? QString::fromUtf8(data, size) : prefix + QString::fromUtf8(data, size);
+    return prefix.isEmpty() ? QString::fromUtf8(data, size)
+                            : prefix + QString::fromUtf8(data, size);
 }
 
 QString decodeLine(const QByteArray &bytes, const LineSpan &span, bool allUtf8)
@@ -228,7 +228,8 @@ std::optional<KeyLine> parseKeyLine(const QString &line)
     }
     if (!quotedKey) {
         separator = line.indexOf(u'=', i);
-        result.key = trimBlanks(QStringView(line).sliced(i, (separator < 0 ? line.size() : separator) - i));
+        result.key =
+            trimBlanks(QStringView(line).sliced(i, (separator < 0 ? line.size() : separator) - i));
     }
     if (separator >= 0)
         result.value = unquote(trimBlanks(QStringView(line).sliced(separator + 1)));
@@ -376,7 +377,9 @@ IniFile::WriteResult replaceFile(const QString &path, const QByteArray &bytes,
     if (info.isSymLink())
         target = info.exists() ? info.canonicalFilePath() : info.symLinkTarget();
     const QByteArray targetName = QFile::encodeName(target);
-    struct stat st {};
+    struct stat st
+    {
+    };
     bool existed = false;
     if (::stat(targetName.constData(), &st) == 0) {
         // A file made read-only stays untouched even for root, who could rename over it.
@@ -395,9 +398,9 @@ IniFile::WriteResult replaceFile(const QString &path, const QByteArray &bytes,
     QByteArray tempName;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        tempName = QFile::encodeName(
-            folder + QStringLiteral("/.") + targetInfo.fileName() + u'.' +
-            QString::number(QRandomGenerator::global()->generate64(), 36) + QStringLiteral(".tmp"));
+        tempName = QFile::encodeName(folder + QStringLiteral("/.") + targetInfo.fileName() + u'.' +
+                                     QString::number(QRandomGenerator::global()->generate64(), 36) +
+                                     QStringLiteral(".tmp"));
         fd = ::open(tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             return WriteResult::Refused;
@@ -641,9 +644,10 @@ IniFile::WriteResult IniFile::eraseSection(const QString &section)
         return WriteResult::Refused;
     if (p->find(section) < 0)
         return WriteResult::Written;
+    const QString folded = section.toCaseFolded();
     QByteArray bytes = p->bytes;
     for (auto it = p->sections.rbegin(); it != p->sections.rend(); ++it) {
-        if (sameName(it->name, section))
+        if (it->folded == folded)
             bytes.remove(it->headerStart, it->end - it->headerStart);
     }
     return store(parse(std::move(bytes)));

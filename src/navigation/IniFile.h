@@ -25,7 +25,8 @@ QString unableToWriteMessage(const QString &path);
 // line; a value is the text after the first "=" of its line without surrounding blanks. Names
 // and values whose outer characters would be lost that way (blanks, quotes, or for keys "=",
 // "[" and ";") are written in double quotes, so every text the program writes reads back
-// unchanged. Every write replaces the whole file through a temporary file in the same folder
+// unchanged. Lines that are not UTF-8 (a hand edit in a single-byte editor) read as
+// Windows-1252. Every write replaces the whole file through a temporary file in the same folder
 // renamed over it, so a crash or a full disk leaves either the old or the new file.
 class IniFile
 {
@@ -69,7 +70,7 @@ public:
     // Removes every section of that name with its entries.
     [[nodiscard]] WriteResult eraseSection(const QString &section);
 
-    struct Parsed;
+    struct Parsed; // defined in IniFile.cpp
 
 private:
     std::shared_ptr<const Parsed> load() const;

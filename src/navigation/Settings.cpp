@@ -111,7 +111,9 @@ void TForm1::LoadSettings()
         const QString colours = QStringLiteral("Colors");
         state.PageColour =
             toColour(read(colours, QStringLiteral("Background"), QStringLiteral("$00E7E7E7"))).bgr;
+        ApplyColours();
         state.TextColour = toColour(read(colours, QStringLiteral("Text"), QStringLiteral("clBlack"))).bgr;
+        ApplyColours();
 
         applyStartupPlacement();
     } catch (const ConversionError &error) {
@@ -165,8 +167,6 @@ void TForm1::LoadDocumentSettings()
             box->setChecked(readSwitch(read(key, yesNo(box->isChecked())),
                                        SwitchTest::OnOnlyIfYes));
         }
-        Punctuation->setEnabled(ZWEntfernen->isChecked());
-        Einzug->setEnabled(ZWEntfernen->isChecked());
         state.OptionRefitBlocked = false;
 
         state.CurrentPage = std::max(1, toInteger(read(QStringLiteral("Page"), QStringLiteral("1"))));

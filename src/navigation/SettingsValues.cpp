@@ -18,11 +18,21 @@ struct NamedColour
 };
 
 constexpr std::array<NamedColour, 16> standardColours{{
-    {u"clBlack", {0x000000}},   {u"clMaroon", {0x000080}}, {u"clGreen", {0x008000}},
-    {u"clOlive", {0x008080}},   {u"clNavy", {0x800000}},   {u"clPurple", {0x800080}},
-    {u"clTeal", {0x808000}},    {u"clGray", {0x808080}},   {u"clSilver", {0xC0C0C0}},
-    {u"clRed", {0x0000FF}},     {u"clLime", {0x00FF00}},   {u"clYellow", {0x00FFFF}},
-    {u"clBlue", {0xFF0000}},    {u"clFuchsia", {0xFF00FF}}, {u"clAqua", {0xFFFF00}},
+    {u"clBlack", {0x000000}},
+    {u"clMaroon", {0x000080}},
+    {u"clGreen", {0x008000}},
+    {u"clOlive", {0x008080}},
+    {u"clNavy", {0x800000}},
+    {u"clPurple", {0x800080}},
+    {u"clTeal", {0x808000}},
+    {u"clGray", {0x808080}},
+    {u"clSilver", {0xC0C0C0}},
+    {u"clRed", {0x0000FF}},
+    {u"clLime", {0x00FF00}},
+    {u"clYellow", {0x00FFFF}},
+    {u"clBlue", {0xFF0000}},
+    {u"clFuchsia", {0xFF00FF}},
+    {u"clAqua", {0xFFFF00}},
     {u"clWhite", {0xFFFFFF}},
 }};
 
@@ -241,7 +251,8 @@ IniFile::WriteResult writeStartupContent(IniFile &ini, const QString &programDir
 FolderAccess folderAccess(const QString &folder)
 {
     const QByteArray native = QFile::encodeName(folder);
-    const bool writable = QFileInfo(folder).isDir() && ::access(native.constData(), W_OK | X_OK) == 0;
+    const bool writable =
+        QFileInfo(folder).isDir() && ::access(native.constData(), W_OK | X_OK) == 0;
     return writable ? FolderAccess::Writable : FolderAccess::ReadOnly;
 }
 

@@ -57,15 +57,6 @@ QLabel *makeStripLabel(QWidget *parent, const QString &caption, int width)
     return label;
 }
 
-QCheckBox *makeCheck(QWidget *parent, const QString &caption, bool checked, const QString &hint)
-{
-    auto *box = new QCheckBox(caption, parent);
-    box->setChecked(checked);
-    if (!hint.isEmpty())
-        box->setToolTip(hint);
-    return box;
-}
-
 QPlainTextEdit *makePage(QWidget *parent)
 {
     auto *page = new QPlainTextEdit(parent);
@@ -109,9 +100,11 @@ void TForm1::FormCreate()
     if (!promptsImpl)
         promptsImpl = std::make_unique<QtPrompts>(ZipForm);
     ini = std::make_unique<IniFile>(settingsPath);
+    BuildBookPicture();
     LoadSettings();
     BuildFontChoice();
     InitReaderState();
+    applyMenuSettings();
     // Smoothing is a property of the page font here; it starts on.
     state.InitialFontSmoothing = true;
     Antialiasing->setChecked(true);
@@ -188,45 +181,14 @@ void TForm1::createControls()
     TOCClose = new QLabel(QStringLiteral("Hide"), Contents);
     CreateTOC = new QLabel(QStringLiteral("Create"), Contents);
 
-    Laden = new QLabel(QStringLiteral("&Open"), Menu);
-    Anpassen = new QLabel(QStringLiteral("Fit &lines"), Menu);
-    Anpassen->setToolTip(QStringLiteral("Uses the 'Remove single line breaks' setting"));
-    Schriftart = new QComboBox(Menu);
-    Fontgroesse = new QLineEdit(Menu);
-    FontUpDown = new QSpinBox(Menu);
-    FontUpDown->setRange(6, 20);
-    ZWEntfernen = makeCheck(Menu, QStringLiteral("Remove single line breaks"), true,
-                            QStringLiteral("... when fitting line length to page width"));
-    Einzug = makeCheck(Menu, QStringLiteral("Not before indentation (Space or TAB)"), true,
-                       QStringLiteral("Leading spaces or TABs may signify a new paragraph"));
-    Punctuation = makeCheck(
-        Menu, QStringLiteral("Not after punctuation marks"), false,
-        QStringLiteral("For texts with unindented paragraphs separated by single line breaks"));
-    ShowPages = makeCheck(Menu, QStringLiteral("Book style"), true, QString());
-    ApplyMargins = makeCheck(Menu, QStringLiteral("Apply"), false, QString());
-    Antialiasing = makeCheck(Menu, QStringLiteral("Font smoothing"), true, QString());
-    AutoFitAll = makeCheck(Menu, QStringLiteral("Automatically fit lines"), true, QString());
-    AutoFitMenu =
-        makeCheck(Menu, QStringLiteral("Fit when leaving menu after changes"), true, QString());
-    MenuClickOnly = makeCheck(Menu, QStringLiteral("Menu/Help on click"), false, QString());
-    Shortcuts = makeCheck(Menu, QStringLiteral("Enable keyboard shortcuts"), true, QString());
-    QuickJump = makeCheck(Menu, QStringLiteral("Quick page jump"), true, QString());
-    QuickFind = makeCheck(Menu, QStringLiteral("Quick find"), true, QString());
-    AutoOpen = makeCheck(Menu, QStringLiteral("Auto-open last file"), false, QString());
-    AutomaticTOC = makeCheck(Contents, QStringLiteral("Automatic"), false, QString());
-    TOCLeft = makeCheck(Contents, QStringLiteral("Left"), false, QString());
-    ChapterCountBlank = makeCheck(Contents, QStringLiteral("Count blank lines"), true, QString());
-    PreChapter = new QLineEdit(QStringLiteral("3"), Contents);
-    ChapterLines = new QLineEdit(QStringLiteral("5"), Contents);
-    MarginLeftUpDown = new QSpinBox(Menu);
-    MarginRightUpDown = new QSpinBox(Menu);
-    MarginTopUpDown = new QSpinBox(Menu);
-    MarginBottomUpDown = new QSpinBox(Menu);
-    for (QSpinBox *m : {MarginLeftUpDown, MarginRightUpDown, MarginTopUpDown, MarginBottomUpDown})
-        m->setRange(0, MaximumMargin);
+    buildMenuPanels();
 
     OriginalText = new QPlainTextEdit(this);
     OriginalText->hide();
+
+    connect(ZWEntfernen, &QCheckBox::toggled, this, &TForm1::ZWEntfernenClick);
+    connect(Punctuation, &QCheckBox::toggled, this, &TForm1::PunctuationClick);
+    connect(Einzug, &QCheckBox::toggled, this, &TForm1::EinzugClick);
 }
 
 void TForm1::InitReaderState()
@@ -309,13 +271,6 @@ void TForm1::FirstShowHook()
     OpenDocument();
     if (!state.OpenFailed)
         AddToRecent();
-}
-
-bool TForm1::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
-{
-    Q_UNUSED(key);
-    Q_UNUSED(modifiers);
-    return false;
 }
 
 void TForm1::setBusyPointer(bool busy)

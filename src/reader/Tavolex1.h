@@ -7,11 +7,13 @@
 #include "sources/TextDecoding.h"
 
 #include <QFont>
+#include <QImage>
 #include <QStringList>
 #include <QWidget>
 
 #include <memory>
 
+class QAbstractButton;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -169,6 +171,15 @@ public:
     // Writes one key; a refused write is reported and the program goes on.
     bool writeSetting(const QString &section, const QString &key, const QString &value);
 
+    // Single-line-break removal switches (layout/LineBreakSwitches.cpp)
+    void ZWEntfernenClick();
+    void PunctuationClick();
+    void EinzugClick();
+
+    // Book picture and colours (chrome/BookPicture.cpp)
+    void BuildBookPicture();
+    void ApplyColours();
+
     // Bookmarks, table of contents, recent files, panels (completed by their own subsystems)
     void ArrangeBookmarks();
     void BuildToc();
@@ -238,6 +249,99 @@ public:
     TZipForm *ZipForm = nullptr;
     TFIFForm *FIFForm = nullptr;
 
+    // Keyboard, menu and help panels, option switches
+    // (reader/Keyboard.cpp, chrome/MenuPanels.cpp, navigation/OptionSwitches.cpp)
+    void StepFont(int step);
+    void StepFontSize(int step);
+    // x, y: the pointer position in the sender; -1, -1 for a forced close.
+    void MenuHilfeAus(QObject *sender, int x, int y);
+    void MenuPanelMouseMove();
+    void MenuPanelClick();
+    void MenuPanelMouseDown(Qt::MouseButtons buttons);
+    void HilfePanelMouseMove();
+    void HilfePanelClick();
+    void HilfePanelMouseDown(Qt::MouseButtons buttons);
+    void MenuHilfeMouseDown(Qt::MouseButton button);
+    void MenuMouseMove(QObject *sender);
+    void TextFaerbenMouseMove(QLabel *label);
+    void HelpLabelClick(QLabel *tab);
+    void OpenMenuPanel();
+    void OpenHelpPanel();
+    void ResetCommandLabels(QObject *except);
+    void OpenHelptxtClick();
+    void ExpandClick();
+    QList<QLabel *> commandLabels() const;
+    void AutoFitAllClick();
+    void AutoFitMenuClick();
+    void MenuClickOnlyClick();
+    void ShortcutsClick();
+    void QuickJumpClick();
+    void QuickFindClick();
+    void AutoOpenClick();
+    // Commands whose subsystems complete them (reader/PendingCommands.cpp)
+    void SuchenClick();
+    void FindStartClick(QObject *sender);
+    void StartFindInFiles();
+    void CloseFindPanel();
+    void FindOptionsClick();
+    void SeitenNrClick(QObject *sender);
+    void HistoryStep(bool forward);
+    void JumpToSection(bool forward);
+    void ShowTOCClick();
+    void RecentShowClick();
+    void KopierenClick();
+    void BearbeitenClick();
+    void SpeichernClick();
+    void BeendenClick();
+    void HintergrundClick();
+    void TextfarbeClick();
+    void SchriftartChange();
+    void FontgroesseChange();
+    void MarginUpDownClick();
+
+    QLabel *RecentShow = nullptr;
+    QLabel *ShowTOC = nullptr;
+    QLabel *Suchen = nullptr;
+    QLabel *Bearbeiten = nullptr;
+    QLabel *Kopieren = nullptr;
+    QLabel *Speichern = nullptr;
+    QLabel *Textfarbe = nullptr;
+    QLabel *Hintergrund = nullptr;
+    QLabel *Beenden = nullptr;
+    QLabel *ChangeMargins = nullptr;
+    QLineEdit *MarginLeft = nullptr;
+    QLineEdit *MarginRight = nullptr;
+    QLineEdit *MarginTop = nullptr;
+    QLineEdit *MarginBottom = nullptr;
+    QSpinBox *PreChapterUpDown = nullptr;
+    QSpinBox *ChapterLinesUpDown = nullptr;
+    QWidget *FileSettings = nullptr;
+    QWidget *GeneralSettings = nullptr;
+    QAbstractButton *Expand = nullptr;
+    QLabel *HelpLabel1 = nullptr;
+    QLabel *HelpLabel2 = nullptr;
+    QLabel *HelpLabel3 = nullptr;
+    QLabel *HelpLabel4 = nullptr;
+    QLabel *HelpLabel5 = nullptr;
+    QFrame *Help1 = nullptr;
+    QFrame *Help2 = nullptr;
+    QFrame *Help3 = nullptr;
+    QFrame *Help4 = nullptr;
+    QFrame *Help5 = nullptr;
+    QPlainTextEdit *Tips = nullptr;
+    QLabel *HelpVersion = nullptr;
+    QAbstractButton *OpenHelptxt = nullptr;
+    QLineEdit *FindText = nullptr;
+    QAbstractButton *FindStart = nullptr;
+    QAbstractButton *FindInFiles = nullptr;
+
+private:
+    void buildMenuPanels();
+    void buildHelpPanel();
+    void applyMenuSettings();
+    void connectOptionSwitches();
+    QObject *menuPointerFilter = nullptr;
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -253,6 +357,7 @@ private:
     void setBusyPointer(bool busy);
     void setProgressTitle(const QString &title);
     void takeFittedLayoutSnapshot();
+    void refitAfterLineBreakSwitch();
     void placeFromGeometry(const PageGeometry &g);
     PageGeometryInput geometryInput() const;
     void applyStartupPlacement();
@@ -267,6 +372,7 @@ private:
     WordWidthCache wordWidths;
     QString wordWidthsFont; // the font the cached widths belong to
     QString ladenDialogDir;
+    QImage bookPicture;
     bool busyPointerShown = false;
     bool placementRestored = false;
 };

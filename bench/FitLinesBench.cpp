@@ -1,0 +1,219 @@
+#include "BookGenerator.h"
+#include "layout/LineBreakRemoval.h"
+#include "layout/LineFitter.h"
+#include "layout/QtTextMeasurer.h"
+
+#include <QFont>
+#include <QFontInfo>
+#include <QGuiApplication>
+#include <QTextLayout>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr double kWrapWidth = 394;
+constexpr double kTabStop = 80; // the page controls' default
+constexpr qsizetype kSmall = 3'200'000;
+constexpr qsizetype kLarge = 32'000'000;
+constexpr std::uint64_t kSeed = 1803;
+
+QFont pageFont()
+{
+    return QFont(QStringLiteral("Liberation Serif"), 12);
+}
+
+enum class Text { Raw, Joined };
+
+// Books are generated once per size and kind.
+const QString &book(qsizetype chars, Text kind)
+{
+    static std::map<std::pair<qsizetype, Text>, QString> books;
+    auto it = books.find({chars, kind});
+    if (it == books.end()) {
+        QString text = generateBook(kSeed, chars);
+        if (kind == Text::Joined)
+            RemoveSingleLineBreaks(text, LineBreakRules{});
+        it = books.emplace(std::make_pair(chars, kind), std::move(text)).first;
+    }
+    return it->second;
+}
+
+// Milliseconds of every timed iteration, per benchmark, for the closing summary.
+std::map<std::string, std::vector<double>> &iterationTimes()
+{
+    static std::map<std::string, std::vector<double>> times;
+    return times;
+}
+
+template <typename F> void timed(const std::string &name, F &&work)
+{
+    const auto t0 = std::chrono::steady_clock::now();
+    work();
+    const auto t1 = std::chrono::steady_clock::now();
+    iterationTimes()[name].push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
+}
+
+// What FitLines does after the line-break removal: cut, wrap every piece, number.
+int fitPieces(const QString &text, const TextMeasurer &measurer, WordWidthCache &cache,
+              FitPieces &pieces)
+{
+    cutIntoPieces(text, pieces);
+    for (FitPiece &piece : pieces)
+        if (piece.used())
+            wrapPiece(piece, kWrapWidth, measurer, cache);
+    return numberFittedLines(pieces);
+}
+
+std::string label(const char *what, qsizetype chars, Text kind)
+{
+    return std::string(what) + (kind == Text::Joined ? " joined " : " ") +
+           (chars == kSmall ? "3.2MB" : "32MB");
+}
+
+void setCounters(benchmark::State &state, qsizetype chars, int lines)
+{
+    state.counters["lines"] = lines;
+    state.counters["chars/s"] = benchmark::Counter(static_cast<double>(chars),
+                                                   benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void BM_FitCold(benchmark::State &state)
+{
+    const auto kind = static_cast<Text>(state.range(1));
+    const QString &text = book(state.range(0), kind);
+    const QtTextMeasurer measurer(pageFont(), kTabStop);
+    const std::string name = label("fit cold", state.range(0), kind);
+    FitPieces pieces;
+    int lines = 0;
+    for (auto _ : state) {
+        timed(name, [&] {
+            WordWidthCache cache;
+            lines = fitPieces(text, measurer, cache, pieces);
+        });
+    }
+    setCounters(state, text.size(), lines);
+}
+
+void BM_FitWarm(benchmark::State &state)
+{
+    const auto kind = static_cast<Text>(state.range(1));
+    const QString &text = book(state.range(0), kind);
+    const QtTextMeasurer measurer(pageFont(), kTabStop);
+    const std::string name = label("fit warm", state.range(0), kind);
+    FitPieces pieces;
+    WordWidthCache cache;
+    int lines = fitPieces(text, measurer, cache, pieces);
+    for (auto _ : state)
+        timed(name, [&] { lines = fitPieces(text, measurer, cache, pieces); });
+    setCounters(state, text.size(), lines);
+    state.counters["words"] = static_cast<double>(cache.size());
+}
+
+// The straightforward toolkit way: one QTextLayout per raw line at the same width.
+int layoutParagraphs(const QString &text, const QFont &font)
+{
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    option.setTabStopDistance(kTabStop);
+    int lines = 0;
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    while (start <= n) {
+        qsizetype end = text.indexOf(QStringLiteral("\r\n"), start);
+        if (end < 0)
+            end = n;
+        QTextLayout layout(text.mid(start, end - start), font);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(kWrapWidth);
+            ++lines;
+        }
+        layout.endLayout();
+        start = end + 2;
+    }
+    return lines;
+}
+
+void BM_QTextLayout(benchmark::State &state)
+{
+    const auto kind = static_cast<Text>(state.range(1));
+    const QString &text = book(state.range(0), kind);
+    const QFont font = pageFont();
+    const std::string name = label("QTextLayout", state.range(0), kind);
+    int lines = 0;
+    for (auto _ : state)
+        timed(name, [&] { lines = layoutParagraphs(text, font); });
+    setCounters(state, text.size(), lines);
+}
+
+constexpr int64_t kRaw = static_cast<int64_t>(Text::Raw);
+constexpr int64_t kJoined = static_cast<int64_t>(Text::Joined);
+
+BENCHMARK(BM_FitCold)
+    ->Args({kSmall, kRaw})
+    ->Args({kLarge, kRaw})
+    ->Args({kSmall, kJoined})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FitWarm)
+    ->Args({kSmall, kRaw})
+    ->Args({kLarge, kRaw})
+    ->Args({kSmall, kJoined})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_QTextLayout)
+    ->Args({kSmall, kRaw})
+    ->Args({kSmall, kJoined})
+    ->Unit(benchmark::kMillisecond);
+
+double fastest(const std::string &name)
+{
+    const auto &times = iterationTimes();
+    const auto it = times.find(name);
+    if (it == times.end() || it->second.empty())
+        return 0;
+    return *std::min_element(it->second.begin(), it->second.end());
+}
+
+void printSummary()
+{
+    std::printf("\nFastest iteration, %s %d pt at %.0f px:\n",
+                qPrintable(QFontInfo(pageFont()).family()), pageFont().pointSize(), kWrapWidth);
+    for (const auto &[name, times] : iterationTimes())
+        std::printf("  %-28s %9.1f ms  (%zu iterations)\n", name.c_str(), fastest(name),
+                    times.size());
+    const auto ratio = [](const std::string &a, const std::string &b) {
+        const double x = fastest(a), y = fastest(b);
+        if (x > 0 && y > 0)
+            std::printf("  %-44s %6.1fx\n", (a + " / " + b).c_str(), x / y);
+    };
+    ratio("QTextLayout 3.2MB", "fit cold 3.2MB");
+    ratio("QTextLayout 3.2MB", "fit warm 3.2MB");
+    ratio("QTextLayout joined 3.2MB", "fit cold joined 3.2MB");
+    ratio("QTextLayout joined 3.2MB", "fit warm joined 3.2MB");
+    ratio("fit cold 32MB", "fit cold 3.2MB");
+    ratio("fit warm 32MB", "fit warm 3.2MB");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    printSummary();
+    return 0;
+}

@@ -1,0 +1,139 @@
+#include "ReaderFixture.h"
+
+#include "navigation/IniFile.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray fixedWidthBook()
+{
+    // Paragraphs broken at a fixed width, separated by empty lines.
+    QByteArray book;
+    for (int p = 0; p < 60; ++p) {
+        for (int l = 0; l < 6; ++l)
+            book += "paragraph " + QByteArray::number(p) + " line " + QByteArray::number(l) +
+                    " of words that run on\r\n";
+        book += "\r\n";
+    }
+    return book;
+}
+
+} // namespace
+
+TEST(DocumentSettings, FirstStartCreatesSectionsInOrder)
+{
+    ReaderFixture f;
+    f.start({}, false);
+    IniFile ini(f.settingsPath());
+    const QString text = f.settingsText();
+    const QStringList order = {"[Base Directory]", "[Last]",           "[Recent]",
+                               "[Options]",        "[Colors]",         "[Page margins]",
+                               "[Excluded Fonts]", "[Excluded Paths]", "[Included Paths]"};
+    qsizetype at = -1;
+    for (const QString &header : order) {
+        const qsizetype next = text.indexOf(header);
+        ASSERT_GT(next, at) << header.toStdString();
+        at = next;
+    }
+    EXPECT_FALSE(ini.readString("Options", "Punctuation", QString()).isEmpty());
+    EXPECT_TRUE(f.form->AutoFitAll->isChecked());
+    EXPECT_TRUE(f.form->ShowPages->isChecked());
+    EXPECT_FALSE(f.form->AutoOpen->isChecked());
+    EXPECT_FALSE(f.form->ApplyMargins->isChecked());
+    EXPECT_TRUE(f.prompts->shown.isEmpty());
+}
+
+TEST(DocumentSettings, ReopenedBookReturnsToItsPageAndFont)
+{
+    ReaderFixture f;
+    const QString book = f.writeBook("tale.txt", QByteArray("word ").repeated(40000));
+    TForm1 &form = f.start({book});
+    ASSERT_GE(form.readerState().PageCount, 9);
+    const QString font = form.Schriftart->currentText();
+    for (int i = 0; i < 3; ++i)
+        form.Blaettern(Qt::RightButton);
+    ASSERT_EQ(form.readerState().CurrentPage, 7);
+    const QString title = form.windowTitle();
+    f.stop();
+
+    TForm1 &again = f.start({book});
+    EXPECT_EQ(again.readerState().CurrentPage, 7);
+    EXPECT_EQ(again.Schriftart->currentText(), font);
+    EXPECT_EQ(again.windowTitle(), title);
+    EXPECT_EQ(again.SeitenNrLinks->text(), QStringLiteral("7"));
+}
+
+TEST(DocumentSettings, TallerWindowRepaginatesWithoutRefitWhenAutoFitIsOff)
+{
+    ReaderFixture f;
+    const QString book = f.writeBook("tale.txt", fixedWidthBook());
+    TForm1 &form = f.start({book});
+    form.AutoFitAll->setChecked(false);
+    form.Blaettern(Qt::RightButton);
+    form.Blaettern(Qt::RightButton);
+    const ReaderState &s = form.readerState();
+    const int total = s.TotalLines;
+    const int firstLine = (s.CurrentPage - 1) * s.LinesPerPage + 1;
+    const int oldLines = s.LinesPerPage;
+    const QString firstShown = form.FittedLine(firstLine);
+
+    form.resize(form.width(), form.height() + 200);
+    EXPECT_EQ(s.TotalLines, total); // no refit
+    EXPECT_GT(s.LinesPerPage, oldLines);
+    const int expectedPage =
+        static_cast<int>(std::nearbyint(double(firstLine - 1) / s.LinesPerPage)) + 1;
+    EXPECT_EQ(s.CurrentPage, expectedPage);
+    EXPECT_FALSE(firstShown.isEmpty());
+}
+
+TEST(DocumentSettings, ExcludedFolderLeavesNoTrace)
+{
+    ReaderFixture f;
+    const QString elsewhere = makeTempDir();
+    const QString book = elsewhere + "/private/diary.txt";
+    writeFileBytes(book, QByteArray("secret words ").repeated(3000));
+    writeFileBytes(f.settingsPath(), "[Excluded Paths]\n" + (elsewhere + "/private/").toUtf8() +
+                                         "=\n");
+    TForm1 &form = f.start({book});
+    ASSERT_EQ(form.readerState().FileName, book);
+    form.Blaettern(Qt::RightButton);
+    f.stop();
+    EXPECT_FALSE(f.settingsText().contains(QStringLiteral("diary")));
+}
+
+TEST(DocumentSettings, JoiningSwitchesRefitFromTheLoadedText)
+{
+    ReaderFixture f;
+    const QString book = f.writeBook("gpl.txt", fixedWidthBook());
+    TForm1 &form = f.start({book});
+    ASSERT_TRUE(form.ZWEntfernen->isChecked());
+    const int joined = form.readerState().TotalLines;
+    form.ZWEntfernen->setChecked(false); // fits again with every break kept
+    const int unjoined = form.readerState().TotalLines;
+    EXPECT_GE(unjoined, 60 * 7 - 1);
+    EXPECT_LT(joined, unjoined);
+    EXPECT_EQ(form.readerState().WorkingText, form.readerState().LoadedText);
+    form.ZWEntfernen->setChecked(true);
+    EXPECT_EQ(form.readerState().TotalLines, joined);
+    IniFile ini(f.settingsPath());
+    EXPECT_EQ(ini.readString(book, "Remove line breaks", QString()), QStringLiteral("Yes"));
+}
+
+TEST(DocumentSettings, HtmlOpensWithLineBreaksKept)
+{
+    ReaderFixture f;
+    const QString page = f.writeBook(
+        "page.HTM", "<html><body><p>first\r\nline</p><pre>a\nb</pre>&amp; AT&T</body></html>");
+    TForm1 &form = f.start({page});
+    EXPECT_FALSE(form.ZWEntfernen->isChecked());
+    EXPECT_TRUE(form.readerState().LoadedText.contains(QStringLiteral("AT&T")));
+    EXPECT_TRUE(form.readerState().LoadedText.contains(QStringLiteral("a\r\nb")));
+    EXPECT_TRUE(f.prompts->shown.isEmpty());
+}
