@@ -30,7 +30,7 @@ namespace {
 constexpr int kSmallMenuWidth = 87;
 constexpr int kLargeMenuWidth = 380;
 constexpr int kPanelTop = 16;
-constexpr int kHelpWidth = 400;
+constexpr int kHelpWidth = 420;
 
 const QColor kRestingColour(0x00, 0x80, 0x80);
 const QColor kHoverColour(0x80, 0x00, 0x00);
@@ -78,7 +78,9 @@ void setLook(QLabel *label, bool hover)
     font.setUnderline(hover);
     label->setFont(font);
     QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, hover ? kHoverColour : kRestingColour);
+    // The disabled look stays the grey of the style.
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        palette.setColor(group, QPalette::WindowText, hover ? kHoverColour : kRestingColour);
     label->setPalette(palette);
 }
 
@@ -106,19 +108,17 @@ QCheckBox *makeCheck(QWidget *parent, const QString &name, const QString &captio
     return box;
 }
 
-// A read-only number field.
-QLineEdit *makeNumberField(QWidget *parent, const QString &text, const QString &hint, int width)
+// The number a spin box shows; kept for the code that reads the number as text.
+QLineEdit *makeNumberField(QWidget *parent, const QString &text, const QString &hint)
 {
     auto *field = new QLineEdit(text, parent);
     field->setReadOnly(true);
-    field->setFocusPolicy(Qt::NoFocus);
-    field->setAlignment(Qt::AlignRight);
     field->setToolTip(hint);
-    field->setFixedWidth(width);
+    field->hide();
     return field;
 }
 
-// The up-down arrows beside a number field; the field shows the number.
+// Up-down arrows with their number: it changes only by the arrows.
 QSpinBox *makeUpDown(QWidget *parent, int minimum, int maximum, int value, const QString &hint)
 {
     auto *spin = new QSpinBox(parent);
@@ -127,10 +127,11 @@ QSpinBox *makeUpDown(QWidget *parent, int minimum, int maximum, int value, const
     spin->setWrapping(false);
     spin->setFocusPolicy(Qt::NoFocus);
     spin->setToolTip(hint);
-    spin->setFixedWidth(18);
-    spin->setStyleSheet(QStringLiteral("QSpinBox { color: transparent; background: transparent; "
-                                       "selection-color: transparent; "
-                                       "selection-background-color: transparent; }"));
+    spin->setAlignment(Qt::AlignRight);
+    if (auto *edit = spin->findChild<QLineEdit *>())
+        edit->setReadOnly(true);
+    const int digits = QString::number(maximum).size();
+    spin->setFixedWidth(spin->fontMetrics().horizontalAdvance(QString(digits, u'0')) + 30);
     return spin;
 }
 
@@ -253,7 +254,7 @@ void TForm1::buildMenuPanels()
     // The command column is the small menu; the large menu adds the settings at its right.
     auto *commands = new QWidget(Menu);
     auto *commandLayout = new QVBoxLayout(commands);
-    commandLayout->setContentsMargins(6, 6, 2, 6);
+    commandLayout->setContentsMargins(3, 6, 0, 6);
     commandLayout->setSpacing(4);
     const auto command = [&](const QString &name, const QString &caption, const QString &hint,
                              std::function<void()> action) {
@@ -264,13 +265,13 @@ void TForm1::buildMenuPanels()
     Laden = command(QStringLiteral("Laden"), QStringLiteral("&Open"),
                     QStringLiteral("Open a text file (replacing the current file in memory)"),
                     [this] { LadenClick(); });
-    RecentShow = command(
-        QStringLiteral("RecentShow"), QStringLiteral("&Recent"),
-        QStringLiteral("Open a recently used file (replacing the current file in memory)"),
-        [this] { RecentShowClick(); });
-    ShowTOC = command(QStringLiteral("ShowTOC"), QStringLiteral("S&how TOC"),
-                      QStringLiteral("Shows the table of contents panel"),
-                      [this] { ShowTOCClick(); });
+    RecentShow =
+        command(QStringLiteral("RecentShow"), QStringLiteral("&Recent"),
+                QStringLiteral("Open a recently used file (replacing the current file in memory)"),
+                [this] { RecentShowClick(); });
+    ShowTOC =
+        command(QStringLiteral("ShowTOC"), QStringLiteral("S&how TOC"),
+                QStringLiteral("Shows the table of contents panel"), [this] { ShowTOCClick(); });
     Anpassen = command(QStringLiteral("Anpassen"), QStringLiteral("Fit &lines"),
                        QStringLiteral("Uses the 'Remove single line breaks' setting"),
                        [this] { AnpassenClick(); });
@@ -279,20 +280,20 @@ void TForm1::buildMenuPanels()
     Bearbeiten = command(QStringLiteral("Bearbeiten"), QStringLiteral("&Edit"),
                          QStringLiteral("Edit the current text in a simple internal editor"),
                          [this] { BearbeitenClick(); });
-    Kopieren = command(QStringLiteral("Kopieren"), QStringLiteral("&Copy"),
-                       QStringLiteral("Copy selected text to the clipboard"),
-                       [this] { KopierenClick(); });
-    Speichern = command(QStringLiteral("Speichern"), QStringLiteral("&Save as"),
-                        QStringLiteral("Save text from memory to a file"),
-                        [this] { SpeichernClick(); });
+    Kopieren =
+        command(QStringLiteral("Kopieren"), QStringLiteral("&Copy"),
+                QStringLiteral("Copy selected text to the clipboard"), [this] { KopierenClick(); });
+    Speichern =
+        command(QStringLiteral("Speichern"), QStringLiteral("&Save as"),
+                QStringLiteral("Save text from memory to a file"), [this] { SpeichernClick(); });
     Textfarbe = command(QStringLiteral("Textfarbe"), QStringLiteral("&Text color"),
                         QStringLiteral("Change text color"), [this] { TextfarbeClick(); });
-    Hintergrund = command(QStringLiteral("Hintergrund"), QStringLiteral("&Background"),
-                          QStringLiteral("Change background color"),
-                          [this] { HintergrundClick(); });
+    Hintergrund =
+        command(QStringLiteral("Hintergrund"), QStringLiteral("&Background"),
+                QStringLiteral("Change background color"), [this] { HintergrundClick(); });
     Beenden = command(QStringLiteral("Beenden"), QStringLiteral("E&xit"),
                       QStringLiteral("Well ... tired of reading?"), [this] { BeendenClick(); });
-    commandLayout->addStretch(1);
+    commandLayout->addSpacing(6);
     auto *expand = new QToolButton(commands);
     expand->setObjectName(QStringLiteral("Expand"));
     expand->setText(QStringLiteral(">"));
@@ -318,11 +319,10 @@ void TForm1::buildMenuPanels()
     Schriftart->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     Schriftart->setMinimumContentsLength(12);
     const QString sizeHint = QStringLiteral("Change font size between 6 and 20");
-    Fontgroesse = makeNumberField(fontBox, QStringLiteral("12"), sizeHint, 30);
+    Fontgroesse = makeNumberField(fontBox, QStringLiteral("12"), sizeHint);
     FontUpDown = makeUpDown(fontBox, 6, 20, 12, sizeHint);
     fontRow->addWidget(Schriftart, 1);
     fontRow->addSpacing(4);
-    fontRow->addWidget(Fontgroesse);
     fontRow->addWidget(FontUpDown);
     settingsLayout->addWidget(fontBox);
 
@@ -340,7 +340,8 @@ void TForm1::buildMenuPanels()
                        QStringLiteral("Leading spaces or TABs may signify a new paragraph"));
     Punctuation = makeCheck(
         fileBox, QStringLiteral("Punctuation"), QStringLiteral("Not after punctuation marks"),
-        false, QStringLiteral("For texts with unindented paragraphs separated by single line breaks"));
+        false,
+        QStringLiteral("For texts with unindented paragraphs separated by single line breaks"));
     fileLayout->addWidget(ZWEntfernen);
     for (QCheckBox *box : {Einzug, Punctuation}) {
         auto *indented = row(18);
@@ -355,13 +356,11 @@ void TForm1::buildMenuPanels()
                                const QString &before, const QString &after, int value,
                                const QString &hint) {
         auto *line = row(18);
-        auto *lead = new QLabel(before, fileBox);
-        field = makeNumberField(fileBox, QString::number(value), hint, 18);
+        field = makeNumberField(fileBox, QString::number(value), hint);
         field->setObjectName(name);
-        field->setAlignment(Qt::AlignCenter);
         upDown = makeUpDown(fileBox, 1, 9, value, hint);
-        line->addWidget(lead);
-        line->addWidget(field);
+        if (!before.isEmpty())
+            line->addWidget(new QLabel(before, fileBox));
         line->addWidget(upDown);
         line->addWidget(new QLabel(after, fileBox));
         line->addStretch(1);
@@ -377,12 +376,15 @@ void TForm1::buildMenuPanels()
             }
         });
     };
-    tocNumber(PreChapter, PreChapterUpDown, QStringLiteral("PreChapter"),
-              QStringLiteral("Identify TOC sections by"), QStringLiteral("preceding blank lines"),
-              3, QString());
-    tocNumber(ChapterLines, ChapterLinesUpDown, QStringLiteral("ChapterLines"),
-              QStringLiteral("Section header size:"), QStringLiteral("line(s)"), 5,
-              QStringLiteral("If two sections are closer than that, only the first will be listed"));
+    auto *identify = row(18);
+    identify->addWidget(new QLabel(QStringLiteral("Identify TOC sections by"), fileBox));
+    fileLayout->addLayout(identify);
+    tocNumber(PreChapter, PreChapterUpDown, QStringLiteral("PreChapter"), QString(),
+              QStringLiteral("preceding blank lines"), 3, QString());
+    tocNumber(
+        ChapterLines, ChapterLinesUpDown, QStringLiteral("ChapterLines"),
+        QStringLiteral("Section header size:"), QStringLiteral("line(s)"), 5,
+        QStringLiteral("If two sections are closer than that, only the first will be listed"));
     ChapterCountBlank = makeCheck(
         fileBox, QStringLiteral("ChapterCountBlank"), QStringLiteral("count blank lines"), true,
         QStringLiteral("include blank lines in the number of section header lines"));
@@ -416,14 +418,18 @@ void TForm1::buildMenuPanels()
         QStringLiteral("Set margins according to the values below (left, top, bottom, right)"),
         [] {});
     ChangeMargins->setEnabled(false);
-    auto *marginRow = row();
-    marginRow->addWidget(ApplyMargins);
-    marginRow->addWidget(ChangeMargins);
+    auto *marginSwitchRow = row();
+    marginSwitchRow->addWidget(ApplyMargins);
+    marginSwitchRow->addSpacing(8);
+    marginSwitchRow->addWidget(ChangeMargins);
+    marginSwitchRow->addStretch(1);
+    generalLayout->addLayout(marginSwitchRow);
+    auto *marginRow = row(18);
     const auto margin = [&](QLineEdit *&field, QSpinBox *&upDown, const QString &name,
                             const QString &hint) {
-        field = makeNumberField(generalBox, QStringLiteral("0"), hint, 24);
+        field = makeNumberField(generalBox, QStringLiteral("0"), hint);
         field->setObjectName(name);
-        upDown = makeUpDown(generalBox, 0, MaximumMargin, 0, QString());
+        upDown = makeUpDown(generalBox, 0, MaximumMargin, 0, hint);
         marginRow->addWidget(field);
         marginRow->addWidget(upDown);
         connect(upDown, &QSpinBox::valueChanged, this, [this, field](int v) {
@@ -482,12 +488,12 @@ void TForm1::buildMenuPanels()
     settingsLayout->addStretch(1);
 
     const int frame = Menu->frameWidth();
-    const QSize settingsSize(kLargeMenuWidth - kSmallMenuWidth - frame,
-                             settingsArea->sizeHint().height());
-    const int height = std::max(settingsSize.height(), commands->sizeHint().height()) + 2 * frame;
-    commands->setGeometry(frame, frame, kSmallMenuWidth - 2 * frame, height - 2 * frame);
-    settingsArea->setGeometry(kSmallMenuWidth, frame, settingsSize.width(), height - 2 * frame);
-    Menu->resize(kSmallMenuWidth, height);
+    commands->setGeometry(frame, frame, kSmallMenuWidth - 2 * frame, commands->sizeHint().height());
+    settingsArea->setGeometry(kSmallMenuWidth, frame, kLargeMenuWidth - kSmallMenuWidth - frame,
+                              std::max(settingsArea->sizeHint().height(), commands->height()));
+    smallMenuHeight = commands->height() + 2 * frame;
+    largeMenuHeight = settingsArea->height() + 2 * frame;
+    Menu->resize(kSmallMenuWidth, smallMenuHeight);
     Menu->move(Menu->x(), kPanelTop);
 
     TOCLeft = makeCheck(Contents, QStringLiteral("TOCLeft"), QStringLiteral("&Left"), false,
@@ -554,7 +560,7 @@ void TForm1::buildHelpPanel()
     auto *tabLayout = row();
     tabs->setLayout(tabLayout);
     tabLayout->setContentsMargins(6, 4, 6, 2);
-    tabLayout->setSpacing(10);
+    tabLayout->setSpacing(8);
     const QStringList tabCaptions = {QStringLiteral("Navigation"), QStringLiteral("Line breaks"),
                                      QStringLiteral("Other features"), QStringLiteral("Shortcuts"),
                                      QStringLiteral("Tips")};
@@ -666,7 +672,8 @@ void TForm1::buildHelpPanel()
         int r = int(pairs.size()) / 2;
         grid->setRowMinimumHeight(r++, 8);
         for (const QString &line :
-             {QStringLiteral("Right click:"), QStringLiteral("On '<<' or '>>': Show table of contents"),
+             {QStringLiteral("Right click:"),
+              QStringLiteral("On '<<' or '>>': Show table of contents"),
               QStringLiteral("On 'BM': Show recent files list"),
               QStringLiteral("Over text: Show menu;     Over menu: Close menu")})
             grid->addWidget(helpLine(Help4, line), r++, 0, 1, 2);
@@ -728,18 +735,20 @@ void TForm1::buildHelpPanel()
 void TForm1::applyMenuSettings()
 {
     HelpVersion->setText(QStringLiteral("Tavolex Version 1.8.2 - May 2003"));
-    const bool large = readSwitch(
-        ini->readString(QStringLiteral("Options"), QStringLiteral("Large Menu"), QStringLiteral("No")),
-        SwitchTest::OnOnlyIfYes);
-    Menu->resize(large ? kLargeMenuWidth : kSmallMenuWidth, Menu->height());
+    const bool large =
+        readSwitch(ini->readString(QStringLiteral("Options"), QStringLiteral("Large Menu"),
+                                   QStringLiteral("No")),
+                   SwitchTest::OnOnlyIfYes);
+    Menu->resize(large ? kLargeMenuWidth : kSmallMenuWidth,
+                 large ? largeMenuHeight : smallMenuHeight);
     Expand->setText(large ? QStringLiteral("<") : QStringLiteral(">"));
     state.MenuHomeTop = Menu->y();
 }
 
 QList<QLabel *> TForm1::commandLabels() const
 {
-    return {Laden,  RecentShow, ShowTOC,    Anpassen,  Suchen,      Bearbeiten,
-            Kopieren, Speichern, Textfarbe, Hintergrund, Beenden,  ChangeMargins};
+    return {Laden,    RecentShow, ShowTOC,   Anpassen,    Suchen,  Bearbeiten,
+            Kopieren, Speichern,  Textfarbe, Hintergrund, Beenden, ChangeMargins};
 }
 
 void TForm1::MenuHilfeAus()
@@ -860,8 +869,8 @@ void TForm1::OpenHelpPanel()
     const QRect help = Hilfe->geometry();
     const QRect menu = Menu->geometry();
     if (Menu->isVisible()) {
-        if (menu.y() < help.y() + help.height() &&
-            help.x() + help.width() >= menu.x() && menu.x() + menu.width() >= help.x())
+        if (menu.y() < help.y() + help.height() && help.x() + help.width() >= menu.x() &&
+            menu.x() + menu.width() >= help.x())
             Menu->move(help.x(), help.y() + help.height());
     } else {
         Menu->move(Menu->x(), kPanelTop);
@@ -898,7 +907,9 @@ void TForm1::OpenHelptxtClick()
 void TForm1::ExpandClick()
 {
     const bool large = Expand->text() == QLatin1String(">");
-    Menu->resize(large ? kLargeMenuWidth : kSmallMenuWidth, Menu->height());
+    // The small menu is only as tall as its commands.
+    Menu->resize(large ? kLargeMenuWidth : kSmallMenuWidth,
+                 large ? largeMenuHeight : smallMenuHeight);
     Expand->setText(large ? QStringLiteral("<") : QStringLiteral(">"));
     writeSetting(QStringLiteral("Options"), QStringLiteral("Large Menu"), switchText(large));
     Menu->setFocus(Qt::OtherFocusReason);

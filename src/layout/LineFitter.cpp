@@ -102,9 +102,9 @@ qsizetype WordWidthCache::size() const
 
 namespace {
 
-// Sums of word advances can differ from the advance of the whole line by kerning and rounding;
-// lines this close to the limit are measured whole.
-constexpr double kExactCheckMargin = 1.5;
+// With kerning off (the page font's setting) a line is the sum of its words; lines this close
+// to the limit are measured whole to guard against rounding.
+constexpr double kExactCheckMargin = 0.5;
 constexpr qsizetype kLongWord = 256;
 
 bool isSpace(QChar c)
@@ -122,7 +122,8 @@ class RawLineWrapper
 public:
     RawLineWrapper(QStringView line, qint32 offset, double wrapWidth, const TextMeasurer &measurer,
                    WordWidthCache &cache, std::vector<LineSpan> &out)
-        : line(line), offset(offset), W(wrapWidth), measurer(measurer), cache(cache), out(out)
+        : line(line), offset(offset), W(wrapWidth), measurer(measurer), cache(cache), out(out),
+          spaceWidth(cache.width(u" ", measurer))
     {
     }
 
@@ -143,7 +144,7 @@ public:
                     ++j;
                 if (i > lineStart)
                     setBreak(i, j);
-                x += cache.width(u" ", measurer) * static_cast<double>(j - i);
+                x += spaceWidth * static_cast<double>(j - i);
                 i = j;
                 continue;
             }
@@ -280,6 +281,7 @@ private:
     const TextMeasurer &measurer;
     WordWidthCache &cache;
     std::vector<LineSpan> &out;
+    double spaceWidth;
 
     qsizetype lineStart = 0;
     double x = 0;

@@ -34,7 +34,8 @@ void TForm1::AutoFitAllClick()
 
 void TForm1::AutoFitMenuClick()
 {
-    writeSetting(kOptions, QStringLiteral("Fit leaving menu"), switchText(AutoFitMenu->isChecked()));
+    writeSetting(kOptions, QStringLiteral("Fit leaving menu"),
+                 switchText(AutoFitMenu->isChecked()));
 }
 
 void TForm1::MenuClickOnlyClick()

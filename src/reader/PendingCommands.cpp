@@ -211,8 +211,7 @@ void TForm1::FontgroesseChange()
 void TForm1::MarginUpDownClick()
 {
     const Margins &m = state.MarginSettings;
-    ChangeMargins->setEnabled(MarginLeftUpDown->value() != m.left ||
-                              MarginRightUpDown->value() != m.right ||
-                              MarginTopUpDown->value() != m.top ||
-                              MarginBottomUpDown->value() != m.bottom);
+    ChangeMargins->setEnabled(
+        MarginLeftUpDown->value() != m.left || MarginRightUpDown->value() != m.right ||
+        MarginTopUpDown->value() != m.top || MarginBottomUpDown->value() != m.bottom);
 }

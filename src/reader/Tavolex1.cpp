@@ -368,6 +368,8 @@ void TForm1::BuildFontChoice()
 void TForm1::applyPageFont(const QString &family, int size)
 {
     QFont font(family, size);
+    // Lines are fitted word by word; without kerning a line is exactly the sum of its words.
+    font.setKerning(false);
     font.setStyleStrategy(Antialiasing->isChecked() ? QFont::PreferAntialias
                                                     : QFont::NoAntialias);
     LinkeSeite->setFont(font);

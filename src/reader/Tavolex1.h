@@ -341,6 +341,8 @@ private:
     void applyMenuSettings();
     void connectOptionSwitches();
     QObject *menuPointerFilter = nullptr;
+    int smallMenuHeight = 0;
+    int largeMenuHeight = 0;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

@@ -3,6 +3,7 @@
 #include "navigation/IniFile.h"
 
 #include <QCheckBox>
+#include <QProcess>
 #include <QComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -136,4 +137,75 @@ TEST(DocumentSettings, HtmlOpensWithLineBreaksKept)
     EXPECT_TRUE(form.readerState().LoadedText.contains(QStringLiteral("AT&T")));
     EXPECT_TRUE(form.readerState().LoadedText.contains(QStringLiteral("a\r\nb")));
     EXPECT_TRUE(f.prompts->shown.isEmpty());
+}
+
+TEST(DocumentSettings, BadIntegerStopsTheLoadWithItsMessage)
+{
+    ReaderFixture f;
+    writeFileBytes(f.settingsPath(),
+                   "[Page margins]\nLeft=7\nRight=x7\nTop=9\nApply=Yes\n");
+    TForm1 &form = f.start({}, false);
+    ASSERT_EQ(f.prompts->shown, QStringList{QStringLiteral("'x7' is not a valid integer value")});
+    // The load stopped at the bad key: the later switch keeps its built-in state.
+    EXPECT_FALSE(form.ApplyMargins->isChecked());
+
+    ReaderFixture g;
+    const QString book = g.writeBook("b.txt", QByteArray("some words here ").repeated(500));
+    writeFileBytes(g.settingsPath(), "[" + book.toUtf8() + "]\nPage=3\nTotal lines=zwei\n");
+    TForm1 &second = g.start({book});
+    EXPECT_EQ(g.prompts->shown, QStringList{QStringLiteral("'zwei' is not a valid integer value")});
+    EXPECT_EQ(second.readerState().FileName, book);
+}
+
+TEST(DocumentSettings, RefusedWriteIsReportedAndReadingGoesOn)
+{
+    ReaderFixture f;
+    const QString book = f.writeBook("b.txt", QByteArray("some words here ").repeated(3000));
+    TForm1 &form = f.start({book});
+    ASSERT_GT(form.readerState().PageCount, 3);
+    QFile::setPermissions(f.settingsPath(), QFile::ReadOwner);
+    form.Blaettern(Qt::RightButton);
+    EXPECT_EQ(form.readerState().CurrentPage, 3);
+    ASSERT_FALSE(f.prompts->shown.isEmpty());
+    EXPECT_EQ(f.prompts->shown.last(), QStringLiteral("Unable to write to ") + f.settingsPath());
+    QFile::setPermissions(f.settingsPath(), QFile::ReadOwner | QFile::WriteOwner);
+    f.prompts->shown.clear();
+}
+
+TEST(DocumentSettings, WindowPlacementIsSavedAndRestored)
+{
+    ReaderFixture f;
+    TForm1 &form = f.start();
+    form.setGeometry(40, 50, 700, 500);
+    f.stop();
+    IniFile ini(f.settingsPath());
+    EXPECT_EQ(ini.readString("Window", "Width", QString()), QStringLiteral("700"));
+    EXPECT_EQ(ini.readString("Window", "Height", QString()), QStringLiteral("500"));
+    EXPECT_EQ(ini.readString("Window", "Maximized", QString()), QStringLiteral("No"));
+
+    TForm1 &again = f.start({}, false);
+    EXPECT_EQ(again.size(), QSize(700, 500));
+    EXPECT_EQ(again.pos(), QPoint(ini.readString("Window", "Left", "").toInt(),
+                                  ini.readString("Window", "Top", "").toInt()));
+}
+
+TEST(DocumentSettings, MemberOfTwoMemberArchiveWritesNothing)
+{
+    ReaderFixture f;
+    const QString dir = f.programDir + QStringLiteral("/books");
+    writeFileBytes(dir + "/one.txt", QByteArray("first member words ").repeated(2000));
+    writeFileBytes(dir + "/two.txt", QByteArray("second member words ").repeated(2000));
+    const QString archive = dir + "/pair.zip";
+    ASSERT_EQ(QProcess::execute("zip", {"-q", "-j", archive, dir + "/one.txt", dir + "/two.txt"}),
+              0);
+    ReaderFixture &g = f;
+    TForm1 &form = g.start({}, true);
+    g.prompts->memberAnswers.push_back(QStringLiteral("two.txt"));
+    form.openFileFromUser(archive);
+    ASSERT_FALSE(form.readerState().OpenFailed);
+    EXPECT_TRUE(form.readerState().MultiMemberArchive);
+    form.Blaettern(Qt::RightButton);
+    EXPECT_EQ(form.readerState().CurrentPage, 3);
+    f.stop();
+    EXPECT_FALSE(f.settingsText().contains(QStringLiteral("[") + archive + QStringLiteral("]")));
 }

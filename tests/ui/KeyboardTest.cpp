@@ -65,8 +65,8 @@ TEST(KeyboardTest, OneBookPageAllowsNoTurning)
     ReaderFixture fixture;
     TForm1 &form = startActive(fixture);
     openBookOfPages(fixture, form, 1);
-    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Space, Qt::Key_Right, Qt::Key_End,
-                        Qt::Key_PageDown, Qt::Key_Up, Qt::Key_Home}) {
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Space, Qt::Key_Right, Qt::Key_End, Qt::Key_PageDown,
+                        Qt::Key_Up, Qt::Key_Home}) {
         press(form, key);
         EXPECT_EQ(form.readerState().CurrentPage, 1) << key;
     }

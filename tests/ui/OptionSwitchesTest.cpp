@@ -63,9 +63,8 @@ TEST(OptionSwitchesTest, StoredWordsAreReadBackByEachSwitchsRule)
     {
         const char *value;
         bool SwitchCase::*expected;
-    } words[] = {{"Yes", &SwitchCase::yes},
-                 {"No", &SwitchCase::no},
-                 {"yes", &SwitchCase::lowerYes}};
+    } words[] = {
+        {"Yes", &SwitchCase::yes}, {"No", &SwitchCase::no}, {"yes", &SwitchCase::lowerYes}};
     for (const auto &word : words) {
         QByteArray lines;
         for (const SwitchCase &c : kSwitches)
@@ -130,8 +129,8 @@ TEST(OptionSwitchesTest, AutoOpenOpensTheLastFileOnlyWithoutACommandLine)
         EXPECT_EQ(form.readerState().FileName, named);
         fixture.stop();
     }
-    writeFileBytes(fixture.settingsPath(), "[Options]\nAuto-open=No\n[Last]\nLast read file=" +
-                                               last.toUtf8() + "\n");
+    writeFileBytes(fixture.settingsPath(),
+                   "[Options]\nAuto-open=No\n[Last]\nLast read file=" + last.toUtf8() + "\n");
     TForm1 &form = fixture.start();
     EXPECT_TRUE(form.readerState().FileName.isEmpty());
     EXPECT_TRUE(fixture.prompts->shown.isEmpty());

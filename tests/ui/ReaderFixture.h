@@ -22,7 +22,6 @@ public:
         auto scripted = std::make_unique<ScriptedPrompts>();
         prompts = scripted.get();
         form = std::make_unique<TForm1>(settingsPath(), programDir, arguments, std::move(scripted));
-        form->resize(800, 608);
         if (show)
             form->show();
         return *form;

@@ -243,9 +243,7 @@ TEST_F(ReaderSpine, TurningPagesByHandlerAndByBackgroundClicks)
     const QPoint background = r.backgroundPoint();
     const auto handler = [&](Qt::MouseButton b) { return [&form, b] { form.Blaettern(b); }; };
     const auto click = [&](Qt::MouseButton b) {
-        return [&form, b, background] {
-            QTest::mouseClick(&form, b, Qt::NoModifier, background);
-        };
+        return [&form, b, background] { QTest::mouseClick(&form, b, Qt::NoModifier, background); };
     };
     struct Step
     {
@@ -413,7 +411,8 @@ TEST_F(ReaderSpine, LineEndsNulAndEmptyFiles)
         {"CR only", numberedBook(40, "\r"), numberedLines(1, 40)},
         {"mixed", numberedBook(3, "\n") + numberedBook(3, "\r\n", 4) + numberedBook(3, "\r", 7),
          numberedLines(1, 9)},
-        {"NUL ends the text", QByteArray("Before\r\nAfter", 13) + '\0' + "hidden\r\nmore\r\n",
+        {"NUL ends the text",
+         QByteArray("Before\r\nAfter", 13) + '\0' + "hidden\r\nmore\r\n",
          {"Before", "After"}},
         {"NUL first", QByteArray(1, '\0') + "hidden\r\n", {""}},
         {"empty", QByteArray(), {""}},
@@ -597,7 +596,8 @@ TEST_F(ReaderSpine, CancelledOrDamagedArchiveKeepsThePreviousBook)
         {"chooser cancelled",
          [](Reader &r) {
              const QString path = r.fx.programDir + QStringLiteral("/books/pair.zip");
-             makeZip(path, {{QStringLiteral("a.txt"), "A\r\n"}, {QStringLiteral("b.txt"), "B\r\n"}});
+             makeZip(path,
+                     {{QStringLiteral("a.txt"), "A\r\n"}, {QStringLiteral("b.txt"), "B\r\n"}});
              r.prompts().memberAnswers.push_back(QString());
              return path;
          },

@@ -1,0 +1,87 @@
+#include "BookGenerator.h"
+#include "navigation/IniFile.h"
+#include "reader/Tavolex1.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+// A settings file that has seen many books, as after years of reading.
+void writeManySections(const QString &path, int sections)
+{
+    QByteArray text = "[Options]\nDefault font name=Liberation Serif\nDefault font size=12\n";
+    for (int i = 0; i < sections; ++i) {
+        text += "[/home/reader/books/shelf" + QByteArray::number(i % 37) + "/book" +
+                QByteArray::number(i) + ".txt]\n";
+        text += "Fontname=Liberation Serif\nFontsize=12\nRemove line breaks=Yes\n"
+                "Check punctuation marks=No\nCheck indentation=Yes\nPage=" +
+                QByteArray::number(i % 500 + 1) +
+                "\nTotal lines=12000\nLines=37\nBookmark 1=\nBookmark 2=\nBookmark 3=\n"
+                "Automatically create TOC=No\nPreceding blank lines=3\nSection header size=5\n"
+                "Count blank lines=Yes\nTOC on left side=No\n";
+    }
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(text);
+}
+
+// One page turn of the window: both pages filled, labels, the "Page" key written, the history.
+void BM_PageTurnWith2000Sections(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString settings = dir.path() + QStringLiteral("/Tavolex.ini");
+    writeManySections(settings, 2000);
+    const QString bookPath = dir.path() + QStringLiteral("/book.txt");
+    {
+        QFile f(bookPath);
+        f.open(QIODevice::WriteOnly);
+        f.write(generateBookBytes(7, 3'200'000));
+    }
+    TForm1 form(settings, dir.path(), {bookPath});
+    form.resize(1000, 760);
+    form.show();
+    if (form.readerState().PageCount < 10) {
+        state.SkipWithError("the book did not open");
+        return;
+    }
+    bool forward = true;
+    for (auto _ : state) {
+        form.Blaettern(forward ? Qt::RightButton : Qt::LeftButton);
+        forward = !forward;
+    }
+    state.counters["pages"] = form.readerState().PageCount;
+}
+BENCHMARK(BM_PageTurnWith2000Sections)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true)->Iterations(200);
+
+void BM_PageKeyWriteWith2000Sections(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/Tavolex.ini");
+    writeManySections(path, 2000);
+    IniFile ini(path);
+    int page = 1;
+    const QString section = QStringLiteral("/home/reader/books/shelf3/book1000.txt");
+    for (auto _ : state) {
+        if (ini.writeString(section, QStringLiteral("Page"), QString::number(++page)) !=
+            IniFile::WriteResult::Written)
+            state.SkipWithError("write refused");
+    }
+}
+BENCHMARK(BM_PageKeyWriteWith2000Sections)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true)->Iterations(200);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
