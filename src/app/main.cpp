@@ -15,6 +15,8 @@ int main(int argc, char *argv[])
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
     TForm1 form(settingsPath, programDir, arguments);
+    if (form.noFontsLeft())
+        return 0;
     form.show();
     return app.exec();
 }

@@ -2,87 +2,150 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFrame>
 #include <QLabel>
-#include <QLinearGradient>
 #include <QPainter>
 #include <QPlainTextEdit>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace {
 
-// The three source pictures: page edges with the binding strip, the binding caps, and the top
-// and bottom edges of the pages.
+// The artwork never uses pure white: white is what the flood fills look for.
+const QColor kCoverDark(0x4a, 0x30, 0x1c);
+const QColor kCover(0x6b, 0x47, 0x2b);
+const QColor kCoverLight(0x8c, 0x66, 0x45);
+const QColor kPaper(0xf2, 0xee, 0xe4);
+const QColor kPaperShade(0xc9, 0xc1, 0xb1);
+const QColor kLine(0xb0, 0xa7, 0x96);
+const QColor kLineShade(0x86, 0x7c, 0x6b);
+const QColor kTopLine(0x7a, 0x6a, 0x56);
+const QColor kStackShadow(0x8d, 0x82, 0x70);
+constexpr QRgb kBlank = 0xFFFFFFFF;
+
+QColor mix(const QColor &a, const QColor &b, double t)
+{
+    t = std::clamp(t, 0.0, 1.0);
+    return QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * t),
+                            float(a.greenF() + (b.greenF() - a.greenF()) * t),
+                            float(a.blueF() + (b.blueF() - a.blueF()) * t));
+}
+
+// The stacked page edges beside and below a page: d counts pixels away from the page sideways,
+// b downwards from the page's bottom; the edges of the stacked pages form nested corners.
+QRgb stackPixel(int d, int b)
+{
+    const int m = std::max(d, b);
+    const double depth = m / 14.0;
+    return ((m % 2 == 0) ? mix(kLine, kLineShade, depth) : mix(kPaper, kPaperShade, depth)).rgb();
+}
+
+// Below the stack: its shadow and the cover.
+QRgb coverPixel(int b)
+{
+    return b == 7 ? kStackShadow.rgb() : b == 8 ? kCover.rgb() : kCoverDark.rgb();
+}
+
+// The binding strip: a soft shadow deepening to a fine dark line in the gutter.
+QRgb bindingPixel(int column)
+{
+    static const QRgb shades[8] = {0xffc9c1b3, 0xffada493, 0xff8c8271, 0xff5e5548,
+                                   0xff5e5548, 0xff8c8271, 0xffada493, 0xffc9c1b3};
+    return shades[std::clamp(column, 0, 7)];
+}
+
+// Left page edge, 17 columns (column 16 touches the page), 728 rows of which the last ten run
+// beside the bottom edge of the pages.
+QRgb outerEdgePixel(int x, int row)
+{
+    if (row == 0)
+        return kTopLine.rgb();
+    if (x <= 2)
+        return (x == 0 ? kCoverDark : x == 1 ? kCover : kCoverLight).rgb();
+    const int d = 16 - x;
+    const int b = row - 718;
+    if (b >= 7)
+        return coverPixel(b);
+    if (row == 1)
+        return kLine.rgb();
+    return stackPixel(d, std::max(b, 0));
+}
+
 QImage drawImage1()
 {
     QImage image(42, 728, QImage::Format_RGB32);
-    QPainter p(&image);
-    QLinearGradient left(0, 0, 17, 0);
-    left.setColorAt(0, QColor(0x6b, 0x4a, 0x2f));
-    left.setColorAt(0.35, QColor(0xd8, 0xd2, 0xc4));
-    left.setColorAt(1, QColor(0xf4, 0xf1, 0xea));
-    p.fillRect(0, 0, 17, 728, left);
-    for (int x = 3; x < 15; x += 3)
-        p.fillRect(x, 0, 1, 728, QColor(0xb8, 0xb0, 0xa0));
-    QLinearGradient binding(17, 0, 25, 0);
-    binding.setColorAt(0, QColor(0xc8, 0xc0, 0xb0));
-    binding.setColorAt(0.5, QColor(0x70, 0x66, 0x58));
-    binding.setColorAt(1, QColor(0xc8, 0xc0, 0xb0));
-    p.fillRect(17, 0, 8, 728, binding);
-    QLinearGradient right(25, 0, 42, 0);
-    right.setColorAt(0, QColor(0xf4, 0xf1, 0xea));
-    right.setColorAt(0.65, QColor(0xd8, 0xd2, 0xc4));
-    right.setColorAt(1, QColor(0x6b, 0x4a, 0x2f));
-    p.fillRect(25, 0, 17, 728, right);
-    for (int x = 28; x < 40; x += 3)
-        p.fillRect(x, 0, 1, 728, QColor(0xb8, 0xb0, 0xa0));
+    for (int row = 0; row < image.height(); ++row) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(row));
+        for (int x = 0; x < 17; ++x) {
+            line[x] = outerEdgePixel(x, row);
+            line[41 - x] = outerEdgePixel(x, row);
+        }
+        for (int x = 17; x < 25; ++x)
+            line[x] = bindingPixel(x - 17);
+    }
     return image;
 }
 
+// Binding caps: the top edges of both pages dip into the gutter; below, the stacked edges meet
+// the binding and the cover's spine.
 QImage drawImage2()
 {
     QImage image(28, 15, QImage::Format_RGB32);
-    QPainter p(&image);
-    QLinearGradient cap(0, 0, 28, 0);
-    cap.setColorAt(0, QColor(0xe8, 0xe2, 0xd4));
-    cap.setColorAt(0.5, QColor(0x6b, 0x4a, 0x2f));
-    cap.setColorAt(1, QColor(0xe8, 0xe2, 0xd4));
-    p.fillRect(image.rect(), cap);
+    image.fill(kBlank);
+    for (int x = 0; x < 28; ++x) {
+        const double towardGutter = 1.0 - std::abs(x - 13.5) / 13.5;
+        const int dip = int(std::lround(3.0 * towardGutter * towardGutter));
+        const bool binding = x >= 10 && x < 18;
+        for (int row = 0; row < 5; ++row) {
+            QRgb pixel = kBlank;
+            if (row == dip)
+                pixel = kTopLine.rgb();
+            else if (row == dip + 1)
+                pixel = kLine.rgb();
+            else if (row > dip + 1 && binding)
+                pixel = bindingPixel(x - 10);
+            if (row >= dip)
+                image.setPixel(x, row, pixel);
+        }
+        for (int b = 0; b < 10; ++b) {
+            QRgb pixel;
+            if (b >= 7)
+                pixel = (binding && b == 7) ? kCoverLight.rgb() : coverPixel(b);
+            else if (binding)
+                pixel = mix(QColor(bindingPixel(x - 10)), kCover, b / 7.0).rgb();
+            else
+                pixel = stackPixel(0, b);
+            image.setPixel(x, 5 + b, pixel);
+        }
+    }
     return image;
 }
 
+// Top edges (two rows each side) and bottom edges (ten rows each side) of the pages.
 QImage drawImage3()
 {
     QImage image(480, 24, QImage::Format_RGB32);
-    QPainter p(&image);
-    p.fillRect(0, 0, 480, 4, QColor(0xd0, 0xc8, 0xb8));
-    p.fillRect(0, 0, 480, 1, QColor(0x8a, 0x7a, 0x66));
-    for (int band = 0; band < 2; ++band) {
-        QLinearGradient edge(0, 4 + band * 10, 0, 14 + band * 10);
-        edge.setColorAt(0, QColor(0xf0, 0xec, 0xe2));
-        edge.setColorAt(0.6, QColor(0xc8, 0xbf, 0xad));
-        edge.setColorAt(1, QColor(0x6b, 0x4a, 0x2f));
-        p.fillRect(0, 4 + band * 10, 480, 10, edge);
-        for (int y = 6 + band * 10; y < 13 + band * 10; y += 2)
-            p.fillRect(0, y, 480, 1, QColor(0xb8, 0xb0, 0xa0));
+    for (int x = 0; x < 480; ++x) {
+        for (int side = 0; side < 2; ++side) {
+            image.setPixel(x, side * 2, kTopLine.rgb());
+            image.setPixel(x, side * 2 + 1, kLine.rgb());
+            for (int b = 0; b < 10; ++b)
+                image.setPixel(x, 4 + side * 10 + b, b >= 7 ? coverPixel(b) : stackPixel(0, b));
+        }
     }
     return image;
 }
 
 // Rectangles as left, top, right, bottom, right and bottom exclusive.
-void copyRect(QPainter &p, const QImage &source, QRect from, QRect to)
-{
-    p.drawImage(to, source, from);
-}
-
 QRect ltrb(int l, int t, int r, int b)
 {
     return QRect(QPoint(l, t), QPoint(r - 1, b - 1));
 }
 
-} // namespace
-
-static void floodFill(QImage &image, QPoint start, QRgb fill)
+// Fills the 4-connected area of the start pixel's colour.
+void floodFill(QImage &image, QPoint start, QRgb fill)
 {
     if (!image.rect().contains(start))
         return;
@@ -95,6 +158,8 @@ static void floodFill(QImage &image, QPoint start, QRgb fill)
         stack.pop_back();
         int x = pt.x();
         const int y = pt.y();
+        if (image.pixel(x, y) != target)
+            continue;
         while (x > 0 && image.pixel(x - 1, y) == target)
             --x;
         bool above = false;
@@ -113,61 +178,116 @@ static void floodFill(QImage &image, QPoint start, QRgb fill)
     }
 }
 
+// The pages darken softly towards the binding, in whatever colour they have.
+void shadeGutter(QImage &book, QRgb page)
+{
+    const QColor base = QColor::fromRgb(page);
+    constexpr int width = 10;
+    for (int i = 0; i < width; ++i) {
+        const double t = double(i + 1) / width;
+        const QRgb shade = mix(base, Qt::black, 0.22 * t * t).rgb();
+        for (const int x : {498 + i, 525 - i}) {
+            for (int y = 6; y < 722; ++y) {
+                if (book.pixel(x, y) == page)
+                    book.setPixel(x, y, shade);
+            }
+        }
+    }
+}
+
+QColor buttonFace()
+{
+    return QApplication::palette().color(QPalette::Button);
+}
+
+QColor fromBgr(quint32 bgr)
+{
+    return QColor(int(bgr & 0xFF), int(bgr >> 8 & 0xFF), int(bgr >> 16 & 0xFF));
+}
+
+} // namespace
+
 void TForm1::BuildBookPicture()
 {
     const QImage Image1 = drawImage1();
     const QImage Image2 = drawImage2();
     const QImage Image3 = drawImage3();
     QImage book(1024, 733, QImage::Format_RGB32);
-    book.fill(Qt::white);
+    book.fill(kBlank);
     {
         QPainter p(&book);
-        copyRect(p, Image1, ltrb(0, 0, 17, 728), ltrb(1, 4, 18, 732));
-        copyRect(p, Image2, ltrb(0, 0, 28, 5), ltrb(498, 4, 526, 9));
-        copyRect(p, Image1, ltrb(17, 0, 25, 713), ltrb(508, 9, 516, 722));
-        copyRect(p, Image2, ltrb(0, 5, 28, 15), ltrb(498, 722, 526, 732));
-        copyRect(p, Image1, ltrb(25, 0, 42, 728), ltrb(1006, 4, 1023, 732));
-        copyRect(p, Image3, ltrb(0, 0, 480, 2), ltrb(18, 4, 498, 6));
-        copyRect(p, Image3, ltrb(0, 2, 480, 4), ltrb(526, 4, 1006, 6));
-        copyRect(p, Image3, ltrb(0, 4, 480, 14), ltrb(18, 722, 498, 732));
-        copyRect(p, Image3, ltrb(0, 14, 480, 24), ltrb(526, 722, 1006, 732));
-        // The page between the binding strip and its caps belongs to the pages, not the gap.
-        p.fillRect(ltrb(498, 9, 508, 722), Qt::white);
-        p.fillRect(ltrb(516, 9, 526, 722), Qt::white);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(ltrb(1, 4, 18, 732), Image1, ltrb(0, 0, 17, 728));
+        p.drawImage(ltrb(498, 4, 526, 9), Image2, ltrb(0, 0, 28, 5));
+        p.drawImage(ltrb(508, 9, 516, 722), Image1, ltrb(17, 0, 25, 713));
+        p.drawImage(ltrb(498, 722, 526, 732), Image2, ltrb(0, 5, 28, 15));
+        p.drawImage(ltrb(1006, 4, 1023, 732), Image1, ltrb(25, 0, 42, 728));
+        p.drawImage(ltrb(18, 4, 498, 6), Image3, ltrb(0, 0, 480, 2));
+        p.drawImage(ltrb(526, 4, 1006, 6), Image3, ltrb(0, 2, 480, 4));
+        p.drawImage(ltrb(18, 722, 498, 732), Image3, ltrb(0, 4, 480, 14));
+        p.drawImage(ltrb(526, 722, 1006, 732), Image3, ltrb(0, 14, 480, 24));
     }
-    floodFill(book, QPoint(0, 0), palette().color(QPalette::Window).rgb());
+    // Everything around the book takes the colour of the window behind it.
+    floodFill(book, QPoint(0, 0), buttonFace().rgb());
+    bookSource = book;
     bookPicture = book;
     Buchseiten->setPixmap(QPixmap::fromImage(bookPicture));
+    Buchseiten->show();
 }
 
 void TForm1::ApplyColours()
 {
-    const QColor page(int(state.PageColour & 0xFF),
-                      int(state.PageColour >> 8 & 0xFF), int(state.PageColour >> 16 & 0xFF));
+    const QColor page = fromBgr(state.PageColour);
+    const QColor text = fromBgr(state.TextColour);
+    const bool bookStyle = ShowPages->isChecked();
+
+    const QPalette desktop = QApplication::palette();
+    // The page numbers and buttons of the top strip lie on the window: in plain style they
+    // take the text colour so that they stay readable on any page colour.
+    const QColor windowColour = bookStyle ? buttonFace() : page;
+    const QColor stripText = bookStyle ? desktop.color(QPalette::WindowText) : text;
     QPalette windowPalette = palette();
-    const QColor windowColour =
-        ShowPages->isChecked() ? QApplication::palette().color(QPalette::Button) : page;
-    if (windowPalette.color(QPalette::Window) != windowColour) {
+    if (windowPalette.color(QPalette::Window) != windowColour ||
+        windowPalette.color(QPalette::WindowText) != stripText) {
+        // The drop-down panels keep the desktop's colours whatever the window shows.
+        for (QWidget *panel :
+             {static_cast<QWidget *>(Menu), static_cast<QWidget *>(Hilfe),
+              static_cast<QWidget *>(Recent), static_cast<QWidget *>(Contents),
+              static_cast<QWidget *>(Finden), static_cast<QWidget *>(FindOptionsPanel)}) {
+            QPalette pal = panel->palette();
+            pal.setColor(QPalette::Window, desktop.color(QPalette::Window));
+            pal.setColor(QPalette::WindowText, desktop.color(QPalette::WindowText));
+            panel->setPalette(pal);
+        }
         windowPalette.setColor(QPalette::Window, windowColour);
+        windowPalette.setColor(QPalette::WindowText, stripText);
         setPalette(windowPalette);
         setAutoFillBackground(true);
     }
-    if (ShowPages->isChecked() && !bookPicture.isNull()) {
-        const int w = bookPicture.width();
-        const int h = bookPicture.height();
+
+    if (bookStyle && !bookSource.isNull()) {
+        // The fill points lie in the middle of each page of the picture itself, whatever size
+        // it is shown at.
+        const QPoint left(bookSource.width() / 4, bookSource.height() / 2);
+        const QPoint right(bookSource.width() - bookSource.width() / 4, bookSource.height() / 2);
         const QRgb fill = page.rgb();
-        if (bookPicture.pixel(w / 4, h / 2) != fill) {
-            floodFill(bookPicture, QPoint(w / 4, h / 2), fill);
-            floodFill(bookPicture, QPoint(w - w / 4, h / 2), fill);
+        if (bookPicture.pixel(left) != fill || bookPicture.pixel(right) != fill) {
+            // Filling the pages as composed keeps a page colour from leaking into artwork of
+            // the same colour.
+            bookPicture = bookSource;
+            floodFill(bookPicture, left, fill);
+            floodFill(bookPicture, right, fill);
+            shadeGutter(bookPicture, fill);
             Buchseiten->setPixmap(QPixmap::fromImage(bookPicture));
         }
     }
-    const QColor text(int(state.TextColour & 0xFF), int(state.TextColour >> 8 & 0xFF),
-                      int(state.TextColour >> 16 & 0xFF));
+
     for (QPlainTextEdit *p : {LinkeSeite, RechteSeite}) {
         QPalette pal = p->palette();
-        pal.setColor(QPalette::Base, page);
-        pal.setColor(QPalette::Text, text);
-        p->setPalette(pal);
+        if (pal.color(QPalette::Base) != page || pal.color(QPalette::Text) != text) {
+            pal.setColor(QPalette::Base, page);
+            pal.setColor(QPalette::Text, text);
+            p->setPalette(pal);
+        }
     }
 }

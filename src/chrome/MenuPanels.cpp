@@ -182,7 +182,7 @@ protected:
         case QEvent::KeyPress:
             // The font list changes only by choosing an entry or by the font keys.
             if (watched == form->Schriftart &&
-                !static_cast<QKeyEvent *>(event)->text().trimmed().isEmpty())
+                form->SchriftartKeyPress(static_cast<QKeyEvent *>(event)->text()))
                 return true;
             break;
         default:
@@ -416,7 +416,7 @@ void TForm1::buildMenuPanels()
     ChangeMargins = makeCommand(
         generalBox, QStringLiteral("ChangeMargins"), QStringLiteral("Change to:"),
         QStringLiteral("Set margins according to the values below (left, top, bottom, right)"),
-        [] {});
+        [this] { ChangeMarginsClick(); });
     ChangeMargins->setEnabled(false);
     auto *marginSwitchRow = row();
     marginSwitchRow->addWidget(ApplyMargins);
@@ -498,22 +498,8 @@ void TForm1::buildMenuPanels()
 
     TOCLeft = makeCheck(Contents, QStringLiteral("TOCLeft"), QStringLiteral("&Left"), false,
                         QStringLiteral("When checked: Stick TOC to the left side"));
-
-    // Minimal find strip; find in the book completes it.
-    FindText = new QLineEdit(Finden);
-    FindText->setObjectName(QStringLiteral("FindText"));
-    FindText->setGeometry(88, 0, 240, 16);
-    auto *findStart = new QPushButton(QStringLiteral("Find"), Finden);
-    findStart->setGeometry(330, 0, 34, 16);
-    findStart->setFocusPolicy(Qt::NoFocus);
-    FindStart = findStart;
-    auto *findInFiles = new QPushButton(QStringLiteral("In Files"), Finden);
-    findInFiles->setGeometry(366, 0, 42, 16);
-    findInFiles->setFocusPolicy(Qt::NoFocus);
-    findInFiles->setToolTip(QStringLiteral("Find text in files [Shift+Return]"));
-    FindInFiles = findInFiles;
-    connect(findStart, &QPushButton::clicked, this, [this] { FindStartClick(FindStart); });
-    connect(findInFiles, &QPushButton::clicked, this, [this] { FindStartClick(FindInFiles); });
+    buildTocPanel();
+    buildFindPanel();
 
     connect(Schriftart, &QComboBox::activated, this, &TForm1::SchriftartChange);
     connect(FontUpDown, &QSpinBox::valueChanged, Fontgroesse,
@@ -888,29 +874,4 @@ void TForm1::ResetCommandLabels(QObject *except)
         if (name.isEmpty() || label->objectName() != name)
             setLook(label, false);
     }
-}
-
-void TForm1::OpenHelptxtClick()
-{
-    const QString path = programDir + QStringLiteral("/Help.txt");
-    if (!QFileInfo::exists(path)) {
-        prompts().notice(this, QStringLiteral("File ") + path + QStringLiteral(" not found!"));
-        return;
-    }
-    if (state.TextModified &&
-        !prompts().confirm(this, QStringLiteral("Edited text has not been saved!\rOpen file?")))
-        return;
-    MenuHilfeAus(nullptr, -1, -1);
-    openFileFromUser(path);
-}
-
-void TForm1::ExpandClick()
-{
-    const bool large = Expand->text() == QLatin1String(">");
-    // The small menu is only as tall as its commands.
-    Menu->resize(large ? kLargeMenuWidth : kSmallMenuWidth,
-                 large ? largeMenuHeight : smallMenuHeight);
-    Expand->setText(large ? QStringLiteral("<") : QStringLiteral(">"));
-    writeSetting(QStringLiteral("Options"), QStringLiteral("Large Menu"), switchText(large));
-    Menu->setFocus(Qt::OtherFocusReason);
 }

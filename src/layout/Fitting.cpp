@@ -5,7 +5,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFontMetrics>
+#include <QFontMetricsF>
+
+#include <cmath>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QSpinBox>
@@ -33,10 +35,12 @@ double TForm1::wrapWidth() const
 
 int TForm1::LinesPerPageFor() const
 {
-    const QFontMetrics metrics(pageFont());
-    const int usable =
-        LinkeSeite->height() - 2 * static_cast<int>(LinkeSeite->document()->documentMargin());
-    const int lines = usable / std::max(1, metrics.height());
+    // The page control puts each line on a whole pixel below the last: its step is the line
+    // spacing (leading included) rounded up, which can exceed the height of the letters.
+    const QFontMetricsF metrics(pageFont());
+    const double step = std::max(1.0, std::ceil(metrics.lineSpacing()));
+    const double usable = LinkeSeite->height() - 2 * LinkeSeite->document()->documentMargin();
+    const int lines = static_cast<int>(usable / step);
     return std::max(1, lines);
 }
 

@@ -91,6 +91,7 @@ void TForm1::LoadSettings()
     if (!ini->valueExists(kOptions, QStringLiteral("Punctuation")))
         writeSetting(kOptions, QStringLiteral("Punctuation"), builtInPunctuation());
     state.PunctuationMarks = read(kOptions, QStringLiteral("Punctuation"), builtInPunctuation());
+    LoadRecentList();
 
     try {
         const QString margins = QStringLiteral("Page margins");

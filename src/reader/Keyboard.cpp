@@ -202,10 +202,11 @@ bool TForm1::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
         if (!QuickFind->isChecked())
             return false;
         const QChar letter = QChar(shift ? u'A' + (key - Qt::Key_A) : u'a' + (key - Qt::Key_A));
+        // The field selects its text when it gets the focus; the typed letter must not be.
+        SuchenClick();
         FindText->setText(QString(letter));
         FindText->deselect();
         FindText->setCursorPosition(1);
-        SuchenClick();
         return true;
     }
     return false;

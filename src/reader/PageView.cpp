@@ -37,7 +37,8 @@ QString displayText(QString text)
 TrimRecord TForm1::TrimPage(QPlainTextEdit *page, QString text)
 {
     const TrimRecord trim = ::TrimPage(text);
-    page->setPlainText(displayText(text));
+    // The document alone: the control's own setPlainText lays the page out twice.
+    page->document()->setPlainText(displayText(text));
     return trim;
 }
 
@@ -74,8 +75,9 @@ void TForm1::ShowSpread()
             focused->clearFocus();
     }
     ArrangeBookmarks();
-    SeitenNrLinks->repaint();
-    SeitenNrRechts->repaint();
+    // Painted with the next event pass; painting here would redraw the book picture beneath.
+    SeitenNrLinks->update();
+    SeitenNrRechts->update();
 
     writeDocumentKey(QStringLiteral("Page"), QString::number(state.CurrentPage));
 

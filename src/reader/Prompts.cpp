@@ -1,8 +1,11 @@
 #include "Prompts.h"
 
+#include "reader/TvxDialogs.h"
+#include "chrome/ColourChoice.h"
 #include "sources/ZipForm.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QFileDialog>
 
 QString displayMessageText(const QString &text)
@@ -85,4 +88,40 @@ QString QtPrompts::chooseArchiveMember(QWidget *parent, const QStringList &membe
         return zipForm->ChooseArchiveMember(members);
     TZipForm form(parent);
     return form.ChooseArchiveMember(members);
+}
+
+QString QtPrompts::inputBox(QWidget *parent, const QString &caption, const QString &prompt,
+                            const QString &value)
+{
+    return InputBox(parent, caption, prompt, value);
+}
+
+bool QtPrompts::jumpInput(QWidget *parent, const QString &caption, const QString &prompt,
+                          QString &value)
+{
+    return JumpInputDialog(parent, caption, prompt, value);
+}
+
+std::optional<QColor> QtPrompts::chooseColour(QWidget *parent, const QColor &initial,
+                                              const QStringList &customColours)
+{
+    for (int i = 0; i < QColorDialog::customCount(); ++i)
+        QColorDialog::setCustomColor(i, Qt::white);
+    int slot = 0;
+    for (const QString &entry : customColours) {
+        const std::optional<ColourValue> value = customColourValue(entry);
+        if (!value || slot >= QColorDialog::customCount())
+            continue;
+        QColorDialog::setCustomColor(slot++, QColor(value->red(), value->green(), value->blue()));
+    }
+    const QColor chosen = QColorDialog::getColor(initial, parent);
+    if (!chosen.isValid())
+        return std::nullopt;
+    return chosen;
+}
+
+Prompts::FindInFilesClose QtPrompts::findInFiles(QWidget *, FindInFilesFields &)
+{
+    // The window and its search come with find in files; until then nothing is found.
+    return FindInFilesClose::Cancel;
 }

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QColor>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 class QWidget;
 class TZipForm;
@@ -38,6 +41,28 @@ public:
     virtual QString pickFolder(QWidget *parent, const QString &title, const QString &start) = 0;
     // The archive member chooser; empty when cancelled.
     virtual QString chooseArchiveMember(QWidget *parent, const QStringList &members) = 0;
+    // The find-in-files window, modal. Its fields go in and come back as the window left them;
+    // the found file and archive member are set when it closed with OK on a hit.
+    struct FindInFilesFields
+    {
+        QString FIFDir;
+        QString FIFFind;
+        bool FIFCSens = false;
+        QString foundFile;
+        QString foundMember;
+    };
+    enum class FindInFilesClose { Ok, Cancel, Abort };
+    virtual FindInFilesClose findInFiles(QWidget *parent, FindInFilesFields &fields) = 0;
+    // The colour chooser; custom colours as "ColorA=E7E7E7" (BBGGRR) fill its slots in order.
+    // Nothing when cancelled.
+    virtual std::optional<QColor> chooseColour(QWidget *parent, const QColor &initial,
+                                               const QStringList &customColours) = 0;
+    // The plain input box: the value comes selected; Cancel returns the value unchanged.
+    virtual QString inputBox(QWidget *parent, const QString &caption, const QString &prompt,
+                             const QString &value) = 0;
+    // JumpInputDialog: true for OK with the entered text in value; Cancel keeps value.
+    virtual bool jumpInput(QWidget *parent, const QString &caption, const QString &prompt,
+                           QString &value) = 0;
 };
 
 // The real dialogs.
@@ -56,6 +81,13 @@ public:
                      int *chosenFilter) override;
     QString pickFolder(QWidget *parent, const QString &title, const QString &start) override;
     QString chooseArchiveMember(QWidget *parent, const QStringList &members) override;
+    FindInFilesClose findInFiles(QWidget *parent, FindInFilesFields &fields) override;
+    std::optional<QColor> chooseColour(QWidget *parent, const QColor &initial,
+                                       const QStringList &customColours) override;
+    QString inputBox(QWidget *parent, const QString &caption, const QString &prompt,
+                     const QString &value) override;
+    bool jumpInput(QWidget *parent, const QString &caption, const QString &prompt,
+                   QString &value) override;
 
 private:
     TZipForm *zipForm;

@@ -103,6 +103,8 @@ void TForm1::FormCreate()
     BuildBookPicture();
     LoadSettings();
     BuildFontChoice();
+    if (fontsExhausted)
+        return; // the program ends before the window is shown
     InitReaderState();
     applyMenuSettings();
     // Smoothing is a property of the page font here; it starts on.
@@ -182,6 +184,9 @@ void TForm1::createControls()
     CreateTOC = new QLabel(QStringLiteral("Create"), Contents);
 
     buildMenuPanels();
+    buildRecentPanel();
+    buildBookmarkFields();
+    buildPageJumpControls();
 
     OriginalText = new QPlainTextEdit(this);
     OriginalText->hide();
@@ -189,6 +194,7 @@ void TForm1::createControls()
     connect(ZWEntfernen, &QCheckBox::toggled, this, &TForm1::ZWEntfernenClick);
     connect(Punctuation, &QCheckBox::toggled, this, &TForm1::PunctuationClick);
     connect(Einzug, &QCheckBox::toggled, this, &TForm1::EinzugClick);
+    connectFontSettings();
 }
 
 void TForm1::InitReaderState()
@@ -335,43 +341,15 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void TForm1::BuildFontChoice()
-{
-    QStringList families;
-    for (const QString &family : QFontDatabase::families()) {
-        bool excluded = false;
-        for (const QString &x : state.ExcludedFonts)
-            excluded = excluded || family.compare(x, Qt::CaseInsensitive) == 0;
-        if (!excluded && !QFontDatabase::isPrivateFamily(family))
-            families << family;
-    }
-    Schriftart->clear();
-    Schriftart->addItems(families);
-    QString name = state.DefaultFontName;
-    if (Schriftart->findText(name, Qt::MatchFixedString) < 0) {
-        // A font missing here may have a metric-compatible stand-in the platform maps it to.
-        const QString substitute = QFontInfo(QFont(name)).family();
-        name = Schriftart->findText(substitute, Qt::MatchFixedString) >= 0 ? substitute
-                                                                         : families.value(0);
-        state.DefaultFontName = name;
-        writeSetting(QStringLiteral("Options"), QStringLiteral("Default font name"), name);
-    }
-    Schriftart->setCurrentIndex(Schriftart->findText(name, Qt::MatchFixedString));
-    bool ok = false;
-    int size = state.DefaultFontSize.toInt(&ok);
-    if (!ok)
-        size = 10;
-    size = std::clamp(size, FontUpDown->minimum(), FontUpDown->maximum());
-    applyPageFont(Schriftart->currentText(), size);
-}
-
 void TForm1::applyPageFont(const QString &family, int size)
 {
     QFont font(family, size);
     // Lines are fitted word by word; without kerning a line is exactly the sum of its words.
     font.setKerning(false);
-    font.setStyleStrategy(Antialiasing->isChecked() ? QFont::PreferAntialias
-                                                    : QFont::NoAntialias);
+    // Shaping adds nothing to Latin text without kerning, and costs most of a page turn.
+    font.setStyleStrategy(QFont::StyleStrategy(
+        (Antialiasing->isChecked() ? QFont::PreferAntialias : QFont::NoAntialias) |
+        QFont::PreferNoShaping));
     LinkeSeite->setFont(font);
     RechteSeite->setFont(font);
     state.AppliedFontSize = size;

@@ -19,7 +19,10 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QPlainTextEdit;
+class QTableWidget;
+struct FindMatch;
 class QSpinBox;
 class IniFile;
 class TFIFForm;
@@ -334,6 +337,100 @@ public:
     QLineEdit *FindText = nullptr;
     QAbstractButton *FindStart = nullptr;
     QAbstractButton *FindInFiles = nullptr;
+
+    // Table of contents and find in the book (navigation/Toc.cpp, reader/Find.cpp)
+    void CreateTOCClick();
+    void TOCCloseClick();
+    void TOCLeftClick();
+    void AutomaticTOCClick();
+    void PreChapterChange();
+    void ChapterLinesChange();
+    void ChapterCountBlankClick();
+    // pos: the pointer in the sender.
+    void ChapterListMouseDown(QObject *sender, Qt::MouseButton button, QPoint pos);
+    void ChapterJumpMouseDown(QObject *sender, Qt::MouseButton button);
+    void ContentsMouseMove(QObject *sender, QPoint pos);
+    QList<QObject *> tocMoveSources() const;
+    void layoutContents();
+    bool tocHasSections() const;
+    void FindDoneClick();
+    void FindInBook(const QString &text, Qt::CaseSensitivity cs);
+    void setFindOptionsCaption(const QString &caption);
+    QLabel *ContentsTitle = nullptr;
+    QTableWidget *ChapterList = nullptr;
+    QPlainTextEdit *ChapterPreview = nullptr;
+    QFrame *ChapterPanelDown = nullptr;
+    QLabel *ChapterLabelDown = nullptr;
+    QFrame *ChapterPanelUp = nullptr;
+    QLabel *ChapterLabelUp = nullptr;
+    QAbstractButton *FindOptions = nullptr;
+    QAbstractButton *FindDone = nullptr;
+    QCheckBox *FindCSens = nullptr;
+    Prompts::FindInFilesFields findInFilesFields; // kept between searches, as the window keeps them
+    int keyPollIntervalMs = 15; // how often long loops look for key presses
+
+private:
+    void buildTocPanel();
+    void buildFindPanel();
+    void showTocPreview(int row);
+    void selectTocRow(int row);
+    void rebuildTocAfterSettingChange();
+    // Position in the page control of page `page` (shown now) for an offset in its page text.
+    int pagePosition(int page, int offset) const;
+    void showHit(const FindMatch &match, int p);
+
+public:
+
+    // Recent files, bookmarks, page jump and history
+    // (navigation/Recent.cpp, navigation/BookmarksUi.cpp, reader/PageJump.cpp)
+    void LoadRecentList();
+    // origin: the control the command came from; from "BM" the pointer stays where it is.
+    void showRecentPanel(QObject *origin);
+    void LetzteMouseDown(Qt::MouseButton button);
+    // pos: the pointer in RecentList's viewport.
+    void RecentListMouseDown(QObject *sender, Qt::MouseButton button,
+                             Qt::KeyboardModifiers modifiers, QPoint pos);
+    void RecentListMouseMove(QObject *sender, QPoint pos);
+    void SetBaseDirClick();
+    void SaveBookmarks();
+    void LesezeichenMouseDown(QObject *sender, Qt::MouseButtons buttons);
+    void SeitenNrLinksMouseDown(Qt::MouseButton button);
+    void HistoryChange(int index);
+    QListWidget *RecentList = nullptr;
+    QLabel *RecentTitle = nullptr;
+    QLabel *RecentHelpLine = nullptr;
+    QLabel *RecentFull = nullptr;
+    QLabel *BaseDirCaption = nullptr;
+    QLabel *SetBaseDir = nullptr;
+    QLabel *BaseDir = nullptr;
+
+private:
+    void buildRecentPanel();
+    void buildBookmarkFields();
+    void buildPageJumpControls();
+    // The conversion error of a caption that is not a number, or empty.
+    QString arrangeBookmarkFields();
+    bool bookmarkErrorsQuiet = false; // set while a bookmark click is handled
+    // Opens a file chosen from the list or the help panel (unsaved edits already confirmed).
+    void openFromRecentCommand(const QString &path, bool recordOnSuccess);
+
+public:
+    // Font and margin settings, font choice, colours, book picture
+    // (layout/FontSettings.cpp, layout/FontChoice.cpp, chrome/Colours.cpp, chrome/BookPicture.cpp)
+    // True for a typed character, which the font list discards.
+    bool SchriftartKeyPress(const QString &typed);
+    void ApplyMarginsClick();
+    void ChangeMarginsClick();
+    void ShowPagesClick();
+    void AntialiasingClick();
+    // No usable font was left: the program is to end with exit code 0.
+    bool noFontsLeft() const { return fontsExhausted; }
+    const QImage &bookImage() const { return bookPicture; }
+
+private:
+    void connectFontSettings();
+    bool fontsExhausted = false;
+    QImage bookSource; // the composed book before the pages are coloured
 
 private:
     void buildMenuPanels();

@@ -15,6 +15,20 @@ template <typename T> T take(std::deque<T> &answers, const char *what, T fallbac
     return answer;
 }
 
+// A null text for Cancel.
+QString takeText(std::deque<std::optional<QString>> &answers, const char *what)
+{
+    if (answers.empty()) {
+        ADD_FAILURE() << "unplanned " << what;
+        return QString();
+    }
+    const QString answer = answers.front() ? (answers.front()->isNull() ? QStringLiteral("")
+                                                                        : *answers.front())
+                                           : QString();
+    answers.pop_front();
+    return answer;
+}
+
 } // namespace
 
 void ScriptedPrompts::notice(QWidget *, const QString &text)
@@ -59,4 +73,45 @@ QString ScriptedPrompts::chooseArchiveMember(QWidget *, const QStringList &membe
 {
     memberLists << members;
     return take(memberAnswers, "member chooser", QString());
+}
+
+QString ScriptedPrompts::inputBox(QWidget *, const QString &caption, const QString &prompt,
+                                  const QString &value)
+{
+    inputRequests << QStringList{caption, prompt, value};
+    const QString answer = takeText(inputAnswers, "input box");
+    return answer.isNull() ? value : answer;
+}
+
+bool ScriptedPrompts::jumpInput(QWidget *, const QString &caption, const QString &prompt,
+                                QString &value)
+{
+    inputRequests << QStringList{caption, prompt, value};
+    const QString answer = takeText(jumpAnswers, "jump dialog");
+    if (answer.isNull())
+        return false;
+    value = answer;
+    return true;
+}
+
+std::optional<QColor> ScriptedPrompts::chooseColour(QWidget *, const QColor &initial,
+                                                    const QStringList &customColours)
+{
+    colourInitials << initial;
+    colourCustomLists << customColours;
+    if (colourAnswers.empty()) {
+        ADD_FAILURE() << "unplanned colour chooser";
+        return std::nullopt;
+    }
+    const std::optional<QColor> answer = colourAnswers.front();
+    colourAnswers.pop_front();
+    return answer;
+}
+
+Prompts::FindInFilesClose ScriptedPrompts::findInFiles(QWidget *, FindInFilesFields &fields)
+{
+    findInFilesRequests << fields;
+    const FindInFilesAnswer answer = take(findInFilesAnswers, "find in files", FindInFilesAnswer{});
+    fields = answer.fields;
+    return answer.close;
 }

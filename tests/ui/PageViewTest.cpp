@@ -1,0 +1,74 @@
+#include "ReaderFixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QFontMetricsF>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray numberedLines(int count)
+{
+    QByteArray text;
+    for (int i = 1; i <= count; ++i)
+        text += "line " + QByteArray::number(i) + "\r\n";
+    return text;
+}
+
+} // namespace
+
+// Every line counted for a page must be visible in the page control: a page that holds more
+// lines than it can show hides text between the two pages.
+TEST(PageView, EveryLineOfAPageIsVisible)
+{
+    struct Case
+    {
+        const char *family;
+        int size;
+        QSize window;
+    };
+    const Case cases[] = {
+        {"Liberation Serif", 12, {800, 608}}, {"DejaVu Sans", 10, {800, 608}},
+        {"Liberation Sans", 20, {1000, 700}}, {"DejaVu Sans Mono", 7, {640, 480}},
+    };
+    for (const Case &c : cases) {
+        if (!QFontDatabase::families().contains(QString::fromLatin1(c.family)))
+            continue;
+        SCOPED_TRACE(c.family);
+        ReaderFixture f;
+        writeFileBytes(f.settingsPath(), QByteArray("[Options]\nDefault font name=") + c.family +
+                                             "\nDefault font size=" +
+                                             QByteArray::number(c.size) + "\n");
+        const QString book = f.writeBook("lines.txt", numberedLines(400));
+        TForm1 &form = f.start({}, false);
+        form.resize(c.window);
+        form.show();
+        form.ZWEntfernen->setChecked(false);
+        form.openFileFromUser(book);
+        ASSERT_EQ(form.pageFont().family(), QString::fromLatin1(c.family));
+        const ReaderState &s = form.readerState();
+        ASSERT_GT(s.PageCount, 2);
+        for (QPlainTextEdit *page : {form.LinkeSeite, form.RechteSeite}) {
+            QTextDocument *doc = page->document();
+            ASSERT_EQ(doc->blockCount(), s.LinesPerPage);
+            const QTextBlock last = doc->lastBlock();
+            const QRect shown = page->cursorRect(QTextCursor(last));
+            const QRect first = page->cursorRect(QTextCursor(doc->firstBlock()));
+            const QRect second = page->cursorRect(QTextCursor(doc->firstBlock().next()));
+            EXPECT_LE(shown.bottom(), page->viewport()->height())
+                << "page height " << page->height() << " lines " << s.LinesPerPage << " step "
+                << second.top() - first.top() << " first top " << first.top() << " spacing "
+                << QFontMetricsF(page->font()).lineSpacing() << " height "
+                << QFontMetricsF(page->font()).height();
+        }
+        // The right page continues exactly where the left one stops.
+        EXPECT_EQ(form.LinkeSeite->document()->lastBlock().text(),
+                  QStringLiteral("line %1").arg(s.LinesPerPage));
+        EXPECT_EQ(form.RechteSeite->document()->firstBlock().text(),
+                  QStringLiteral("line %1").arg(s.LinesPerPage + 1));
+    }
+}
