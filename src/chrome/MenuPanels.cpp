@@ -652,6 +652,8 @@ void TForm1::buildHelpPanel()
             QStringLiteral("Ctrl+B:  Change background color"),
             QStringLiteral("Esc: Close popup menus, exit editor"),
             QStringLiteral("Ctrl+T:  Change text color"),
+            QStringLiteral("F11:  Full screen on/off"),
+            QStringLiteral("Mouse wheel:  Double page back/forward"),
         };
         for (int i = 0; i < pairs.size(); ++i)
             grid->addWidget(helpLine(Help4, pairs[i]), i / 2, i % 2);

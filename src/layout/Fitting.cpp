@@ -142,18 +142,8 @@ void TForm1::FitLines()
     state.PageCount = pageCountFor(state.TotalLines, state.LinesPerPage);
     state.CurrentPage = pageOfCarriedLine(L1, state.LinesPerPage, state.PageCount);
 
-    if (state.PreviousTotalLines > 0) {
-        for (QLabel *bookmark : {Lesezeichen1, Lesezeichen2, Lesezeichen3}) {
-            if (bookmark->text().isEmpty())
-                continue;
-            bool ok = false;
-            const int page = bookmark->text().toInt(&ok);
-            if (!ok)
-                continue;
-            bookmark->setText(QString::number(movedBookmarkPage(
-                page, P0, state.TotalLines, state.PreviousTotalLines, state.LinesPerPage)));
-        }
-    }
+    if (state.PreviousTotalLines > 0)
+        moveBookmarks(P0, state.PreviousTotalLines);
 
     ShowSpread();
     if (AutomaticTOC->isChecked())
@@ -164,6 +154,21 @@ void TForm1::FitLines()
     SaveDocumentSettings();
     takeFittedLayoutSnapshot();
     setBusyPointer(false);
+}
+
+void TForm1::moveBookmarks(int previousLinesPerPage, int previousTotalLines)
+{
+    for (QLabel *bookmark : {Lesezeichen1, Lesezeichen2, Lesezeichen3}) {
+        if (bookmark->text().isEmpty())
+            continue;
+        bool ok = false;
+        const int page = bookmark->text().toInt(&ok);
+        if (!ok)
+            continue;
+        bookmark->setText(QString::number(movedBookmarkPage(page, previousLinesPerPage,
+                                                            state.TotalLines, previousTotalLines,
+                                                            state.LinesPerPage)));
+    }
 }
 
 void TForm1::AnpassenClick()

@@ -143,18 +143,8 @@ void TForm1::Repaginate()
     state.CurrentPage = std::min(
         static_cast<int>(std::nearbyint(static_cast<double>(P - 1) * Q / state.LinesPerPage)) + 1,
         state.PageCount);
-    for (QLabel *bookmark : {Lesezeichen1, Lesezeichen2, Lesezeichen3}) {
-        if (bookmark->text().isEmpty())
-            continue;
-        bool ok = false;
-        const int B = bookmark->text().toInt(&ok);
-        if (!ok)
-            continue;
-        const double page = std::nearbyint((static_cast<double>(Q) * (B - 1) + 1) /
-                                           state.LinesPerPage) +
-                            1;
-        bookmark->setText(QString::number(static_cast<int>(page)));
-    }
+    // The same move as after a fit, with the line count unchanged.
+    moveBookmarks(Q, state.TotalLines);
     ShowSpread();
     LinkeSeite->repaint();
     RechteSeite->repaint();

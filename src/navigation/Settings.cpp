@@ -141,6 +141,7 @@ void TForm1::applyStartupPlacement()
     if (readSwitch(ini->readString(window, QStringLiteral("Maximized"), QStringLiteral("No")),
                    SwitchTest::OnOnlyIfYes))
         setWindowState(windowState() | Qt::WindowMaximized);
+    applyStartupFullScreen();
 }
 
 void TForm1::LoadDocumentSettings()
@@ -232,9 +233,10 @@ void TForm1::SaveWindowPlacement()
 {
     const QString window = QStringLiteral("Window");
     const bool maximized = isMaximized();
-    const QRect normal = maximized ? normalGeometry() : geometry();
+    const QRect normal = normalPlacement();
     const QList<IniEntry> entries = {
         {QStringLiteral("Maximized"), yesNo(maximized)},
+        {QStringLiteral("Fullscreen"), yesNo(isFullScreen())},
         {QStringLiteral("Left"), QString::number(normal.x())},
         {QStringLiteral("Top"), QString::number(normal.y())},
         {QStringLiteral("Width"), QString::number(normal.width())},

@@ -36,6 +36,12 @@ bool TForm1::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
     const bool alt = modifiers & Qt::AltModifier;
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
 
+    // Full screen is no shortcut: it works like the page keys, whatever has the focus.
+    if (key == Qt::Key_F11 && !ctrl && !alt) {
+        ToggleFullScreen();
+        return true;
+    }
+
     if (Finden->isVisible()) {
         if (enter) {
             FindStartClick(shift ? FindInFiles : FindStart);

@@ -2,9 +2,11 @@
 
 #include "reader/TvxDialogs.h"
 #include "chrome/ColourChoice.h"
+#include "sources/TvxFindInFiles.h"
 #include "sources/ZipForm.h"
 
 #include <QApplication>
+#include <memory>
 #include <QColorDialog>
 #include <QFileDialog>
 
@@ -68,6 +70,11 @@ QString QtPrompts::saveFile(QWidget *parent, const FileDialogRequest &request, i
     if (request.selectedFilter >= 0 && request.selectedFilter < request.filters.size())
         dialog.selectNameFilter(request.filters.at(request.selectedFilter));
     dialog.setDefaultSuffix(request.defaultSuffix);
+    if (request.suffixForFilter)
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString &f) {
+            dialog.setDefaultSuffix(
+                request.suffixForFilter(static_cast<int>(request.filters.indexOf(f))));
+        });
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -120,8 +127,15 @@ std::optional<QColor> QtPrompts::chooseColour(QWidget *parent, const QColor &ini
     return chosen;
 }
 
-Prompts::FindInFilesClose QtPrompts::findInFiles(QWidget *, FindInFilesFields &)
+Prompts::FindInFilesClose QtPrompts::findInFiles(QWidget *parent, FindInFilesFields &fields)
 {
-    // The window and its search come with find in files; until then nothing is found.
-    return FindInFilesClose::Cancel;
+    // The reader window keeps one find-in-files window for the whole run.
+    TFIFForm *form = parent ? parent->findChild<TFIFForm *>() : nullptr;
+    std::unique_ptr<TFIFForm> ownForm;
+    if (!form) {
+        ownForm = std::make_unique<TFIFForm>(parent);
+        form = ownForm.get();
+    }
+    form->setPrompts(this);
+    return form->runModal(fields);
 }

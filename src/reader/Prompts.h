@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -33,6 +34,8 @@ public:
         int selectedFilter = 0;
         QString fileName;         // prefilled name (save)
         QString defaultSuffix;    // save only
+        // Save only: the default suffix once the user picks filter n (0-based).
+        std::function<QString(int)> suffixForFilter;
     };
     // Empty when cancelled.
     virtual QString openFile(QWidget *parent, const FileDialogRequest &request) = 0;

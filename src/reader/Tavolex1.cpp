@@ -320,14 +320,28 @@ void TForm1::mousePressEvent(QMouseEvent *event)
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
-    state.Closing = true;
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
     SaveWindowPlacement();
     event->accept();
+}
+
+void TForm1::setKeyPreview(bool on)
+{
+    if (keyPreview)
+        keyPreview->enabled = on;
 }
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
     for (QPlainTextEdit *page : {LinkeSeite, RechteSeite}) {
+        if (watched == page->viewport() && event->type() == QEvent::Wheel) {
+            // The page must not scroll its own text; the wheel turns pages.
+            pagesWheel(static_cast<QWheelEvent *>(event));
+            return true;
+        }
         if (watched == page->viewport() && event->type() == QEvent::MouseButtonPress) {
             auto *mouse = static_cast<QMouseEvent *>(event);
             Mausklick(page, mouse->button(), mouse->globalPosition().toPoint());

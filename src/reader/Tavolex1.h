@@ -24,6 +24,7 @@ class QPlainTextEdit;
 class QTableWidget;
 struct FindMatch;
 class QSpinBox;
+class QWheelEvent;
 class IniFile;
 class TFIFForm;
 class TZipForm;
@@ -292,10 +293,6 @@ public:
     void JumpToSection(bool forward);
     void ShowTOCClick();
     void RecentShowClick();
-    void KopierenClick();
-    void BearbeitenClick();
-    void SpeichernClick();
-    void BeendenClick();
     void HintergrundClick();
     void TextfarbeClick();
     void SchriftartChange();
@@ -441,6 +438,47 @@ private:
     int smallMenuHeight = 0;
     int largeMenuHeight = 0;
 
+public:
+    // Saving, copying and the internal editor (sources/SaveEditor.cpp)
+    void SpeichernClick();
+    void SpeichernDialogTypeChange(int filterIndex);
+    void KopierenClick();
+    void BearbeitenClick();
+    void OriginalTextKeyDown(int key);
+    // True when the window may close.
+    bool FormCloseQuery();
+    void BeendenClick();
+    bool editorShown() const;
+    qsizetype originalTextMaxLength() const { return editorLimit; }
+
+private:
+    void leaveEditor();
+    void limitEditorText(int position, int added);
+    void setKeyPreview(bool on);
+    QString saveDialogSuffix = QStringLiteral("txt");
+    QString editorStartText; // the editor's text as it was opened
+    qsizetype editorLimit = 1000000;
+    QObject *editorKeyFilter = nullptr;
+
+public:
+    // Mouse wheel and full screen (reader/WheelAndFullScreen.cpp)
+    void ToggleFullScreen();
+    // The window's bounds in the normal state, also while it is maximized or in full screen.
+    QRect normalPlacement() const;
+    // Enters full screen at start when the settings ask for it.
+    void applyStartupFullScreen();
+
+protected:
+    void wheelEvent(QWheelEvent *event) override;
+
+private:
+    // A wheel turn meant for the pages.
+    void pagesWheel(QWheelEvent *event);
+    // Without a window manager nothing makes a full-screen window as large as its screen.
+    void fitFullScreenToScreen();
+    int wheelRemainder = 0; // wheel units not yet a full step
+    QRect fullScreenReturn; // the normal bounds to return to from full screen
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -457,6 +495,8 @@ private:
     void setProgressTitle(const QString &title);
     void takeFittedLayoutSnapshot();
     void refitAfterLineBreakSwitch();
+    // Bookmarks keep the first line of their page through a refit or re-pagination.
+    void moveBookmarks(int previousLinesPerPage, int previousTotalLines);
     void placeFromGeometry(const PageGeometry &g);
     PageGeometryInput geometryInput() const;
     void applyStartupPlacement();

@@ -108,9 +108,11 @@ std::optional<QColor> ScriptedPrompts::chooseColour(QWidget *, const QColor &ini
     return answer;
 }
 
-Prompts::FindInFilesClose ScriptedPrompts::findInFiles(QWidget *, FindInFilesFields &fields)
+Prompts::FindInFilesClose ScriptedPrompts::findInFiles(QWidget *parent, FindInFilesFields &fields)
 {
     findInFilesRequests << fields;
+    if (findInFilesWindow)
+        return findInFilesWindow(parent, fields);
     const FindInFilesAnswer answer = take(findInFilesAnswers, "find in files", FindInFilesAnswer{});
     fields = answer.fields;
     return answer.close;

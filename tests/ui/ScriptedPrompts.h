@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 #include <optional>
 
 // Records every text shown and answers from plans; a question without a planned answer fails
@@ -47,6 +48,8 @@ public:
         FindInFilesFields fields;
     };
     std::deque<FindInFilesAnswer> findInFilesAnswers;
+    // When set, runs in place of the planned answers (a test drives the real window here).
+    std::function<FindInFilesClose(QWidget *, FindInFilesFields &)> findInFilesWindow;
     QList<FindInFilesFields> findInFilesRequests;
     FindInFilesClose findInFiles(QWidget *parent, FindInFilesFields &fields) override;
     std::optional<QColor> chooseColour(QWidget *parent, const QColor &initial,

@@ -1,0 +1,333 @@
+#include "FindInFilesCore.h"
+
+#include "DocumentFormats.h"
+#include "TextDecoding.h"
+#include "ZipUtils.h"
+
+#include <QCollator>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+#include <algorithm>
+
+namespace {
+
+constexpr qsizetype BlockSize = 1024;
+constexpr qsizetype TextChunk = 4096;
+
+const QLatin1String zipExtension(".ZIP");
+
+void walkFolder(const QString &folder, SubFolders subFolders, FoundEntries &entries)
+{
+    // Without QDir::Hidden and QDir::System, dot names, broken links, FIFOs and devices stay out.
+    const QFileInfoList infos =
+        QDir(folder).entryInfoList(QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot, QDir::Unsorted);
+    QStringList remembered;
+    for (const QFileInfo &info : infos) {
+        const QString name = info.fileName();
+        if (info.isDir()) {
+            // A linked folder could lead back up the tree.
+            if (subFolders == SubFolders::Walk && !info.isSymLink())
+                remembered.append(folder + name + u'/');
+            continue;
+        }
+        const QString path = folder + name;
+        if (upperExtension(name) != zipExtension) {
+            entries.push_back({path, QString()});
+            continue;
+        }
+        const ArchiveListing listing = ListArchiveMembers(path);
+        if (!listing.ok)
+            continue;
+        for (const QString &member : listing.members) {
+            if (member == u"." || member == u".." || member.endsWith(u'/') ||
+                upperExtension(member) == zipExtension)
+                continue;
+            entries.push_back({path, member});
+        }
+    }
+    for (const QString &sub : std::as_const(remembered))
+        walkFolder(sub, subFolders, entries);
+}
+
+bool asksToStop(const KeepGoing &keepGoing)
+{
+    return keepGoing && !keepGoing();
+}
+
+SearchOutcome searchInText(QStringView text, const QString &searchText, Qt::CaseSensitivity cs,
+                           const KeepGoing &keepGoing)
+{
+    if (searchText.isEmpty())
+        return SearchOutcome::NotFound;
+    const LineBreaks breaks =
+        searchText.trimmed().contains(u' ') ? LineBreaks::ReadAsSpace : LineBreaks::Unchanged;
+    StreamMatcher matcher(searchText, cs, breaks);
+    for (qsizetype at = 0; at < text.size(); at += TextChunk) {
+        if (asksToStop(keepGoing))
+            return SearchOutcome::Stopped;
+        if (matcher.feed(text.data() + at, std::min(TextChunk, text.size() - at)))
+            return SearchOutcome::Found;
+    }
+    return SearchOutcome::NotFound;
+}
+
+const std::array<QChar, 256> &windows1252Table()
+{
+    static const std::array<QChar, 256> table = [] {
+        QByteArray bytes(256, '\0');
+        for (int i = 0; i < 256; ++i)
+            bytes[i] = char(i);
+        const QString decoded = decodeWindows1252(bytes);
+        std::array<QChar, 256> result{};
+        for (int i = 0; i < 256; ++i)
+            result[i] = i < decoded.size() ? decoded[i] : QChar(i);
+        return result;
+    }();
+    return table;
+}
+
+enum class StreamEncoding { Utf8, Utf16LE, Utf16BE, Windows1252 };
+
+} // namespace
+
+FoundEntries WalkDirectory(const QString &folder, SubFolders subFolders)
+{
+    FoundEntries entries;
+    walkFolder(folder, subFolders, entries);
+    return entries;
+}
+
+FoundEntries SortFoundEntries(FoundEntries entries, const QString &folder)
+{
+    for (FoundEntry &entry : entries) {
+        if (entry.path.startsWith(folder))
+            entry.path.remove(0, folder.size());
+    }
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    const auto before = [&collator](const QString &a, const QString &b) {
+        if (a.size() != b.size()) {
+            const QString &shorter = a.size() < b.size() ? a : b;
+            const QString &longer = a.size() < b.size() ? b : a;
+            if (longer.startsWith(shorter, Qt::CaseInsensitive))
+                return a.size() < b.size() ? -1 : 1;
+        }
+        return collator.compare(a, b);
+    };
+    std::stable_sort(entries.begin(), entries.end(),
+                     [&before](const FoundEntry &a, const FoundEntry &b) {
+                         const int byPath = before(a.path, b.path);
+                         if (byPath != 0)
+                             return byPath < 0;
+                         return before(a.member, b.member) < 0;
+                     });
+    return entries;
+}
+
+StreamMatcher::StreamMatcher(const QString &searchText, Qt::CaseSensitivity cs, LineBreaks breaks)
+    : caseInsensitive(cs == Qt::CaseInsensitive), breaksAsSpace(breaks == LineBreaks::ReadAsSpace)
+{
+    for (int i = 0; i < 256; ++i)
+        lowFold[i] = QChar::toUpper(char16_t(i));
+    pattern.reserve(searchText.size());
+    for (QChar c : searchText)
+        pattern.push_back(fold(c.unicode()));
+    if (!pattern.empty()) {
+        const char16_t first = pattern.front();
+        // A space or break at the start depends on what came before it.
+        canSkip = !breaksAsSpace || (first != u' ' && first != u'\r' && first != u'\n');
+        for (int i = 0; i < 256; ++i)
+            lowBegins[i] = fold(char16_t(i)) == first;
+    }
+    // Longest proper border of every prefix, so that no character is ever read twice.
+    fallback.assign(pattern.size(), 0);
+    int border = 0;
+    for (size_t i = 1; i < pattern.size(); ++i) {
+        while (border > 0 && pattern[i] != pattern[border])
+            border = fallback[border - 1];
+        if (pattern[i] == pattern[border])
+            ++border;
+        fallback[i] = border;
+    }
+}
+
+char16_t StreamMatcher::fold(char16_t c) const
+{
+    if (!caseInsensitive)
+        return c;
+    return c < 256 ? lowFold[c] : QChar::toUpper(c);
+}
+
+void StreamMatcher::reset()
+{
+    matched = 0;
+    isFound = false;
+    seenChar = false;
+    lastWasSpace = false;
+    pendingBreak = false;
+}
+
+inline bool StreamMatcher::beginsMatch(char16_t c) const
+{
+    return c < 256 ? lowBegins[c] : fold(c) == pattern.front();
+}
+
+inline void StreamMatcher::step(char16_t c)
+{
+    while (matched > 0 && pattern[matched] != c)
+        matched = fallback[matched - 1];
+    if (pattern[matched] == c && ++matched == int(pattern.size()))
+        isFound = true;
+}
+
+bool StreamMatcher::feed(const QChar *chars, qsizetype count)
+{
+    if (isFound || pattern.empty())
+        return isFound;
+    for (qsizetype i = 0; i < count; ++i) {
+        if (matched == 0 && canSkip) {
+            // Whatever precedes a character that can begin a match cannot change the match.
+            while (i < count && !beginsMatch(chars[i].unicode()))
+                ++i;
+            if (i == count)
+                break;
+        }
+        const char16_t c = chars[i].unicode();
+        if (breaksAsSpace) {
+            if (c == u'\r' || c == u'\n') {
+                pendingBreak = seenChar && !lastWasSpace;
+                continue;
+            }
+            if (pendingBreak) {
+                pendingBreak = false;
+                if (c != u' ') {
+                    step(u' ');
+                    if (isFound)
+                        return true;
+                }
+            }
+            seenChar = true;
+            lastWasSpace = c == u' ';
+        }
+        step(fold(c));
+        if (isFound)
+            return true;
+    }
+    return false;
+}
+
+bool TextContains(QStringView text, const QString &searchText, Qt::CaseSensitivity cs,
+                  const KeepGoing &keepGoing)
+{
+    return searchInText(text, searchText, cs, keepGoing) == SearchOutcome::Found;
+}
+
+SearchOutcome StreamContains(const QString &searchText, const QString &path, Qt::CaseSensitivity cs,
+                             const KeepGoing &keepGoing)
+{
+    if (searchText.isEmpty())
+        return SearchOutcome::NotFound;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return SearchOutcome::Unreadable;
+    StreamMatcher matcher(searchText, cs, LineBreaks::ReadAsSpace);
+    char block[BlockSize];
+    qint64 got = file.read(block, BlockSize);
+    if (got < 0)
+        return SearchOutcome::Unreadable;
+
+    StreamEncoding encoding = StreamEncoding::Utf8;
+    qsizetype skip = 0;
+    const auto byteAt = [&block](int i) { return static_cast<unsigned char>(block[i]); };
+    if (got >= 3 && byteAt(0) == 0xEF && byteAt(1) == 0xBB && byteAt(2) == 0xBF) {
+        skip = 3;
+    } else if (got >= 2 && byteAt(0) == 0xFF && byteAt(1) == 0xFE) {
+        encoding = StreamEncoding::Utf16LE;
+        skip = 2;
+    } else if (got >= 2 && byteAt(0) == 0xFE && byteAt(1) == 0xFF) {
+        encoding = StreamEncoding::Utf16BE;
+        skip = 2;
+    }
+    QStringDecoder active(encoding == StreamEncoding::Utf16LE   ? QStringDecoder::Utf16LE
+                          : encoding == StreamEncoding::Utf16BE ? QStringDecoder::Utf16BE
+                                                                : QStringDecoder::Utf8);
+    std::vector<QChar> chars(std::max<qsizetype>(active.requiredSpace(BlockSize), BlockSize));
+    const std::array<QChar, 256> &cp1252 = windows1252Table();
+
+    while (got > 0) {
+        QByteArrayView bytes(block + skip, got - skip);
+        skip = 0;
+        const QChar *end = chars.data();
+        if (encoding == StreamEncoding::Windows1252) {
+            QChar *out = chars.data();
+            for (char b : bytes)
+                *out++ = cp1252[static_cast<unsigned char>(b)];
+            end = out;
+        } else {
+            end = active.appendToBuffer(chars.data(), bytes);
+            if (encoding == StreamEncoding::Utf8 && active.hasError()) {
+                // Not UTF-8 after all: the whole file is read again as Windows-1252.
+                encoding = StreamEncoding::Windows1252;
+                matcher.reset();
+                if (!file.seek(0))
+                    return SearchOutcome::Unreadable;
+                got = file.read(block, BlockSize);
+                if (got < 0)
+                    return SearchOutcome::Unreadable;
+                continue;
+            }
+        }
+        if (matcher.feed(chars.data(), end - chars.data()))
+            return SearchOutcome::Found;
+        if (asksToStop(keepGoing))
+            return SearchOutcome::Stopped;
+        got = file.read(block, BlockSize);
+        if (got < 0)
+            return SearchOutcome::Unreadable;
+    }
+    return SearchOutcome::NotFound;
+}
+
+SearchOutcome EntryContains(const QString &folder, const FoundEntry &entry,
+                            const QString &searchText, Qt::CaseSensitivity cs,
+                            const KeepGoing &keepGoing)
+{
+    const QString path = folder + entry.path;
+    try {
+        if (!entry.member.isEmpty()) {
+            const MemberData data = ExtractMemberToMemory(path, entry.member);
+            if (asksToStop(keepGoing))
+                return SearchOutcome::Stopped;
+            const QString text =
+                data.ok ? ConvertByExtension(data.bytes, upperExtension(entry.member)).text
+                        : QString();
+            if (asksToStop(keepGoing))
+                return SearchOutcome::Stopped;
+            return searchInText(text, searchText, cs, keepGoing);
+        }
+        const QString ext = upperExtension(entry.path);
+        if (ext == u".RTF" || ext == u".HTM" || ext == u".HTML") {
+            QFile file(path);
+            if (!file.open(QIODevice::ReadOnly))
+                return SearchOutcome::Unreadable;
+            QByteArray bytes = file.readAll();
+            if (file.error() != QFileDevice::NoError)
+                return SearchOutcome::Unreadable;
+            truncateAtNul(bytes);
+            if (asksToStop(keepGoing))
+                return SearchOutcome::Stopped;
+            const ConversionResult converted = ConvertByExtension(bytes, ext);
+            if (!converted.ok)
+                return SearchOutcome::Unreadable;
+            if (asksToStop(keepGoing))
+                return SearchOutcome::Stopped;
+            return searchInText(converted.text, searchText, cs, keepGoing);
+        }
+        return StreamContains(searchText, path, cs, keepGoing);
+    } catch (...) {
+        return SearchOutcome::Unreadable;
+    }
+}

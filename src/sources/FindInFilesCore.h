@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <array>
+#include <functional>
+#include <vector>
+
+// One file, or one member of a ZIP archive, to search. While walking, path is the full path;
+// after SortFoundEntries it is relative to the search folder.
+struct FoundEntry
+{
+    QString path;
+    QString member; // empty for a plain file
+
+    bool operator==(const FoundEntry &) const = default;
+};
+using FoundEntries = std::vector<FoundEntry>;
+
+enum class SubFolders { Skip, Walk };
+
+// Called between steps of a search; false ends it.
+using KeepGoing = std::function<bool()>;
+
+// folder ends in "/". Names beginning with "." are hidden and not visited; symlinked folders
+// are not followed; unreadable folders yield nothing. Archives give one entry per member,
+// members that are archives themselves left out.
+FoundEntries WalkDirectory(const QString &folder, SubFolders subFolders);
+
+// Paths made relative to folder; ordered by relative path, then member, case-insensitively and
+// locale-aware, a path that begins another first.
+FoundEntries SortFoundEntries(FoundEntries entries, const QString &folder);
+
+enum class LineBreaks {
+    // A run of CR and LF between two non-spaces reads as one space; other runs vanish.
+    ReadAsSpace,
+    // The text is taken as it stands.
+    Unchanged,
+};
+
+// A substring matcher fed with characters in pieces, so that a text can be searched while it
+// is read. Case-insensitive matching compares per-character upper case.
+class StreamMatcher
+{
+public:
+    StreamMatcher(const QString &searchText, Qt::CaseSensitivity cs, LineBreaks breaks);
+
+    // True once the search text has occurred in everything fed so far.
+    bool feed(const QChar *chars, qsizetype count);
+    bool found() const { return isFound; }
+    void reset();
+
+private:
+    char16_t fold(char16_t c) const;
+    void step(char16_t c);
+    bool beginsMatch(char16_t c) const;
+
+    std::vector<char16_t> pattern;
+    std::vector<int> fallback;
+    std::array<char16_t, 256> lowFold{};
+    std::array<bool, 256> lowBegins{};
+    bool canSkip = false;
+    bool caseInsensitive;
+    bool breaksAsSpace;
+    int matched = 0;
+    bool isFound = false;
+    bool seenChar = false;
+    bool lastWasSpace = false;
+    bool pendingBreak = false;
+};
+
+// A search text whose trimmed form holds no space is looked for as a plain substring; any
+// other is matched with line breaks read as spaces. An empty search text is never found.
+// keepGoing is asked every few thousand characters; false gives false.
+bool TextContains(QStringView text, const QString &searchText, Qt::CaseSensitivity cs,
+                  const KeepGoing &keepGoing = {});
+
+enum class SearchOutcome { Found, NotFound, Unreadable, Stopped };
+
+// Reads the file in 1024-byte blocks, decoding as it goes (UTF-8 or UTF-16 with a byte-order
+// mark; else UTF-8, restarting as Windows-1252 from the start at the first invalid sequence),
+// and matches with line breaks read as spaces. keepGoing is asked after every block.
+SearchOutcome StreamContains(const QString &searchText, const QString &path, Qt::CaseSensitivity cs,
+                             const KeepGoing &keepGoing = {});
+
+// Searches one entry of a sorted list: members and HTML/RTF files converted by their
+// extension, other files as a stream. A member that cannot be extracted is searched as an
+// empty text; an unreadable file gives Unreadable.
+SearchOutcome EntryContains(const QString &folder, const FoundEntry &entry,
+                            const QString &searchText, Qt::CaseSensitivity cs,
+                            const KeepGoing &keepGoing = {});

@@ -1,0 +1,250 @@
+#include "reader/Tavolex1.h"
+
+#include "sources/Saving.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace {
+
+const QString kEditorTitle = QStringLiteral(
+    "Internal editor - Press Esc or click the close button to exit, then use 'Save as' to save "
+    "your changes");
+
+// The page controls hand a selection back with paragraph separators for line ends.
+QString selectionWithCrLf(const QPlainTextEdit *page)
+{
+    QString text = page->textCursor().selectedText();
+    text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+    text.replace(QChar::LineSeparator, QStringLiteral("\r\n"));
+    return text;
+}
+
+// Esc in the editor leaves it; the window's own key preview is off while editing.
+class EditorKeyFilter : public QObject
+{
+public:
+    explicit EditorKeyFilter(TForm1 *form) : QObject(form), form(form) {}
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() != Qt::Key_Escape)
+            return false;
+        form->OriginalTextKeyDown(key->key());
+        return true;
+    }
+
+private:
+    TForm1 *form;
+};
+
+// The editor's text with CR LF line ends; its plain-text form would turn no-break spaces
+// into spaces.
+QString editorText(const QPlainTextEdit *editor)
+{
+    QString text = editor->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+    return text;
+}
+
+} // namespace
+
+void TForm1::SpeichernDialogTypeChange(int filterIndex)
+{
+    saveDialogSuffix = saveSuffixForFilter(filterIndex);
+}
+
+void TForm1::SpeichernClick()
+{
+    if (state.FileName.isEmpty())
+        return;
+    state.MenuCommandActive = true;
+    MenuHilfeAus();
+    ResetCommandLabels(nullptr);
+
+    Prompts::FileDialogRequest request;
+    request.title = QStringLiteral("Save as ...");
+    request.filters = {QStringLiteral("Text files (*.txt)"), QStringLiteral("Tavolex files (*.tvx)"),
+                       QStringLiteral("All files (*)")};
+    request.selectedFilter = 0;
+    SpeichernDialogTypeChange(0);
+    request.defaultSuffix = saveDialogSuffix;
+    request.fileName = saveDialogPrefill(state.FileName, state.ArchiveMember);
+    request.directory = QFileInfo(request.fileName).absolutePath();
+    request.suffixForFilter = [this](int index) {
+        SpeichernDialogTypeChange(index);
+        return saveDialogSuffix;
+    };
+    int chosenFilter = 0;
+    const QString chosen = prompts().saveFile(this, request, &chosenFilter);
+    if (chosen.isEmpty())
+        return;
+    const QString name = LongPathName(chosen);
+    if (QFileInfo::exists(name) &&
+        !prompts().confirm(this, QStringLiteral("File ") + name +
+                                     QStringLiteral(" already exists! Overwrite?")))
+        return;
+
+    bool withoutBreaks = false;
+    if (state.WorkingText != state.LoadedText && ZWEntfernen->isChecked()) {
+        withoutBreaks =
+            prompts().question(this,
+                               QStringLiteral("The 'Remove line breaks' option is currently "
+                                              "active.\rWould you like to save the text without "
+                                              "single line breaks?"),
+                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    }
+
+    setProgressTitle(QStringLiteral("Saving file ") + name + QStringLiteral(" ..."));
+    const QString &text = withoutBreaks ? state.WorkingText : state.LoadedText;
+    QString error;
+    if (!writeFileAtomically(name, encodeForSaving(text, state.LoadedEncoding).bytes, &error)) {
+        // Nothing names the file that was never written.
+        UpdateTitle();
+        prompts().notice(this, QStringLiteral("Cannot save file ") + name + QStringLiteral("!"));
+        return;
+    }
+
+    state.FileName = name;
+    if (withoutBreaks)
+        state.LoadedText = state.WorkingText;
+    AddToRecent();
+    if (withoutBreaks) {
+        state.OptionRefitBlocked = true;
+        ZWEntfernen->setChecked(false);
+        state.OptionRefitBlocked = false;
+        prompts().notice(this,
+                         QStringLiteral("The text has been saved without single line breaks, "
+                                        "and the\r 'Remove single line breaks' option has been "
+                                        "deactivated."));
+    }
+    UpdateTitle();
+    SaveDocumentSettings();
+    state.TextModified = false;
+}
+
+void TForm1::KopierenClick()
+{
+    if (state.FileName.isEmpty())
+        return;
+    state.MenuCommandActive = true;
+    MenuHilfeAus();
+    ResetCommandLabels(nullptr);
+    const QPlainTextEdit *page = nullptr;
+    if (state.FocusPage == QStringLiteral("Links"))
+        page = LinkeSeite;
+    else if (state.FocusPage == QStringLiteral("Rechts"))
+        page = RechteSeite;
+    if (!page)
+        return;
+    QGuiApplication::clipboard()->setText(JoinSelectionLines(selectionWithCrLf(page)));
+}
+
+bool TForm1::editorShown() const
+{
+    return !OriginalText->isHidden();
+}
+
+void TForm1::BearbeitenClick()
+{
+    if (state.FileName.isEmpty())
+        return;
+    state.MenuCommandActive = true;
+    MenuHilfeAus();
+    ResetCommandLabels(nullptr);
+    CloseFindPanel();
+
+    setBusyPointer(true);
+    setProgressTitle(QStringLiteral("Opening internal editor - please wait ..."));
+    if (!editorKeyFilter) {
+        editorKeyFilter = new EditorKeyFilter(this);
+        OriginalText->installEventFilter(editorKeyFilter);
+        OriginalText->setFont(QFont(QStringLiteral("Arial"), 8));
+        OriginalText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        OriginalText->setTabChangesFocus(false);
+        connect(OriginalText->document(), &QTextDocument::contentsChange, this,
+                [this](int position, int, int added) { limitEditorText(position, added); });
+    }
+    editorLimit = editorMaxLength(state.LoadedText.size());
+    OriginalText->setPlainText(state.LoadedText);
+    editorStartText = editorText(OriginalText);
+    OriginalText->moveCursor(QTextCursor::Start);
+    OriginalText->setGeometry(rect());
+    OriginalText->raise();
+    OriginalText->show();
+    OriginalText->setFocus();
+    setProgressTitle(kEditorTitle);
+    setKeyPreview(false);
+    setBusyPointer(false);
+}
+
+void TForm1::limitEditorText(int position, int added)
+{
+    QTextDocument *doc = OriginalText->document();
+    const qsizetype excess = doc->characterCount() - 1 - editorLimit;
+    if (excess <= 0 || added <= 0)
+        return;
+    // Whatever was just typed or pasted beyond the limit is dropped.
+    const qsizetype cut = std::min<qsizetype>(excess, added);
+    QTextCursor cursor(doc);
+    cursor.setPosition(static_cast<int>(position + added - cut));
+    cursor.setPosition(static_cast<int>(position + added), QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+}
+
+void TForm1::OriginalTextKeyDown(int key)
+{
+    if (key == Qt::Key_Escape)
+        leaveEditor();
+}
+
+void TForm1::leaveEditor()
+{
+    OriginalText->hide();
+    const QString edited = editorText(OriginalText);
+    if (edited != editorStartText) {
+        state.TextModified = true;
+        state.WorkingText = edited;
+        state.LoadedText = state.WorkingText;
+        state.BreaksRemoved = false;
+        FitLines();
+    } else {
+        UpdateTitle();
+    }
+    setKeyPreview(true);
+    (state.FocusPage == QStringLiteral("Rechts") ? RechteSeite : LinkeSeite)->setFocus();
+}
+
+bool TForm1::FormCloseQuery()
+{
+    if (editorShown()) {
+        leaveEditor();
+        return false;
+    }
+    if (state.TextModified &&
+        !prompts().confirm(this, QStringLiteral("Edited text has not been saved!\rExit program?")))
+        return false;
+    state.Closing = true;
+    return true;
+}
+
+void TForm1::BeendenClick()
+{
+    ResetCommandLabels(nullptr);
+    if (state.FileName.isEmpty() ||
+        prompts().question(this, QStringLiteral("Exit Tavolex?"),
+                           QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
+        close();
+}

@@ -1,0 +1,128 @@
+#include "Saving.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringEncoder>
+
+namespace {
+
+bool isLineEnd(QChar c)
+{
+    return c == u'\r' || c == u'\n';
+}
+
+QString stripExtension(const QString &name)
+{
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot < 0 ? name : name.left(dot);
+}
+
+} // namespace
+
+QString JoinSelectionLines(const QString &text)
+{
+    const qsizetype n = text.size();
+    QString out;
+    out.reserve(n);
+    QChar lastOther;        // the last character of `out` that is neither CR nor LF
+    bool haveOther = false;
+    qsizetype ahead = -1;   // first index at or after the current pair that is not CR or LF
+    qsizetype i = 0;
+    while (i < n) {
+        if (!(text[i] == u'\r' && i + 1 < n && text[i + 1] == u'\n')) {
+            out += text[i];
+            if (!isLineEnd(text[i])) {
+                lastOther = text[i];
+                haveOther = true;
+            }
+            ++i;
+            continue;
+        }
+        i += 2;
+        // Removing a pair can bring a lone CR and a lone LF together into the next pair.
+        for (;;) {
+            if (out.isEmpty())
+                break;
+            bool needSpace = !(haveOther && lastOther == u' ');
+            if (needSpace) {
+                if (ahead < i) {
+                    ahead = i;
+                    while (ahead < n && isLineEnd(text[ahead]))
+                        ++ahead;
+                }
+                if (ahead < n && text[ahead] == u' ')
+                    needSpace = false;
+            }
+            if (needSpace) {
+                out += u' ';
+                lastOther = u' ';
+                haveOther = true;
+                break;
+            }
+            if (!(out.endsWith(u'\r') && i < n && text[i] == u'\n'))
+                break;
+            out.chop(1);
+            ++i;
+        }
+    }
+    return out;
+}
+
+SaveBytes encodeForSaving(const QString &text, TextEncoding loaded)
+{
+    SaveBytes result;
+    if (loaded == TextEncoding::Windows1252) {
+        QStringEncoder encoder("windows-1252");
+        QByteArray bytes = encoder.isValid() ? QByteArray(encoder.encode(text)) : QByteArray();
+        // Bytes that also read as valid UTF-8 would come back as other characters.
+        const bool readsBack = encoder.isValid() && !encoder.hasError() &&
+                               decodeWindows1252(bytes) == text &&
+                               (!isValidUtf8(bytes) || QString::fromUtf8(bytes) == text);
+        if (readsBack) {
+            result.bytes = std::move(bytes);
+            result.encoding = SaveEncoding::Windows1252;
+            return result;
+        }
+    }
+    result.bytes = text.toUtf8();
+    result.encoding = SaveEncoding::Utf8;
+    return result;
+}
+
+bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error)
+{
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    const bool ok = file.open(QIODevice::WriteOnly) &&
+                    file.write(bytes) == bytes.size() && file.commit();
+    if (!ok) {
+        if (error)
+            *error = file.errorString();
+        file.cancelWriting();
+    }
+    return ok;
+}
+
+QString saveDialogPrefill(const QString &fileName, const QString &archiveMember)
+{
+    if (archiveMember.isEmpty()) {
+        const qsizetype slash = fileName.lastIndexOf(u'/');
+        return fileName.left(slash + 1) + stripExtension(fileName.mid(slash + 1));
+    }
+    // Folders inside the archive do not exist beside it; only the member's own name is offered.
+    QString member = archiveMember;
+    member.replace(u'\\', u'/');
+    member = member.mid(member.lastIndexOf(u'/') + 1);
+    const qsizetype slash = fileName.lastIndexOf(u'/');
+    return fileName.left(slash + 1) + stripExtension(member);
+}
+
+QString saveSuffixForFilter(int filterIndex)
+{
+    return filterIndex == 1 ? QStringLiteral("tvx") : QStringLiteral("txt");
+}
+
+qsizetype editorMaxLength(qsizetype loadedLength)
+{
+    return loadedLength <= 100000 ? 1000000 : loadedLength * 10;
+}

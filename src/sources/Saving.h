@@ -1,0 +1,37 @@
+#pragma once
+
+#include "TextDecoding.h"
+
+#include <QByteArray>
+#include <QString>
+
+// A copied page selection as one line: each CR LF becomes one space, or nothing where a space
+// already stands on either side of the break or the break starts the text. Lone CR or LF stay.
+QString JoinSelectionLines(const QString &text);
+
+enum class SaveEncoding { Windows1252, Utf8 };
+
+struct SaveBytes
+{
+    QByteArray bytes;
+    SaveEncoding encoding = SaveEncoding::Utf8;
+};
+
+// The bytes a document is written as: Windows-1252 when it was read so and every character
+// survives the trip, otherwise UTF-8 without a byte-order mark. Either way reading the bytes
+// back gives the text again.
+SaveBytes encodeForSaving(const QString &text, TextEncoding loaded);
+
+// Writes into a temporary file beside the target and renames it over the target, so a failed
+// write leaves an existing file as it was. False with the reason in `error` on failure.
+bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr);
+
+// The name the save dialog starts with: the document without its extension, or for an archive
+// member the archive's folder and the member's name without its extension.
+QString saveDialogPrefill(const QString &fileName, const QString &archiveMember);
+
+// The default extension for the save dialog's filter entry `filterIndex` (0-based).
+QString saveSuffixForFilter(int filterIndex);
+
+// How long the internal editor lets a text grow.
+qsizetype editorMaxLength(qsizetype loadedLength);

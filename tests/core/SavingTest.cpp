@@ -1,0 +1,223 @@
+#include "TestSupport.h"
+#include "sources/Saving.h"
+#include "sources/TextDecoding.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+// The joining rule step by step on the whole text, as slow as it is plain.
+QString joinByRepeatedRemoval(QString text)
+{
+    for (;;) {
+        const qsizetype p = text.indexOf(QStringLiteral("\r\n"));
+        if (p < 0)
+            return text;
+        text.remove(p, 2);
+        if (p == 0)
+            continue;
+        bool needSpace = true;
+        qsizetype b = p - 1;
+        while (b >= 0 && (text[b] == u'\r' || text[b] == u'\n'))
+            --b;
+        if (b >= 0 && text[b] == u' ')
+            needSpace = false;
+        qsizetype f = p;
+        while (f < text.size() && (text[f] == u'\r' || text[f] == u'\n'))
+            ++f;
+        if (f < text.size() && text[f] == u' ')
+            needSpace = false;
+        if (needSpace)
+            text.insert(p, u' ');
+    }
+}
+
+struct JoinCase
+{
+    const char *name;
+    QString in;
+    QString out;
+};
+
+} // namespace
+
+TEST(JoinSelectionLines, Cases)
+{
+    const std::vector<JoinCase> cases = {
+        {"one CR LF", QStringLiteral("first line\r\nsecond line"),
+         QStringLiteral("first line second line")},
+        {"trailing space", QStringLiteral("first line \r\nsecond"), QStringLiteral("first line second")},
+        {"leading space", QStringLiteral("first\r\n second"), QStringLiteral("first second")},
+        {"empty line between paragraphs", QStringLiteral("para one.\r\n\r\npara two."),
+         QStringLiteral("para one. para two.")},
+        {"leading CR LF", QStringLiteral("\r\nstarts here"), QStringLiteral("starts here")},
+        {"two leading pairs", QStringLiteral("\r\n\r\nx"), QStringLiteral("x")},
+        {"empty selection", QString(), QString()},
+        {"trailing CR LF", QStringLiteral("end\r\n"), QStringLiteral("end ")},
+        {"lone CR and LF stay", QStringLiteral("a\rb\nc"), QStringLiteral("a\rb\nc")},
+        {"lone CR before a pair", QStringLiteral("a\r\r\nb"), QStringLiteral("a\r b")},
+        {"pair closes a new pair", QStringLiteral("x \r\r\n\nb"), QStringLiteral("x b")},
+        {"tab is no space", QStringLiteral("a\t\r\nb"), QStringLiteral("a\t b")},
+    };
+    for (const JoinCase &c : cases) {
+        EXPECT_EQ(JoinSelectionLines(c.in), c.out) << c.name;
+        EXPECT_EQ(joinByRepeatedRemoval(c.in), c.out) << c.name << " (reference)";
+    }
+}
+
+TEST(JoinSelectionLines, AgreesWithRepeatedRemovalOnRandomTexts)
+{
+    QRandomGenerator rng(20261208);
+    const QChar alphabet[] = {u'a', u' ', u'\r', u'\n', u'\t'};
+    for (int round = 0; round < 20000; ++round) {
+        QString text;
+        const int length = static_cast<int>(rng.bounded(12));
+        for (int i = 0; i < length; ++i)
+            text += alphabet[rng.bounded(5)];
+        ASSERT_EQ(JoinSelectionLines(text), joinByRepeatedRemoval(text)) << text.toStdString();
+    }
+}
+
+TEST(JoinSelectionLines, HostileTextsLeaveNoPair)
+{
+    for (const HostileText &h : hostileTexts()) {
+        const QString joined = JoinSelectionLines(h.text);
+        EXPECT_FALSE(joined.contains(QStringLiteral("\r\n"))) << h.name;
+        EXPECT_LE(joined.size(), h.text.size() + 1) << h.name;
+    }
+    // A long run of breaks is one space, found without rescanning the run for every pair.
+    QString run = QStringLiteral("a");
+    for (int i = 0; i < 200000; ++i)
+        run += QStringLiteral("\r\n");
+    run += u'b';
+    EXPECT_EQ(JoinSelectionLines(run), QStringLiteral("a b"));
+}
+
+TEST(EncodeForSaving, ChoosesAnEncodingThatReadsBack)
+{
+    struct Case
+    {
+        const char *name;
+        QString text;
+        TextEncoding loaded;
+        SaveEncoding expected;
+    };
+    const std::vector<Case> cases = {
+        {"1252 document", QStringLiteral("Caf\u00e9 \u2013 \u20ac5\r\nline"),
+         TextEncoding::Windows1252, SaveEncoding::Windows1252},
+        {"1252 document with a character outside it", QStringLiteral("Caf\u00e9 \u0416"),
+         TextEncoding::Windows1252, SaveEncoding::Utf8},
+        {"1252 bytes that would read as UTF-8", QStringLiteral("\u00c3\u00a9"),
+         TextEncoding::Windows1252, SaveEncoding::Utf8},
+        {"UTF-8 document", QStringLiteral("Caf\u00e9"), TextEncoding::Utf8, SaveEncoding::Utf8},
+        {"UTF-8 with BOM loses the mark", QStringLiteral("x\u00e9"), TextEncoding::Utf8Bom,
+         SaveEncoding::Utf8},
+        {"UTF-16 document", QStringLiteral("\u0416"), TextEncoding::Utf16LE, SaveEncoding::Utf8},
+        {"surrogate pair", QStringLiteral("\U0001F600"), TextEncoding::Windows1252,
+         SaveEncoding::Utf8},
+    };
+    for (const Case &c : cases) {
+        const SaveBytes saved = encodeForSaving(c.text, c.loaded);
+        EXPECT_EQ(saved.encoding, c.expected) << c.name;
+        EXPECT_FALSE(saved.bytes.startsWith("\xEF\xBB\xBF")) << c.name;
+        EXPECT_EQ(decodeDocumentBytes(saved.bytes).text, c.text) << c.name;
+    }
+    EXPECT_EQ(encodeForSaving(QStringLiteral("\u00e9\u2013"), TextEncoding::Windows1252).bytes,
+              QByteArray("\xE9\x96"));
+    for (const HostileText &h : hostileTexts()) {
+        const SaveBytes saved = encodeForSaving(h.text, TextEncoding::Windows1252);
+        QString expected = h.text;
+        truncateAtNul(expected);
+        // A leading byte-order mark is read as a mark, not as text; a lone surrogate is no
+        // character any encoding can hold.
+        if (!expected.startsWith(QChar(0xFEFF)) && expected.isValidUtf16()) {
+            EXPECT_EQ(decodeDocumentBytes(saved.bytes).text, expected) << h.name;
+        }
+    }
+}
+
+TEST(WriteFileAtomically, WritesAndReplaces)
+{
+    const QString dir = makeTempDir();
+    const QString path = dir + QStringLiteral("/book.txt");
+    ASSERT_TRUE(writeFileAtomically(path, "first"));
+    EXPECT_EQ(readFileBytes(path), QByteArray("first"));
+    ASSERT_TRUE(writeFileAtomically(path, "second, longer"));
+    EXPECT_EQ(readFileBytes(path), QByteArray("second, longer"));
+    EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList{QStringLiteral("book.txt")});
+}
+
+TEST(WriteFileAtomically, FailureLeavesTheTargetIntact)
+{
+    const QString dir = makeTempDir();
+    const QString path = dir + QStringLiteral("/book.txt");
+    writeFileBytes(path, "precious old text");
+
+    // A file that may grow only so far stands in for a full disk; it stops root as well.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit small = old;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    QString error;
+    const bool ok = writeFileAtomically(path, QByteArray(100000, 'x'), &error);
+    setrlimit(RLIMIT_FSIZE, &old);
+
+    EXPECT_FALSE(ok);
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(readFileBytes(path), QByteArray("precious old text"));
+    EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList{QStringLiteral("book.txt")});
+
+    EXPECT_FALSE(writeFileAtomically(dir + QStringLiteral("/missing/sub/x.txt"), "x", &error));
+    EXPECT_FALSE(writeFileAtomically(dir, "x", &error)) << "a folder is no target";
+}
+
+TEST(WriteFileAtomically, ReadOnlyFolderRefusesWithoutHarm)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "folder permissions do not bind root";
+    const QString dir = makeTempDir();
+    const QString path = dir + QStringLiteral("/book.txt");
+    writeFileBytes(path, "old");
+    QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    EXPECT_FALSE(writeFileAtomically(path, "new"));
+    QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                   QFileDevice::ExeOwner);
+    EXPECT_EQ(readFileBytes(path), QByteArray("old"));
+}
+
+TEST(SaveDialog, PrefillSuffixAndEditorLimit)
+{
+    struct Prefill
+    {
+        QString file, member, expected;
+    };
+    const std::vector<Prefill> prefills = {
+        {QStringLiteral("/books/A.zip"), QStringLiteral("story.txt"), QStringLiteral("/books/story")},
+        {QStringLiteral("/books/A.zip"), QStringLiteral("dir/story.txt"),
+         QStringLiteral("/books/story")},
+        {QStringLiteral("/books/A.zip"), QStringLiteral("README"), QStringLiteral("/books/README")},
+        {QStringLiteral("/books/tale.old.txt"), QString(), QStringLiteral("/books/tale.old")},
+        {QStringLiteral("/books.v2/tale"), QString(), QStringLiteral("/books.v2/tale")},
+    };
+    for (const Prefill &p : prefills)
+        EXPECT_EQ(saveDialogPrefill(p.file, p.member), p.expected) << p.file.toStdString();
+
+    EXPECT_EQ(saveSuffixForFilter(0), QStringLiteral("txt"));
+    EXPECT_EQ(saveSuffixForFilter(1), QStringLiteral("tvx"));
+    EXPECT_EQ(saveSuffixForFilter(2), QStringLiteral("txt"));
+
+    const std::vector<std::pair<qsizetype, qsizetype>> limits = {
+        {0, 1000000}, {100000, 1000000}, {100001, 1000010}, {250000, 2500000}};
+    for (const auto &[length, limit] : limits)
+        EXPECT_EQ(editorMaxLength(length), limit) << length;
+}
