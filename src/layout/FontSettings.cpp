@@ -12,6 +12,8 @@
 #include <QPlainTextEdit>
 #include <QSpinBox>
 
+#include <functional>
+
 namespace {
 
 const QString kOptions = QStringLiteral("Options");
@@ -40,21 +42,31 @@ void TForm1::SchriftartChange()
     if (chosen.isEmpty() || chosen == LinkeSeite->font().family())
         return;
     Schriftart->repaint();
+    changePageFont([&](QFont &font) { font.setFamily(chosen); },
+                   [&] {
+                       state.DefaultFontName = chosen;
+                       writeSetting(kOptions, QStringLiteral("Default font name"), chosen);
+                   });
+}
+
+void TForm1::changePageFont(const std::function<void(QFont &)> &change,
+                            const std::function<void()> &rememberAsDefault)
+{
     LinkeSeite->clear();
     RechteSeite->clear();
     for (QPlainTextEdit *page : {LinkeSeite, RechteSeite}) {
         QFont font = page->font();
-        font.setFamily(chosen);
+        change(font);
         page->setFont(font);
     }
+    // With a document the pages follow the font; without one it becomes the default.
     if (!state.FileName.isEmpty()) {
         if (AutoFitAll->isChecked())
             FitLines();
         else
             Repaginate();
     } else {
-        state.DefaultFontName = chosen;
-        writeSetting(kOptions, QStringLiteral("Default font name"), chosen);
+        rememberAsDefault();
     }
     LinkeSeite->show();
     RechteSeite->show();
@@ -70,24 +82,12 @@ void TForm1::FontgroesseChange()
     if (position == state.AppliedFontSize)
         return;
     state.AppliedFontSize = position;
-    LinkeSeite->clear();
-    RechteSeite->clear();
-    for (QPlainTextEdit *page : {LinkeSeite, RechteSeite}) {
-        QFont font = page->font();
-        font.setPointSize(position);
-        page->setFont(font);
-    }
-    if (!state.FileName.isEmpty()) {
-        if (AutoFitAll->isChecked())
-            FitLines();
-        else
-            Repaginate();
-    } else {
-        state.DefaultFontSize = Fontgroesse->text();
-        writeSetting(kOptions, QStringLiteral("Default font size"), Fontgroesse->text());
-    }
-    LinkeSeite->show();
-    RechteSeite->show();
+    changePageFont([&](QFont &font) { font.setPointSize(position); },
+                   [&] {
+                       state.DefaultFontSize = Fontgroesse->text();
+                       writeSetting(kOptions, QStringLiteral("Default font size"),
+                                    Fontgroesse->text());
+                   });
 }
 
 namespace {

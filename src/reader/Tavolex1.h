@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class QAbstractButton;
@@ -495,6 +496,8 @@ private:
     void setProgressTitle(const QString &title);
     void takeFittedLayoutSnapshot();
     void refitAfterLineBreakSwitch();
+    void changePageFont(const std::function<void(QFont &)> &change,
+                        const std::function<void()> &rememberAsDefault);
     // Bookmarks keep the first line of their page through a refit or re-pagination.
     void moveBookmarks(int previousLinesPerPage, int previousTotalLines);
     void placeFromGeometry(const PageGeometry &g);
