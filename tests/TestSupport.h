@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <ostream>
+#include <utility>
 #include <vector>
 
 struct HostileText
@@ -24,3 +25,6 @@ void writeFileBytes(const QString &path, const QByteArray &bytes);
 
 // Readable failure messages for QString comparisons.
 void PrintTo(const QString &text, std::ostream *os);
+
+// Writes a ZIP archive of (name, bytes) members with libzip; fails the test when it cannot.
+void writeZip(const QString &path, const std::vector<std::pair<QByteArray, QByteArray>> &members);

@@ -14,20 +14,6 @@
 
 namespace {
 
-void writeZip(const QString &path, const std::vector<std::pair<QByteArray, QByteArray>> &members)
-{
-    int error = 0;
-    zip_t *archive =
-        zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    ASSERT_NE(archive, nullptr);
-    for (const auto &[name, data] : members) {
-        zip_source_t *source =
-            zip_source_buffer(archive, data.constData(), zip_uint64_t(data.size()), 0);
-        ASSERT_GE(zip_file_add(archive, name.constData(), source, ZIP_FL_ENC_UTF_8), 0);
-    }
-    ASSERT_EQ(zip_close(archive), 0);
-}
-
 // A folder with a book at the top, one in a subfolder and an archive of three members.
 QString makeTree()
 {
