@@ -6,7 +6,8 @@ tavolex_packages=(
     qt6-base-dev libzip-dev libuchardet-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core fonts-liberation2
-    xvfb xauth imagemagick zip unzip
+    xvfb xauth xdotool imagemagick zip unzip
+    appstream desktop-file-utils
 )
 
 tavolex_install_missing() {

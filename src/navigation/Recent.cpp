@@ -14,6 +14,8 @@
 #include <QListWidget>
 #include <QMouseEvent>
 
+#include <algorithm>
+
 namespace {
 
 const QString kLast = QStringLiteral("Last");
@@ -377,11 +379,15 @@ void TForm1::SetBaseDirClick()
 
 void TForm1::OpenHelptxtClick()
 {
-    const QString path = programDir + QStringLiteral("/Help.txt");
-    if (!QFileInfo::exists(path)) {
-        prompts().notice(this, QStringLiteral("File ") + path + QStringLiteral(" not found!"));
+    const QStringList candidates = helpFileCandidates(programDir);
+    const auto found = std::find_if(candidates.begin(), candidates.end(),
+                                    [](const QString &path) { return QFileInfo::exists(path); });
+    if (found == candidates.end()) {
+        prompts().notice(this, QStringLiteral("File ") + candidates.first() +
+                                   QStringLiteral(" not found!"));
         return;
     }
+    const QString path = *found;
     if (state.TextModified && !prompts().confirm(this, kUnsavedEdits))
         return;
     MenuHilfeAus(nullptr, -1, -1);

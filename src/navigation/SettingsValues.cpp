@@ -256,6 +256,13 @@ FolderAccess folderAccess(const QString &folder)
     return writable ? FolderAccess::Writable : FolderAccess::ReadOnly;
 }
 
+QStringList helpFileCandidates(const QString &programDir)
+{
+    const QDir dir(programDir);
+    return {dir.filePath(QStringLiteral("Help.txt")),
+            QDir::cleanPath(dir.filePath(QStringLiteral("../share/tavolex/Help.txt")))};
+}
+
 QString settingsFilePath(const QString &programDir, FolderAccess programDirAccess,
                          const QProcessEnvironment &environment)
 {

@@ -99,6 +99,10 @@ QList<IniSection> startupContent(const QString &programDir);
 
 enum class FolderAccess { Writable, ReadOnly };
 
+// Where Help.txt may lie, in the order looked at: beside the program, then in the installed
+// data folder (prefix/share/tavolex beside prefix/bin).
+QStringList helpFileCandidates(const QString &programDir);
+
 FolderAccess folderAccess(const QString &folder);
 
 // Tavolex.ini in programDir when that folder is writable, else under $XDG_CONFIG_HOME (an

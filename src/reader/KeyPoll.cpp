@@ -50,6 +50,9 @@ bool KeyPoll::eventFilter(QObject *watched, QEvent *event)
     case QEvent::MouseMove:
     case QEvent::Wheel:
     case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
     case QEvent::Close:
         return true;
     default:

@@ -95,6 +95,7 @@ void TForm1::FormCreate()
     state.Closing = false;
     setWindowTitle(QStringLiteral("Tavolex Version 1.8.2 - May 2003"));
     createControls();
+    setAcceptDrops(true);
     ZipForm = new TZipForm(this);
     FIFForm = new TFIFForm(this);
     if (!promptsImpl)

@@ -26,6 +26,9 @@ class QTableWidget;
 struct FindMatch;
 class QSpinBox;
 class QWheelEvent;
+class QDragEnterEvent;
+class QDropEvent;
+class QMimeData;
 class IniFile;
 class TFIFForm;
 class TZipForm;
@@ -479,6 +482,17 @@ private:
     void fitFullScreenToScreen();
     int wheelRemainder = 0; // wheel units not yet a full step
     QRect fullScreenReturn; // the normal bounds to return to from full screen
+
+public:
+    // Dropping a file onto the window (reader/Dropping.cpp)
+    // The local file a drop offers, or an empty string when it offers none the reader takes.
+    static QString droppedFile(const QMimeData *data);
+    // Opens a dropped file as the command line would, after the unsaved-edits question.
+    void OpenDroppedFile(const QString &path);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

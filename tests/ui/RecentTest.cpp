@@ -1,6 +1,7 @@
 #include "BookSteps.h"
 #include "navigation/IniFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
@@ -201,6 +202,27 @@ TEST(RecentTest, HelpTxtOpensLikeAnyBookOrIsReportedMissing)
     form.OpenHelptxtClick();
     EXPECT_EQ(form.readerState().FileName, path);
     EXPECT_EQ(storedList(form), (QStringList{path}));
+}
+
+TEST(RecentTest, HelpTxtOfAnInstalledCopyIsFoundInItsDataFolder)
+{
+    ReaderFixture fixture;
+    const QString prefix = fixture.programDir;
+    fixture.programDir = prefix + QStringLiteral("/bin");
+    const QString shared = prefix + QStringLiteral("/share/tavolex/Help.txt");
+    ASSERT_TRUE(QDir().mkpath(fixture.programDir));
+    ASSERT_TRUE(QDir().mkpath(prefix + QStringLiteral("/share/tavolex")));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TAVOLEX_HELP_TXT), shared));
+    TForm1 &form = startActive(fixture);
+    form.OpenHelptxtClick();
+    EXPECT_TRUE(fixture.prompts->shown.isEmpty());
+    EXPECT_EQ(form.readerState().FileName, shared);
+
+    // A copy beside the program is preferred.
+    const QString beside = fixture.programDir + QStringLiteral("/Help.txt");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TAVOLEX_HELP_TXT), beside));
+    form.OpenHelptxtClick();
+    EXPECT_EQ(form.readerState().FileName, beside);
 }
 
 TEST(RecentTest, AutoOpenStartsWithTheLatestBook)

@@ -1,0 +1,96 @@
+#include "CommandLine.h"
+
+namespace {
+
+// Options QGuiApplication and QApplication read themselves; those in the first list take a
+// value, either as the next argument or after "=".
+const QStringList &qtOptionsWithValue()
+{
+    static const QStringList options = {
+        QStringLiteral("platform"),     QStringLiteral("platformpluginpath"),
+        QStringLiteral("platformtheme"), QStringLiteral("plugin"),
+        QStringLiteral("qwindowgeometry"), QStringLiteral("qwindowicon"),
+        QStringLiteral("qwindowtitle"), QStringLiteral("session"),
+        QStringLiteral("display"),      QStringLiteral("geometry"),
+        QStringLiteral("style"),        QStringLiteral("stylesheet"),
+        QStringLiteral("name"),         QStringLiteral("title"),
+    };
+    return options;
+}
+
+const QStringList &qtFlags()
+{
+    static const QStringList flags = {QStringLiteral("reverse"), QStringLiteral("widgetcount"),
+                                      QStringLiteral("nograb"), QStringLiteral("dograb"),
+                                      QStringLiteral("sync")};
+    return flags;
+}
+
+} // namespace
+
+CommandLine parseCommandLine(const QStringList &arguments)
+{
+    CommandLine result;
+    bool optionsEnded = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (optionsEnded || argument.size() < 2 || !argument.startsWith(u'-')) {
+            result.files.append(argument);
+            continue;
+        }
+        if (argument == u"--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (argument == u"-h" || argument == u"--help") {
+            result.action = CommandLine::Action::Help;
+            return result;
+        }
+        if (argument == u"--version") {
+            result.action = CommandLine::Action::Version;
+            return result;
+        }
+        // Qt accepts its options with one dash or two.
+        QString name = argument.mid(argument.startsWith(u"--") ? 2 : 1);
+        const qsizetype equals = name.indexOf(u'=');
+        const bool valueAttached = equals >= 0;
+        if (valueAttached)
+            name.truncate(equals);
+        if (qtOptionsWithValue().contains(name)) {
+            if (!valueAttached && ++i >= arguments.size()) {
+                result.action = CommandLine::Action::Error;
+                result.error = QStringLiteral("option '%1' needs a value").arg(argument);
+                return result;
+            }
+            continue;
+        }
+        if (!valueAttached && qtFlags().contains(name))
+            continue;
+        result.action = CommandLine::Action::Error;
+        result.error = QStringLiteral("unknown option '%1'").arg(argument);
+        return result;
+    }
+    return result;
+}
+
+QString usageText()
+{
+    return QStringLiteral(
+        "Usage: tavolex [OPTION]... [FILE]\n"
+        "Shows FILE (plain text, HTML, RTF, or a ZIP archive holding them) as the two facing\n"
+        "pages of an open book. Without FILE the reader starts empty, or with the book read\n"
+        "last when \"Open last file on start\" is on.\n"
+        "\n"
+        "  -h, --help     show this help and exit\n"
+        "      --version  show the version and exit\n"
+        "      --         end of options: every later argument is a file name\n"
+        "\n"
+        "Qt's own options (-platform NAME, -style NAME, -reverse ...) are accepted.\n"
+        "Settings are kept in Tavolex.ini beside the program when its folder is writable,\n"
+        "else in $XDG_CONFIG_HOME/tavolex/ (~/.config/tavolex/).\n");
+}
+
+QString versionText()
+{
+    return QStringLiteral("Tavolex " TAVOLEX_VERSION "\n");
+}

@@ -1,0 +1,72 @@
+#include "app/CommandLine.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Action = CommandLine::Action;
+
+struct Case
+{
+    const char *name;
+    QStringList arguments;
+    Action action;
+    QStringList files;
+    QString error;
+};
+
+TEST(CommandLineTest, OptionsFilesAndErrors)
+{
+    const QList<Case> cases = {
+        {"nothing", {}, Action::Run, {}, {}},
+        {"one book", {"book.txt"}, Action::Run, {"book.txt"}, {}},
+        {"books keep their order", {"a.txt", "b.txt"}, Action::Run, {"a.txt", "b.txt"}, {}},
+        {"help long", {"--help"}, Action::Help, {}, {}},
+        {"help short", {"-h"}, Action::Help, {}, {}},
+        {"help wins over a later bad option", {"book.txt", "--help", "--bogus"}, Action::Help,
+         {}, {}},
+        {"version", {"--version"}, Action::Version, {}, {}},
+        {"unknown long option", {"--bogus"}, Action::Error, {}, "unknown option '--bogus'"},
+        {"unknown short option", {"-x", "book.txt"}, Action::Error, {},
+         "unknown option '-x'"},
+        {"version is not a prefix match", {"--versions"}, Action::Error, {},
+         "unknown option '--versions'"},
+        {"a lone dash is a file name", {"-"}, Action::Run, {"-"}, {}},
+        {"after -- a dash starts a file name", {"--", "--help", "-x.txt"}, Action::Run,
+         {"--help", "-x.txt"}, {}},
+        {"Qt option with a separate value", {"-platform", "offscreen", "book.txt"}, Action::Run,
+         {"book.txt"}, {}},
+        {"Qt option with two dashes and =", {"--style=Fusion", "book.txt"}, Action::Run,
+         {"book.txt"}, {}},
+        {"Qt flag", {"-reverse", "book.txt"}, Action::Run, {"book.txt"}, {}},
+        {"Qt flag does not take a value with =", {"-reverse=1"}, Action::Error, {},
+         "unknown option '-reverse=1'"},
+        {"Qt option missing its value", {"book.txt", "-style"}, Action::Error, {},
+         "option '-style' needs a value"},
+        {"value of a Qt option is not a book", {"-qwindowtitle", "x.txt"}, Action::Run, {}, {}},
+        {"names with spaces and brackets", {"Bücher [1]/a = b.txt"}, Action::Run,
+         {"Bücher [1]/a = b.txt"}, {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const CommandLine parsed = parseCommandLine(c.arguments);
+        EXPECT_EQ(parsed.action, c.action);
+        if (c.action == Action::Run) {
+            EXPECT_EQ(parsed.files, c.files);
+        }
+        EXPECT_EQ(parsed.error, c.error);
+    }
+}
+
+TEST(CommandLineTest, UsageNamesEveryOptionAndVersionNamesTheRelease)
+{
+    const QString usage = usageText();
+    for (const char *option : {"--help", "--version", "--", "[FILE]"})
+        EXPECT_TRUE(usage.contains(QLatin1String(option))) << option;
+    EXPECT_TRUE(usage.endsWith(u'\n'));
+    EXPECT_EQ(versionText(), QStringLiteral("Tavolex " TAVOLEX_VERSION "\n"));
+}
+
+} // namespace

@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# Installs the build into a fresh prefix and checks the installed files, then starts the
+# installed reader on a real X server as a user who cannot write to its bin/ folder, turns
+# pages with real key events, exits with Ctrl+X and checks the title and the stored page.
+# Usage: InstalledSmoke.sh BUILD_DIR VERSION
+set -euo pipefail
+build=$1
+version=$2
+for tool in xvfb-run xdotool appstreamcli desktop-file-validate; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "SKIP: $tool is not installed"
+        exit 77
+    fi
+done
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+chmod 755 "$work"
+prefix=$work/prefix
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+for file in bin/tavolex share/tavolex/Help.txt share/applications/org.tavolex.Tavolex.desktop \
+    share/metainfo/org.tavolex.Tavolex.metainfo.xml \
+    share/icons/hicolor/scalable/apps/org.tavolex.Tavolex.svg; do
+    [ -f "$prefix/$file" ] || fail "$file was not installed"
+done
+appstreamcli validate --no-net "$prefix/share/metainfo/org.tavolex.Tavolex.metainfo.xml" ||
+    fail "the metainfo file does not validate"
+desktop-file-validate "$prefix/share/applications/org.tavolex.Tavolex.desktop" ||
+    fail "the desktop entry does not validate"
+grep -qx 'Exec=tavolex %f' "$prefix/share/applications/org.tavolex.Tavolex.desktop" ||
+    fail "the desktop entry does not start tavolex with a file"
+
+tavolex=$prefix/bin/tavolex
+[ "$("$tavolex" --version)" = "Tavolex $version" ] || fail "--version printed the wrong text"
+"$tavolex" --help | grep -q -- '--version' || fail "--help does not name --version"
+set +e
+"$tavolex" --bogus >"$work/stdout" 2>"$work/stderr"
+rc=$?
+set -e
+[ $rc -eq 2 ] || fail "an unknown option exited with $rc, not 2"
+grep -q "unknown option '--bogus'" "$work/stderr" || fail "an unknown option was not named"
+[ ! -s "$work/stdout" ] || fail "an unknown option printed to standard output"
+
+# A user who cannot write to bin/: nobody when run as root, else bin/ made read-only.
+home=$work/home
+out=$work/out
+mkdir -p "$home" "$work/books" "$out"
+runas=()
+if [ "$(id -u)" -eq 0 ]; then
+    chown nobody "$home" "$out"
+    runas=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+else
+    chmod a-w "$prefix/bin"
+fi
+book="$work/books/Smoke book [1] = Büchlein.txt"
+"$build/genbook" 300k 11 >"$book"
+chmod a+r "$book"
+
+cat >"$work/session.sh" <<'INNER'
+set -euo pipefail
+tavolex=$1 book=$2 out=$3
+"$tavolex" "$book" 2>"$out.log" &
+pid=$!
+title=""
+for _ in $(seq 300); do
+    wid=$(xdotool search --onlyvisible --name '^File .* pages\)$' 2>/dev/null | head -1 || true)
+    if [ -n "$wid" ]; then
+        title=$(xdotool getwindowname "$wid")
+        break
+    fi
+    sleep 0.1
+done
+[ -n "$title" ] || { echo "no reader window with a book appeared" >&2; kill "$pid"; exit 1; }
+xdotool windowfocus --sync "$wid"
+# Two spreads forward, one page forward, one page back, one page forward: page 6.
+xdotool key --delay 150 Down Down Right Left Right
+sleep 0.5
+xdotool getwindowname "$wid" >"$out.title"
+xdotool key ctrl+x
+# The exit question is a window of its own: answer it with the keyboard, as a user would.
+question=""
+for _ in $(seq 50); do
+    question=$(xdotool search --onlyvisible --name '^Tavolex$' 2>/dev/null | head -1 || true)
+    [ -n "$question" ] && break
+    sleep 0.1
+done
+[ -n "$question" ] || { echo "no exit question appeared" >&2; kill "$pid"; exit 1; }
+xdotool windowfocus --sync "$question"
+xdotool key Return
+for _ in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+if kill -0 "$pid" 2>/dev/null; then
+    echo "the reader did not exit on Ctrl+X" >&2
+    kill "$pid"
+    exit 1
+fi
+wait "$pid"
+INNER
+chmod 755 "$work/session.sh"
+"${runas[@]}" env -u XDG_CONFIG_HOME -u QT_QPA_PLATFORM HOME="$home" \
+    xvfb-run -a -s "-screen 0 1280x800x24" bash "$work/session.sh" "$tavolex" "$book" \
+    "$out/session" || { cat "$out/session.log" >&2 || true; fail "the session on Xvfb failed"; }
+
+title=$(cat "$out/session.title")
+case "$title" in
+"File $book ("*" pt, "*" pages)") ;;
+*) fail "unexpected window title: $title" ;;
+esac
+settings=$home/.config/tavolex/Tavolex.ini
+[ -f "$settings" ] || fail "no settings file in the user's config folder"
+[ ! -e "$prefix/bin/Tavolex.ini" ] || fail "a settings file was written beside the program"
+page=$(awk -v section="[$book]" '
+    $0 == section { inside = 1; next }
+    /^\[/ { inside = 0 }
+    inside && /^Page=/ { sub(/^Page=/, ""); print }' "$settings")
+[ "$page" = "6" ] || fail "stored page is '$page', not 6"
+grep -qxF "Last read file=$book" "$settings" ||
+    fail "the book is not the last read file: $(grep "Last read file" "$settings")"
+echo "PASS: installed reader opened the book, turned to page 6 and stored it"
