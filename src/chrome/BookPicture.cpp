@@ -144,12 +144,20 @@ QRect ltrb(int l, int t, int r, int b)
     return QRect(QPoint(l, t), QPoint(r - 1, b - 1));
 }
 
-// Fills the 4-connected area of the start pixel's colour.
+// Fills the 4-connected area of the start pixel's colour. Works on the scan lines directly:
+// QImage::pixel per pixel made this fill half of the program's start-up time.
 void floodFill(QImage &image, QPoint start, QRgb fill)
 {
     if (!image.rect().contains(start))
         return;
-    const QRgb target = image.pixel(start);
+    if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
+        image.convertTo(QImage::Format_ARGB32);
+    if (image.format() == QImage::Format_RGB32)
+        fill |= 0xFF000000u;
+    const int width = image.width();
+    const int height = image.height();
+    const auto row = [&image](int y) { return reinterpret_cast<QRgb *>(image.scanLine(y)); };
+    const QRgb target = row(start.y())[start.x()];
     if (target == fill)
         return;
     std::vector<QPoint> stack{start};
@@ -158,19 +166,22 @@ void floodFill(QImage &image, QPoint start, QRgb fill)
         stack.pop_back();
         int x = pt.x();
         const int y = pt.y();
-        if (image.pixel(x, y) != target)
+        QRgb *line = row(y);
+        if (line[x] != target)
             continue;
-        while (x > 0 && image.pixel(x - 1, y) == target)
+        while (x > 0 && line[x - 1] == target)
             --x;
+        const QRgb *up = y > 0 ? row(y - 1) : nullptr;
+        const QRgb *down = y + 1 < height ? row(y + 1) : nullptr;
         bool above = false;
         bool below = false;
-        for (; x < image.width() && image.pixel(x, y) == target; ++x) {
-            image.setPixel(x, y, fill);
-            const bool upMatch = y > 0 && image.pixel(x, y - 1) == target;
+        for (; x < width && line[x] == target; ++x) {
+            line[x] = fill;
+            const bool upMatch = up && up[x] == target;
             if (upMatch && !above)
                 stack.emplace_back(x, y - 1);
             above = upMatch;
-            const bool downMatch = y + 1 < image.height() && image.pixel(x, y + 1) == target;
+            const bool downMatch = down && down[x] == target;
             if (downMatch && !below)
                 stack.emplace_back(x, y + 1);
             below = downMatch;
