@@ -11,6 +11,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -89,7 +90,104 @@ const std::array<QChar, 256> &windows1252Table()
     return table;
 }
 
-enum class StreamEncoding { Utf8, Utf16LE, Utf16BE, Windows1252 };
+enum class StreamEncoding { Utf8, Utf16LE, Utf16BE };
+
+SearchOutcome searchWindows1252(QFile &file, StreamMatcher &matcher, const KeepGoing &keepGoing)
+{
+    if (!file.seek(0))
+        return SearchOutcome::Unreadable;
+    const std::array<QChar, 256> &cp1252 = windows1252Table();
+    char block[BlockSize];
+    QChar chars[BlockSize];
+    for (;;) {
+        const qint64 got = file.read(block, BlockSize);
+        if (got < 0)
+            return SearchOutcome::Unreadable;
+        if (got == 0)
+            return SearchOutcome::NotFound;
+        for (qint64 i = 0; i < got; ++i)
+            chars[i] = cp1252[static_cast<unsigned char>(block[i])];
+        if (matcher.feed(chars, got))
+            return SearchOutcome::Found;
+        if (asksToStop(keepGoing))
+            return SearchOutcome::Stopped;
+    }
+}
+
+// Searches the file in a codec the detector named; nothing when the bytes before the first
+// NUL turn out not to be that codec, as decodeLegacyBytes would then read the file as
+// Windows-1252. A match found early only counts once that is settled.
+std::optional<SearchOutcome> searchInCodec(QFile &file, const QByteArray &codec,
+                                           StreamMatcher &matcher, const KeepGoing &keepGoing)
+{
+    CodecStream stream(codec);
+    if (!stream.isValid() || !file.seek(0))
+        return std::nullopt;
+    char block[BlockSize];
+    QString chars;
+    bool beforeNul = true;
+    bool found = false;
+    for (;;) {
+        const qint64 got = file.read(block, BlockSize);
+        if (got < 0)
+            return SearchOutcome::Unreadable;
+        if (got == 0)
+            break;
+        const QByteArrayView bytes(block, got);
+        chars.clear();
+        if (beforeNul) {
+            const qsizetype nul = bytes.indexOf('\0');
+            if (!stream.decode(nul < 0 ? bytes : bytes.first(nul), chars) || looksMisdecoded(chars))
+                return std::nullopt;
+            if (nul >= 0) {
+                beforeNul = false;
+                if (!stream.finish())
+                    return std::nullopt;
+                stream.decode(bytes.sliced(nul), chars);
+            }
+        } else {
+            stream.decode(bytes, chars);
+        }
+        found = found || matcher.feed(chars.constData(), chars.size());
+        if (found && !beforeNul)
+            return SearchOutcome::Found;
+        if (asksToStop(keepGoing))
+            return SearchOutcome::Stopped;
+    }
+    if (beforeNul && !stream.finish())
+        return std::nullopt;
+    return found ? SearchOutcome::Found : SearchOutcome::NotFound;
+}
+
+// Not UTF-8 after all: the detector reads the file first, then the whole file is searched
+// again in the encoding it names, or as Windows-1252. Only one block is held at a time.
+SearchOutcome searchLegacy(QFile &file, StreamMatcher &matcher, const KeepGoing &keepGoing)
+{
+    if (!file.seek(0))
+        return SearchOutcome::Unreadable;
+    LegacyEncodingGuess guess;
+    char block[BlockSize];
+    for (;;) {
+        const qint64 got = file.read(block, BlockSize);
+        if (got < 0)
+            return SearchOutcome::Unreadable;
+        if (got == 0)
+            break;
+        guess.feed(QByteArrayView(block, got));
+        if (asksToStop(keepGoing))
+            return SearchOutcome::Stopped;
+        if (!guess.wantsMore())
+            break;
+    }
+    const QByteArray codec = guess.answer();
+    if (!codec.isEmpty()) {
+        if (const std::optional<SearchOutcome> outcome =
+                searchInCodec(file, codec, matcher, keepGoing))
+            return *outcome;
+        matcher.reset();
+    }
+    return searchWindows1252(file, matcher, keepGoing);
+}
 
 } // namespace
 
@@ -255,30 +353,14 @@ SearchOutcome StreamContains(const QString &searchText, const QString &path, Qt:
                           : encoding == StreamEncoding::Utf16BE ? QStringDecoder::Utf16BE
                                                                 : QStringDecoder::Utf8);
     std::vector<QChar> chars(std::max<qsizetype>(active.requiredSpace(BlockSize), BlockSize));
-    const std::array<QChar, 256> &cp1252 = windows1252Table();
 
     while (got > 0) {
         QByteArrayView bytes(block + skip, got - skip);
         skip = 0;
-        const QChar *end = chars.data();
-        if (encoding == StreamEncoding::Windows1252) {
-            QChar *out = chars.data();
-            for (char b : bytes)
-                *out++ = cp1252[static_cast<unsigned char>(b)];
-            end = out;
-        } else {
-            end = active.appendToBuffer(chars.data(), bytes);
-            if (encoding == StreamEncoding::Utf8 && active.hasError()) {
-                // Not UTF-8 after all: the whole file is read again as Windows-1252.
-                encoding = StreamEncoding::Windows1252;
-                matcher.reset();
-                if (!file.seek(0))
-                    return SearchOutcome::Unreadable;
-                got = file.read(block, BlockSize);
-                if (got < 0)
-                    return SearchOutcome::Unreadable;
-                continue;
-            }
+        const QChar *end = active.appendToBuffer(chars.data(), bytes);
+        if (encoding == StreamEncoding::Utf8 && active.hasError()) {
+            matcher.reset();
+            return searchLegacy(file, matcher, keepGoing);
         }
         if (matcher.feed(chars.data(), end - chars.data()))
             return SearchOutcome::Found;

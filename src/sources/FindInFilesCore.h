@@ -79,8 +79,9 @@ bool TextContains(QStringView text, const QString &searchText, Qt::CaseSensitivi
 enum class SearchOutcome { Found, NotFound, Unreadable, Stopped };
 
 // Reads the file in 1024-byte blocks, decoding as it goes (UTF-8 or UTF-16 with a byte-order
-// mark; else UTF-8, restarting as Windows-1252 from the start at the first invalid sequence),
-// and matches with line breaks read as spaces. keepGoing is asked after every block.
+// mark; else UTF-8, and at the first invalid sequence the file is read again from the start
+// as decodeLegacyBytes would decode it), and matches with line breaks read as spaces.
+// keepGoing is asked after every block.
 SearchOutcome StreamContains(const QString &searchText, const QString &path, Qt::CaseSensitivity cs,
                              const KeepGoing &keepGoing = {});
 

@@ -110,7 +110,9 @@ void TForm1::SpeichernClick()
     setProgressTitle(QStringLiteral("Saving file ") + name + QStringLiteral(" ..."));
     const QString &text = withoutBreaks ? state.WorkingText : state.LoadedText;
     QString error;
-    if (!writeFileAtomically(name, encodeForSaving(text, state.LoadedEncoding).bytes, &error)) {
+    const SaveBytes saved =
+        encodeForSaving(text, state.LoadedEncoding, state.LoadedEncodingName);
+    if (!writeFileAtomically(name, saved.bytes, &error)) {
         // Nothing names the file that was never written.
         UpdateTitle();
         prompts().notice(this, QStringLiteral("Cannot save file ") + name + QStringLiteral("!"));

@@ -68,19 +68,34 @@ QString JoinSelectionLines(const QString &text)
     return out;
 }
 
-SaveBytes encodeForSaving(const QString &text, TextEncoding loaded)
+SaveBytes encodeForSaving(const QString &text, TextEncoding loaded, const QByteArray &encodingName)
 {
     SaveBytes result;
     if (loaded == TextEncoding::Windows1252) {
         QStringEncoder encoder("windows-1252");
         QByteArray bytes = encoder.isValid() ? QByteArray(encoder.encode(text)) : QByteArray();
-        // Bytes that also read as valid UTF-8 would come back as other characters.
+        // Bytes that also read as valid UTF-8 would come back as other characters; so would
+        // bytes the detector takes for another code page.
         const bool readsBack = encoder.isValid() && !encoder.hasError() &&
                                decodeWindows1252(bytes) == text &&
-                               (!isValidUtf8(bytes) || QString::fromUtf8(bytes) == text);
+                               (!isValidUtf8(bytes) || QString::fromUtf8(bytes) == text) &&
+                               decodeDocumentBytes(bytes).text == text;
         if (readsBack) {
             result.bytes = std::move(bytes);
             result.encoding = SaveEncoding::Windows1252;
+            return result;
+        }
+    }
+    if (loaded == TextEncoding::Other && !encodingName.isEmpty()) {
+        QByteArray bytes;
+        QString back;
+        // A codec that cannot hold a character substitutes it, so only a full round trip
+        // shows that nothing was lost; a reader must also recognise the codec again.
+        if (encodeWithCodec(text, encodingName, bytes) &&
+            decodeWithCodec(bytes, encodingName, back) && back == text &&
+            decodeDocumentBytes(bytes).text == text) {
+            result.bytes = std::move(bytes);
+            result.encoding = SaveEncoding::Legacy;
             return result;
         }
     }

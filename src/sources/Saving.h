@@ -9,7 +9,7 @@
 // already stands on either side of the break or the break starts the text. Lone CR or LF stay.
 QString JoinSelectionLines(const QString &text);
 
-enum class SaveEncoding { Windows1252, Utf8 };
+enum class SaveEncoding { Windows1252, Legacy, Utf8 };
 
 struct SaveBytes
 {
@@ -17,10 +17,11 @@ struct SaveBytes
     SaveEncoding encoding = SaveEncoding::Utf8;
 };
 
-// The bytes a document is written as: Windows-1252 when it was read so and every character
-// survives the trip, otherwise UTF-8 without a byte-order mark. Either way reading the bytes
-// back gives the text again.
-SaveBytes encodeForSaving(const QString &text, TextEncoding loaded);
+// The bytes a document is written as: Windows-1252, or the legacy codec `encodingName` for
+// TextEncoding::Other, when it was read so and every character survives the trip, otherwise
+// UTF-8 without a byte-order mark. Either way reading the bytes back gives the text again.
+SaveBytes encodeForSaving(const QString &text, TextEncoding loaded,
+                          const QByteArray &encodingName = {});
 
 // Writes into a temporary file beside the target and renames it over the target, so a failed
 // write leaves an existing file as it was. False with the reason in `error` on failure.

@@ -1,9 +1,12 @@
 #include "TextDecoding.h"
 
 #include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <iconv.h>
+#include <uchardet/uchardet.h>
 
+#include <algorithm>
 #include <cerrno>
 
 void truncateAtNul(QString &text)
@@ -119,9 +122,202 @@ bool decodeWithCodec(const QByteArray &bytes, const QByteArray &codec, QString &
     return decodeWithIconv(bytes, codec, out);
 }
 
-DecodedText decodeDocumentBytes(const QByteArray &raw)
+namespace {
+
+// With fewer non-ASCII bytes the detector guesses: on a line of German or French it names
+// Central European, Baltic, Vietnamese or DOS code pages, on the first five characters of a
+// GB18030 text Baltic or Cyrillic ones.
+constexpr qsizetype minimumEvidence = 16;
+// Past this the answer no longer changes, and a whole book would take the detector a second.
+constexpr qsizetype enoughEvidence = 32 * 1024;
+
+bool meansWindows1252(QByteArrayView answer)
 {
+    static const char *const western[] = {"", "ASCII", "ISO-8859-1", "ISO-8859-15", "WINDOWS-1252"};
+    if (std::any_of(std::begin(western), std::end(western), [&](const char *name) {
+            return answer.compare(name, Qt::CaseInsensitive) == 0;
+        }))
+        return true;
+    // Unicode without a byte-order mark and without NUL bytes is no Unicode.
+    const QByteArray upper = answer.toByteArray().toUpper();
+    return upper.startsWith("UTF-") || upper.startsWith("UCS-") || upper.startsWith("X-ISO-10646");
+}
+
+} // namespace
+
+LegacyEncodingGuess::LegacyEncodingGuess() : detector(uchardet_new()) {}
+
+LegacyEncodingGuess::~LegacyEncodingGuess()
+{
+    if (detector)
+        uchardet_delete(detector);
+}
+
+bool LegacyEncodingGuess::wantsMore() const
+{
+    return detector && !atNul && nonAscii < enoughEvidence;
+}
+
+void LegacyEncodingGuess::feed(QByteArrayView bytes)
+{
+    if (const qsizetype nul = bytes.indexOf('\0'); nul >= 0 && wantsMore()) {
+        feed(bytes.first(nul));
+        atNul = true;
+        return;
+    }
+    constexpr qsizetype piece = 4096;
+    for (qsizetype at = 0; at < bytes.size() && wantsMore(); at += piece) {
+        const QByteArrayView part = bytes.sliced(at, std::min(piece, bytes.size() - at));
+        nonAscii += std::count_if(part.begin(), part.end(),
+                                  [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+        uchardet_handle_data(detector, part.data(), static_cast<size_t>(part.size()));
+    }
+}
+
+QByteArray LegacyEncodingGuess::answer()
+{
+    if (!detector)
+        return {};
+    uchardet_data_end(detector);
+    const char *charset = uchardet_get_charset(detector);
+    const QByteArray name = charset ? QByteArray(charset) : QByteArray();
+    if (nonAscii < minimumEvidence || meansWindows1252(name))
+        return {};
+    return name;
+}
+
+bool looksMisdecoded(QStringView text)
+{
+    return std::any_of(text.begin(), text.end(),
+                       [](QChar c) { return c.unicode() >= 0x80 && c.unicode() < 0xA0; });
+}
+
+CodecStream::CodecStream(const QByteArray &codec) : qtDecoder(codec.constData())
+{
+    if (qtDecoder.isValid())
+        return;
+    iconv_t cd = iconv_open("UTF-16LE", codec.constData());
+    if (cd != reinterpret_cast<iconv_t>(-1))
+        iconvHandle = cd;
+}
+
+CodecStream::~CodecStream()
+{
+    if (iconvHandle)
+        iconv_close(static_cast<iconv_t>(iconvHandle));
+}
+
+bool CodecStream::isValid() const
+{
+    return qtDecoder.isValid() || iconvHandle;
+}
+
+bool CodecStream::decode(QByteArrayView bytes, QString &out)
+{
+    if (qtDecoder.isValid()) {
+        out.append(QString(qtDecoder.decode(bytes)));
+        failed = failed || qtDecoder.hasError();
+        return !failed;
+    }
+    if (!iconvHandle) {
+        failed = true;
+        return false;
+    }
+    QByteArray input = std::move(pending);
+    pending.clear();
+    input.append(bytes);
+    char *in = input.data();
+    size_t inLeft = static_cast<size_t>(input.size());
+    char16_t buffer[512];
+    while (inLeft > 0) {
+        char *outPtr = reinterpret_cast<char *>(buffer);
+        size_t outLeft = sizeof buffer;
+        const size_t rc = iconv(static_cast<iconv_t>(iconvHandle), &in, &inLeft, &outPtr, &outLeft);
+        out.append(reinterpret_cast<const QChar *>(buffer),
+                   static_cast<qsizetype>((sizeof buffer - outLeft) / 2));
+        if (rc != static_cast<size_t>(-1))
+            break;
+        if (errno == E2BIG)
+            continue;
+        if (errno == EINVAL) {
+            // A character split between pieces waits for the rest of its bytes.
+            pending = QByteArray(in, static_cast<qsizetype>(inLeft));
+            break;
+        }
+        failed = true;
+        out.append(QChar::ReplacementCharacter);
+        ++in;
+        --inLeft;
+    }
+    return !failed;
+}
+
+bool CodecStream::finish()
+{
+    if (qtDecoder.isValid()) {
+        // Qt keeps a partial character to itself; a line feed is no valid trail byte in any
+        // multibyte code page, so it shows one up as an invalid sequence.
+        const QString rest = qtDecoder.decode(QByteArrayView("\n", 1));
+        failed = failed || qtDecoder.hasError() || rest != u"\n";
+        return !failed;
+    }
+    if (!pending.isEmpty())
+        failed = true;
+    return !failed;
+}
+
+bool encodeWithCodec(const QString &text, const QByteArray &codec, QByteArray &out)
+{
+    QStringEncoder encoder(codec.constData(), QStringEncoder::Flag::Stateless);
+    if (encoder.isValid()) {
+        QByteArray bytes = encoder.encode(text);
+        if (encoder.hasError())
+            return false;
+        out = std::move(bytes);
+        return true;
+    }
+    iconv_t cd = iconv_open(codec.constData(), "UTF-16LE");
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return false;
+    QByteArray buffer(text.size() * 8 + 16, Qt::Uninitialized);
+    char *in = reinterpret_cast<char *>(const_cast<QChar *>(text.constData()));
+    size_t inLeft = static_cast<size_t>(text.size()) * 2;
+    char *outPtr = buffer.data();
+    size_t outLeft = static_cast<size_t>(buffer.size());
+    size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+    // Stateful codecs end with the sequence that returns to their initial state.
+    if (rc != static_cast<size_t>(-1))
+        rc = iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
+    iconv_close(cd);
+    if (rc == static_cast<size_t>(-1) || inLeft != 0)
+        return false;
+    buffer.truncate(buffer.size() - static_cast<qsizetype>(outLeft));
+    out = std::move(buffer);
+    return true;
+}
+
+DecodedText decodeLegacyBytes(QByteArray bytes)
+{
+    truncateAtNul(bytes);
     DecodedText result;
+    LegacyEncodingGuess guess;
+    guess.feed(bytes);
+    const QByteArray codec = guess.answer();
+    QString text;
+    if (!codec.isEmpty() && decodeWithCodec(bytes, codec, text) && !looksMisdecoded(text)) {
+        truncateAtNul(text);
+        result.text = std::move(text);
+        result.encoding = TextEncoding::Other;
+        result.encodingName = codec;
+        return result;
+    }
+    result.encoding = TextEncoding::Windows1252;
+    result.text = decodeWindows1252(bytes);
+    return result;
+}
+
+bool decodeUnicodeBytes(const QByteArray &raw, DecodedText &result)
+{
     const auto starts = [&](std::initializer_list<unsigned char> bom) {
         if (raw.size() < static_cast<qsizetype>(bom.size()))
             return false;
@@ -131,6 +327,7 @@ DecodedText decodeDocumentBytes(const QByteArray &raw)
                 return false;
         return true;
     };
+    result.encodingName.clear();
     if (starts({0xEF, 0xBB, 0xBF})) {
         result.encoding = TextEncoding::Utf8Bom;
         result.text = QString::fromUtf8(raw.constData() + 3, raw.size() - 3);
@@ -143,15 +340,20 @@ DecodedText decodeDocumentBytes(const QByteArray &raw)
         // A NUL ends the text before any guess is made, so bytes behind it cannot sway it.
         QByteArray bytes = raw;
         truncateAtNul(bytes);
-        if (isValidUtf8(bytes)) {
-            result.encoding = TextEncoding::Utf8;
-            result.text = QString::fromUtf8(bytes);
-        } else {
-            result.encoding = TextEncoding::Windows1252;
-            result.text = decodeWindows1252(bytes);
-        }
+        if (!isValidUtf8(bytes))
+            return false;
+        result.encoding = TextEncoding::Utf8;
+        result.text = QString::fromUtf8(bytes);
     }
     truncateAtNul(result.text);
+    return true;
+}
+
+DecodedText decodeDocumentBytes(const QByteArray &raw)
+{
+    DecodedText result;
+    if (!decodeUnicodeBytes(raw, result))
+        result = decodeLegacyBytes(raw);
     return result;
 }
 

@@ -1,7 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
+#include <QStringDecoder>
+
+struct uchardet;
 
 // The encoding a document was read in, kept so that saving can write it back the same way.
 enum class TextEncoding { Utf8, Utf8Bom, Utf16LE, Utf16BE, Windows1252, Other };
@@ -14,12 +18,75 @@ struct DecodedText
 };
 
 // UTF-8/UTF-16 with a byte-order mark, else UTF-8 when the bytes are valid UTF-8, else
-// Windows-1252. The text ends at its first NUL character.
+// decodeLegacyBytes. The text ends at its first NUL character.
 DecodedText decodeDocumentBytes(const QByteArray &bytes);
+
+// UTF-8/UTF-16 with a byte-order mark, or valid UTF-8; false for anything else.
+bool decodeUnicodeBytes(const QByteArray &bytes, DecodedText &out);
+
+// For bytes that are neither marked Unicode nor valid UTF-8: the encoding LegacyEncodingGuess
+// names when the whole text decodes in it without error and without looksMisdecoded, else
+// Windows-1252. The bytes are cut at their first NUL before anything is decided.
+DecodedText decodeLegacyBytes(QByteArray bytes);
+
+// Asks the charset detector about bytes fed in pieces of any size; nothing after the first
+// NUL counts, nor anything after some 32,768 non-ASCII bytes. The answer is a codec name, or empty
+// for Windows-1252: the detector's Western European, ASCII and Unicode answers, and any answer on
+// too few non-ASCII bytes to be trusted, all mean Windows-1252.
+class LegacyEncodingGuess
+{
+public:
+    LegacyEncodingGuess();
+    ~LegacyEncodingGuess();
+    LegacyEncodingGuess(const LegacyEncodingGuess &) = delete;
+    LegacyEncodingGuess &operator=(const LegacyEncodingGuess &) = delete;
+
+    void feed(QByteArrayView bytes);
+    // False once further pieces cannot change the answer.
+    bool wantsMore() const;
+    // Once, after the last piece.
+    QByteArray answer();
+
+private:
+    uchardet *detector;
+    qsizetype nonAscii = 0;
+    bool atNul = false;
+};
+
+// Decoded text that a legacy codec must not produce: C1 control characters mean the bytes
+// were written in another code page.
+bool looksMisdecoded(QStringView text);
+
+// Decodes a named codec piece by piece, the same way decodeWithCodec decodes a whole text.
+// After an invalid sequence it goes on with replacement characters.
+class CodecStream
+{
+public:
+    explicit CodecStream(const QByteArray &codec);
+    ~CodecStream();
+    CodecStream(const CodecStream &) = delete;
+    CodecStream &operator=(const CodecStream &) = delete;
+
+    bool isValid() const;
+    // Appends the piece's characters to out; false once any invalid sequence has been seen.
+    bool decode(QByteArrayView bytes, QString &out);
+    // False when the input ended inside a character, or any invalid sequence was seen.
+    bool finish();
+
+private:
+    QStringDecoder qtDecoder;
+    void *iconvHandle = nullptr;
+    QByteArray pending;
+    bool failed = false;
+};
 
 // Decodes with a named codec (Qt or iconv); false when the codec is unknown or the bytes are
 // not valid in it.
 bool decodeWithCodec(const QByteArray &bytes, const QByteArray &codec, QString &out);
+
+// Encodes with a named codec (Qt or iconv); false when the codec is unknown or cannot hold
+// every character.
+bool encodeWithCodec(const QString &text, const QByteArray &codec, QByteArray &out);
 
 bool isValidUtf8(const QByteArray &bytes);
 

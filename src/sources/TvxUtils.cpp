@@ -573,20 +573,23 @@ QString HtmlToText(const QString &page)
 
 DecodedText decodeHtmlBytes(const QByteArray &bytes)
 {
-    DecodedText decoded = decodeDocumentBytes(bytes);
-    if (decoded.encoding != TextEncoding::Windows1252)
+    DecodedText decoded;
+    if (decodeUnicodeBytes(bytes, decoded))
         return decoded;
     QByteArray page = bytes;
     truncateAtNul(page);
     const QByteArray charset = declaredCharset(page.left(charsetSearchLength));
-    // A page whose meta tag reads as ASCII is no UTF-16 or UTF-32, whatever it claims.
     const QByteArray label = charset.toLower();
-    if (label.isEmpty() || isWindows1252Label(label) || label.startsWith("utf-16") ||
-        label.startsWith("utf-32"))
+    if (isWindows1252Label(label)) {
+        decoded.text = decodeWindows1252(page);
+        decoded.encoding = TextEncoding::Windows1252;
         return decoded;
+    }
+    // A page whose meta tag reads as ASCII is no UTF-16 or UTF-32, whatever it claims.
     QString text;
-    if (!decodeWithCodec(page, charset, text))
-        return decoded;
+    if (label.isEmpty() || label.startsWith("utf-16") || label.startsWith("utf-32") ||
+        !decodeWithCodec(page, charset, text))
+        return decodeLegacyBytes(page);
     truncateAtNul(text);
     decoded.text = std::move(text);
     decoded.encoding = TextEncoding::Other;

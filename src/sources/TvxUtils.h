@@ -27,5 +27,6 @@ extern const std::array<HtmlEntityRow, HtmlEntityCount> HtmlEntityTable;
 QString HtmlToText(const QString &page);
 
 // Byte-order mark, else valid UTF-8, else a charset declared by a meta tag in the first
-// 2,048 bytes when a codec knows it, else Windows-1252. The text ends at its first NUL.
+// 2,048 bytes when a codec knows it (a Latin-1 label meaning Windows-1252), else
+// decodeLegacyBytes. The text ends at its first NUL.
 DecodedText decodeHtmlBytes(const QByteArray &bytes);

@@ -1,4 +1,5 @@
 #include "sources/FindInFilesCore.h"
+#include "sources/TextDecoding.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -316,5 +317,126 @@ TEST(FindInFilesCoreTest, EntriesAreConvertedByExtension)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.entry.path.toStdString() + " " + c.entry.member.toStdString());
         EXPECT_EQ(EntryContains(root, c.entry, c.search, Qt::CaseInsensitive), c.outcome);
+    }
+}
+
+namespace {
+
+QByteArray encodingFixture(const char *name)
+{
+    return readFileBytes(QStringLiteral(TAVOLEX_TEST_DATA "/encodings/") +
+                         QString::fromLatin1(name));
+}
+
+} // namespace
+
+TEST(FindInFilesCoreTest, FindsWordsInLegacyFiles)
+{
+    const struct
+    {
+        const char *file;
+        QString search;
+        SearchOutcome outcome;
+    } cases[] = {
+        {"russian.cp1251.txt", u"\u0431\u0438\u0431\u043b\u0438\u043e\u0442\u0435\u043a\u0438"_qs,
+         SearchOutcome::Found},
+        {"russian.koi8r.txt",
+         u"\u0422\u042f\u0416\u0401\u041b\u0423\u042e \u0441\u0443\u043c\u043a\u0443"_qs,
+         SearchOutcome::Found},
+        {"russian.koi8r.txt", u"\u0441\u0443\u043c\u043a\u0430"_qs, SearchOutcome::NotFound},
+        {"japanese.sjis.txt", u"\u5730\u56f3\u306e\u672c"_qs, SearchOutcome::Found},
+        {"chinese.gb18030.txt", u"\u725b\u8089\u9762"_qs, SearchOutcome::Found},
+        {"czech.iso88592.txt", u"\u0159ekl mu"_qs, SearchOutcome::Found},
+        {"german.cp1252.txt", u"\u201eHors d\u2019\u0153uvre"_qs, SearchOutcome::Found},
+        {"french.cp1252.txt", u"4 \u20ac \u2013 un peu cher"_qs, SearchOutcome::Found},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.file);
+        EXPECT_EQ(StreamContains(c.search, fileWith(encodingFixture(c.file)), Qt::CaseInsensitive),
+                  c.outcome);
+    }
+}
+
+// The phrase sits past the first block and is split over lines, so the legacy decoding has to
+// carry on across blocks.
+TEST(FindInFilesCoreTest, FindsLegacyPhrasesBeyondTheFirstBlock)
+{
+    const QString endOfPart = u"\u041a\u043e\u043d\u0435\u0446\n\u0447\u0430\u0441\u0442\u0438"_qs;
+    const struct
+    {
+        const char *original;
+        QByteArray codec;
+        QString phrase;
+    } cases[] = {
+        {"russian.utf8.txt", "KOI8-R", endOfPart},
+        {"russian.utf8.txt", "WINDOWS-1251", endOfPart},
+        {"japanese.utf8.txt", "SHIFT_JIS", u"\u7b2c\u4e00\u90e8\n\u304a\u308f\u308a"_qs},
+        {"chinese.utf8.txt", "GB18030", u"\u7b2c\u4e00\u90e8\n\u5b8c"_qs},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.codec.toStdString());
+        const QString text = QString::fromUtf8(encodingFixture(c.original)).repeated(4) + c.phrase;
+        QByteArray bytes;
+        ASSERT_TRUE(encodeWithCodec(text, c.codec, bytes));
+        ASSERT_GT(bytes.size(), 1024);
+        const QString path = fileWith(bytes);
+        QString search = c.phrase;
+        search.replace(u'\n', u' ');
+        EXPECT_EQ(StreamContains(search, path, Qt::CaseInsensitive), SearchOutcome::Found);
+        EXPECT_EQ(StreamContains(search + u'!', path, Qt::CaseInsensitive),
+                  SearchOutcome::NotFound);
+    }
+}
+
+// Find in files reads a file the way the reader would show it: where a legacy guess fails
+// to decode, even late in the file, both fall back to Windows-1252.
+TEST(FindInFilesCoreTest, StreamAgreesWithTheReaderOnLegacyFiles)
+{
+    const QByteArray sjis = encodingFixture("japanese.sjis.txt");
+    const QByteArray koi8 = encodingFixture("russian.koi8r.txt");
+    const QString inJapanese = u"\u99c5\u524d"_qs;
+    const QString inRussian = u"\u041e\u0441\u0435\u043d\u043d\u0438\u0439"_qs;
+    const QByteArray czech = encodingFixture("czech.iso88592.txt");
+    const QString inCzech = u"m\u011bst\u011b"_qs;
+    const struct
+    {
+        const char *name;
+        QByteArray bytes;
+        QString search;
+    } cases[] = {
+        {"Shift_JIS", sjis, inJapanese},
+        {"Shift_JIS with a stray byte at the end", sjis.repeated(3) + "\x80", inJapanese},
+        {"Shift_JIS cut inside its last character", sjis.left(sjis.lastIndexOf('\n') - 1),
+         inJapanese},
+        {"Shift_JIS, stray byte behind a NUL", sjis + '\0' + "\x80", inJapanese},
+        {"KOI8-R", koi8, inRussian},
+        {"ISO-8859-2", czech, inCzech},
+        {"ISO-8859-2 guess over a Windows-only byte", czech + " \x96 ", inCzech},
+        {"KOI8-R, Shift_JIS behind a NUL", koi8 + '\0' + sjis, inRussian},
+        {"Windows-1252 reading", sjis.repeated(3) + "\x80",
+         decodeWindows1252(sjis.left(4))},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const bool shown = decodeDocumentBytes(c.bytes).text.contains(c.search);
+        EXPECT_EQ(StreamContains(c.search, fileWith(c.bytes), Qt::CaseSensitive),
+                  shown ? SearchOutcome::Found : SearchOutcome::NotFound);
+    }
+}
+
+TEST(FindInFilesCoreTest, KeepGoingStopsTheLegacyPasses)
+{
+    const QString text = QString::fromUtf8(encodingFixture("russian.utf8.txt")).repeated(8);
+    QByteArray bytes;
+    ASSERT_TRUE(encodeWithCodec(text, "KOI8-R", bytes));
+    const qsizetype blocks = (bytes.size() + 1023) / 1024;
+    const QString path = fileWith(bytes);
+    for (int allowed : {1, 2, int(blocks) + 1}) {
+        SCOPED_TRACE(allowed);
+        int asked = 0;
+        EXPECT_EQ(StreamContains(u"\u043d\u0435\u0442 \u0442\u0443\u0442"_qs, path,
+                                 Qt::CaseSensitive, [&] { return ++asked < allowed; }),
+                  SearchOutcome::Stopped);
+        EXPECT_EQ(asked, allowed);
     }
 }

@@ -1,10 +1,12 @@
 #include "TestSupport.h"
+#include "sources/DocumentFormats.h"
 #include "sources/Saving.h"
 #include "sources/TextDecoding.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QStringEncoder>
 
 #include <gtest/gtest.h>
 
@@ -220,4 +222,63 @@ TEST(SaveDialog, PrefillSuffixAndEditorLimit)
         {0, 1000000}, {100000, 1000000}, {100001, 1000010}, {250000, 2500000}};
     for (const auto &[length, limit] : limits)
         EXPECT_EQ(editorMaxLength(length), limit) << length;
+}
+
+TEST(EncodeForSaving, KeepsALegacyEncodingWhenTheTextReadsBack)
+{
+    QByteArray koi8 =
+        readFileBytes(QStringLiteral(TAVOLEX_TEST_DATA "/encodings/russian.koi8r.txt"));
+    koi8.replace("\n", "\r\n");
+    koi8.chop(2); // the reader trims the last line end
+    const ConversionResult loaded = ConvertByExtension(koi8, QStringLiteral(".TXT"));
+    ASSERT_EQ(loaded.encoding, TextEncoding::Other);
+    ASSERT_EQ(loaded.encodingName, QByteArray("KOI8-R"));
+    const SaveBytes unchanged = encodeForSaving(loaded.text, loaded.encoding, loaded.encodingName);
+    EXPECT_EQ(unchanged.encoding, SaveEncoding::Legacy);
+    EXPECT_EQ(unchanged.bytes, koi8);
+
+    const QString russian = loaded.text;
+    const QString japanese = QString::fromUtf8(
+        readFileBytes(QStringLiteral(TAVOLEX_TEST_DATA "/encodings/japanese.utf8.txt")));
+    ASSERT_FALSE(QStringEncoder("SHIFT_JISX0213").isValid());
+    const struct
+    {
+        const char *name;
+        QString text;
+        QByteArray codec;
+        SaveEncoding expected;
+    } cases[] = {
+        {"edited within the code page",
+         russian + u"\r\n\u0415\u0449\u0451 \u0441\u0442\u0440\u043e\u043a\u0430."_qs, "KOI8-R",
+         SaveEncoding::Legacy},
+        {"a character the code page lacks", russian + u" \u20ac"_qs, "KOI8-R",
+         SaveEncoding::Utf8},
+        {"too short to be recognised again", u"\u041f\u0440\u0438\u0432\u0435\u0442"_qs,
+         "KOI8-R", SaveEncoding::Utf8},
+        // Common kanji sit where Shift_JIS has them, which the detector names on reading.
+        {"codec only iconv knows", japanese, "SHIFT_JISX0213", SaveEncoding::Legacy},
+        {"unknown codec", russian, "x-no-such-codec", SaveEncoding::Utf8},
+        {"no codec name", russian, {}, SaveEncoding::Utf8},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const SaveBytes saved = encodeForSaving(c.text, TextEncoding::Other, c.codec);
+        EXPECT_EQ(saved.encoding, c.expected);
+        EXPECT_EQ(decodeDocumentBytes(saved.bytes).text, c.text);
+    }
+}
+
+TEST(EncodeForSaving, LegacyDocumentsWithHostileTextsReadBack)
+{
+    for (const HostileText &h : hostileTexts()) {
+        SCOPED_TRACE(h.name);
+        QString expected = h.text;
+        truncateAtNul(expected);
+        if (expected.startsWith(QChar(0xFEFF)) || !expected.isValidUtf16())
+            continue;
+        for (const QByteArray &codec : {QByteArray("KOI8-R"), QByteArray("SHIFT_JIS")}) {
+            const SaveBytes saved = encodeForSaving(h.text, TextEncoding::Other, codec);
+            EXPECT_EQ(decodeDocumentBytes(saved.bytes).text, expected);
+        }
+    }
 }

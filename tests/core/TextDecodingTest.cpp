@@ -1,8 +1,14 @@
 #include "TestSupport.h"
 #include "sources/DocumentFormats.h"
 #include "sources/TextDecoding.h"
+#include "sources/TvxUtils.h"
 
 #include <gtest/gtest.h>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <string>
+#include <vector>
 
 TEST(TextDecoding, ChoosesEncodingByBomThenUtf8ThenWindows1252)
 {
@@ -104,4 +110,273 @@ TEST(TextDecoding, HostileTextsSurviveDecoding)
             continue; // a lone surrogate cannot be written as UTF-8
         EXPECT_EQ(d.text, expected);
     }
+}
+
+namespace {
+
+QByteArray encodingFixture(const char *name)
+{
+    return readFileBytes(QStringLiteral(TAVOLEX_TEST_DATA "/encodings/") +
+                         QString::fromLatin1(name));
+}
+
+struct LegacyFixture
+{
+    const char *file;
+    const char *original;
+    TextEncoding encoding;
+    QByteArray encodingName;
+};
+
+const std::vector<LegacyFixture> &legacyFixtures()
+{
+    static const std::vector<LegacyFixture> fixtures = {
+        {"russian.cp1251.txt", "russian.utf8.txt", TextEncoding::Other, "WINDOWS-1251"},
+        {"russian.koi8r.txt", "russian.utf8.txt", TextEncoding::Other, "KOI8-R"},
+        {"czech.iso88592.txt", "czech.utf8.txt", TextEncoding::Other, "ISO-8859-2"},
+        {"japanese.sjis.txt", "japanese.utf8.txt", TextEncoding::Other, "SHIFT_JIS"},
+        {"chinese.gb18030.txt", "chinese.utf8.txt", TextEncoding::Other, "GB18030"},
+        {"german.cp1252.txt", "german.utf8.txt", TextEncoding::Windows1252, {}},
+        {"french.cp1252.txt", "french.utf8.txt", TextEncoding::Windows1252, {}},
+    };
+    return fixtures;
+}
+
+} // namespace
+
+TEST(TextDecoding, LegacyFilesDecodeToTheirOriginals)
+{
+    for (const LegacyFixture &f : legacyFixtures()) {
+        SCOPED_TRACE(f.file);
+        const QByteArray bytes = encodingFixture(f.file);
+        const QString original = QString::fromUtf8(encodingFixture(f.original));
+        ASSERT_FALSE(bytes.isEmpty());
+        ASSERT_FALSE(isValidUtf8(bytes));
+        for (const DecodedText &d : {decodeDocumentBytes(bytes), decodeHtmlBytes(bytes)}) {
+            EXPECT_EQ(d.text, original);
+            EXPECT_EQ(d.encoding, f.encoding);
+            EXPECT_EQ(d.encodingName, f.encodingName);
+        }
+    }
+}
+
+// On a word or two of accented Latin text the detector names DOS, Central European, Nordic
+// or Vietnamese code pages; such texts were always read as Windows-1252.
+TEST(TextDecoding, ShortWesternTextIsNotTakenForAnotherCodePage)
+{
+    const struct
+    {
+        const char *name;
+        QByteArray bytes;
+        QString text;
+    } cases[] = {
+        {"detector says ISO-8859-2", "Caf\xE9", QStringLiteral("Caf\u00e9")},
+        {"detector says IBM852", "na\xEFve fa\xE7" "ade", QStringLiteral("na\u00efve fa\u00e7ade")},
+        {"detector says WINDOWS-1258", "\x84Hallo\x93", QStringLiteral("\u201eHallo\u201c")},
+        {"detector says ISO-8859-10", "se\xF1or", QStringLiteral("se\u00f1or")},
+        {"detector says ISO-8859-15", "\xC6r\xF8", QStringLiteral("\u00c6r\u00f8")},
+        {"detector says ISO-8859-3", "abc\xFF", QStringLiteral("abc\u00ff")},
+        {"detector says ISO-8859-4", "El ni\xF1o comi\xF3 pi\xF1" "as.",
+         QStringLiteral("El ni\u00f1o comi\u00f3 pi\u00f1as.")},
+        {"Cyrillic words below the evidence needed", "\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0",
+         QStringLiteral("\u00cf\u00f0\u00e8\u00e2\u00e5\u00f2, \u00ec\u00e8\u00f0")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const DecodedText d = decodeDocumentBytes(c.bytes);
+        EXPECT_EQ(d.text, c.text);
+        EXPECT_EQ(d.encoding, TextEncoding::Windows1252);
+        EXPECT_EQ(d.encodingName, QByteArray());
+    }
+}
+
+TEST(TextDecoding, LegacyAnswerThatDoesNotDecodeFallsBackToWindows1252)
+{
+    const QByteArray sjis = encodingFixture("japanese.sjis.txt");
+    const QByteArray gb = encodingFixture("chinese.gb18030.txt");
+    const QByteArray czech = encodingFixture("czech.iso88592.txt");
+    const qsizetype sentenceEnd = czech.indexOf(". ");
+    const struct
+    {
+        const char *name;
+        QByteArray bytes;
+    } cases[] = {
+        {"Shift_JIS cut inside its last character", sjis.left(sjis.lastIndexOf('\n') - 1)},
+        {"Shift_JIS with a stray byte", sjis + "\x80"},
+        {"GB18030 with a stray byte", gb + "\xFF"},
+        // The detector still says ISO-8859-2, where an en dash byte is a C1 control.
+        {"Latin-2 guess over a Windows-only byte",
+         czech.left(sentenceEnd) + " \x96 " + czech.mid(sentenceEnd)},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const DecodedText d = decodeDocumentBytes(c.bytes);
+        EXPECT_EQ(d.encoding, TextEncoding::Windows1252);
+        EXPECT_EQ(d.text, decodeWindows1252(c.bytes));
+    }
+}
+
+TEST(TextDecoding, NulEndsALegacyTextBeforeTheGuess)
+{
+    const QByteArray koi8 = encodingFixture("russian.koi8r.txt");
+    const QString original = QString::fromUtf8(encodingFixture("russian.utf8.txt"));
+    const qsizetype cut = koi8.indexOf('\n');
+    // Shift_JIS behind the NUL would not decode as KOI8-R's neighbours do; it must not count.
+    const DecodedText d =
+        decodeDocumentBytes(koi8.left(cut) + '\0' + encodingFixture("japanese.sjis.txt"));
+    EXPECT_EQ(d.encoding, TextEncoding::Other);
+    EXPECT_EQ(d.encodingName, QByteArray("KOI8-R"));
+    EXPECT_EQ(d.text, original.left(original.indexOf(u'\n')));
+}
+
+TEST(TextDecoding, HtmlMetaCharsetBeatsTheGuess)
+{
+    const QByteArray koi8 = encodingFixture("russian.koi8r.txt");
+    const QByteArray sjis = encodingFixture("japanese.sjis.txt");
+    const QString russian = QString::fromUtf8(encodingFixture("russian.utf8.txt"));
+    const QString japanese = QString::fromUtf8(encodingFixture("japanese.utf8.txt"));
+    const struct
+    {
+        const char *name;
+        QByteArray head;
+        QByteArray body;
+        TextEncoding encoding;
+        QByteArray encodingName;
+        QString text; // empty: the body read as Windows-1252
+    } cases[] = {
+        {"declared KOI8-R", "<meta charset=koi8-r>", koi8, TextEncoding::Other, "koi8-r",
+         russian},
+        {"no declaration", "<p>", koi8, TextEncoding::Other, "KOI8-R", russian},
+        {"unknown declaration", "<meta charset=x-none>", sjis, TextEncoding::Other, "SHIFT_JIS",
+         japanese},
+        {"declared UTF-16", "<meta charset=utf-16>", sjis, TextEncoding::Other, "SHIFT_JIS",
+         japanese},
+        {"declared Latin-1 over Cyrillic bytes", "<meta charset=iso-8859-1>", koi8,
+         TextEncoding::Windows1252, {}, {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const DecodedText d = decodeHtmlBytes(c.head + c.body);
+        EXPECT_EQ(d.encoding, c.encoding);
+        EXPECT_EQ(d.encodingName, c.encodingName);
+        EXPECT_EQ(d.text, QString::fromLatin1(c.head) +
+                              (c.text.isEmpty() ? decodeWindows1252(c.body) : c.text));
+    }
+}
+
+// Every prefix is a short input; a wrong guess would show characters the file never held.
+TEST(TextDecoding, PrefixesOfLegacyFilesDecodeToPrefixesOrWindows1252)
+{
+    for (const LegacyFixture &f : legacyFixtures()) {
+        const QByteArray bytes = encodingFixture(f.file);
+        const QString original = QString::fromUtf8(encodingFixture(f.original));
+        for (qsizetype n = 0; n <= bytes.size(); ++n) {
+            SCOPED_TRACE(std::string(f.file) + " prefix " + std::to_string(n));
+            const QByteArray prefix = bytes.left(n);
+            const DecodedText d = decodeDocumentBytes(prefix);
+            if (d.encoding == TextEncoding::Other) {
+                EXPECT_EQ(d.encodingName, f.encodingName);
+                EXPECT_TRUE(original.startsWith(d.text));
+            } else if (d.encoding == TextEncoding::Windows1252) {
+                EXPECT_EQ(d.text, decodeWindows1252(prefix));
+            } else {
+                EXPECT_EQ(d.encoding, TextEncoding::Utf8);
+                EXPECT_EQ(d.text, QString::fromLatin1(prefix));
+            }
+        }
+    }
+}
+
+TEST(TextDecoding, HostileTextsSurviveTheLegacyPath)
+{
+    for (const HostileText &h : hostileTexts()) {
+        SCOPED_TRACE(h.name);
+        // A leading invalid byte keeps the text away from the UTF-8 reading.
+        for (const QByteArray &codec : {QByteArray("KOI8-R"), QByteArray("SHIFT_JIS")}) {
+            QByteArray bytes;
+            if (!encodeWithCodec(h.text, codec, bytes))
+                bytes = h.text.toUtf8();
+            const DecodedText d = decodeDocumentBytes("\xFF" + bytes);
+            EXPECT_FALSE(d.text.contains(QChar(0)));
+            EXPECT_TRUE(d.text.startsWith(QChar(0xFF)) || d.encoding == TextEncoding::Other);
+        }
+    }
+}
+
+TEST(TextDecoding, CodecStreamMatchesTheWholeTextDecoding)
+{
+    const struct
+    {
+        const char *file;
+        QByteArray codec;
+    } cases[] = {
+        {"japanese.sjis.txt", "SHIFT_JIS"},
+        {"chinese.gb18030.txt", "GB18030"},
+        {"russian.koi8r.txt", "KOI8-R"},
+    };
+    for (const auto &c : cases) {
+        const QByteArray bytes = encodingFixture(c.file);
+        QString whole;
+        ASSERT_TRUE(decodeWithCodec(bytes, c.codec, whole)) << c.file;
+        for (qsizetype piece = 1; piece <= 7; ++piece) {
+            SCOPED_TRACE(std::string(c.file) + " pieces of " + std::to_string(piece));
+            CodecStream stream(c.codec);
+            ASSERT_TRUE(stream.isValid());
+            QString out;
+            bool clean = true;
+            for (qsizetype at = 0; at < bytes.size(); at += piece)
+                clean = stream.decode(QByteArrayView(bytes).sliced(at).first(
+                                          std::min(piece, bytes.size() - at)),
+                                      out) &&
+                        clean;
+            EXPECT_TRUE(clean && stream.finish());
+            EXPECT_EQ(out, whole);
+        }
+    }
+}
+
+TEST(TextDecoding, CodecStreamNoticesATextCutInsideACharacter)
+{
+    for (const char *file : {"japanese.sjis.txt", "chinese.gb18030.txt"}) {
+        SCOPED_TRACE(file);
+        const QByteArray bytes = encodingFixture(file);
+        const QByteArray codec = decodeDocumentBytes(bytes).encodingName;
+        const QByteArray cut = bytes.left(bytes.lastIndexOf('\n') - 1);
+        CodecStream stream(codec);
+        QString out;
+        EXPECT_TRUE(stream.decode(cut, out));
+        EXPECT_FALSE(stream.finish());
+        QString whole;
+        EXPECT_FALSE(decodeWithCodec(cut, codec, whole));
+    }
+}
+
+// Codecs only iconv knows are streamed by iconv, which must carry split characters over.
+TEST(TextDecoding, IconvStreamCarriesSplitCharactersAndReportsBadOnes)
+{
+    const QByteArray codec = "SHIFT_JISX0213";
+    ASSERT_FALSE(QStringDecoder(codec.constData()).isValid());
+    const QString original = QString::fromUtf8(encodingFixture("japanese.utf8.txt"));
+    QByteArray bytes;
+    ASSERT_TRUE(encodeWithCodec(original, codec, bytes));
+    for (qsizetype piece = 1; piece <= 3; ++piece) {
+        SCOPED_TRACE(piece);
+        CodecStream stream(codec);
+        QString out;
+        bool clean = true;
+        for (qsizetype at = 0; at < bytes.size(); at += piece)
+            clean = stream.decode(QByteArrayView(bytes).sliced(at).first(
+                                      std::min(piece, bytes.size() - at)),
+                                  out) &&
+                    clean;
+        EXPECT_TRUE(clean && stream.finish());
+        EXPECT_EQ(out, original);
+    }
+    CodecStream cut(codec);
+    QString out;
+    EXPECT_TRUE(cut.decode(QByteArrayView(bytes).first(1), out));
+    EXPECT_FALSE(cut.finish());
+    CodecStream bad(codec);
+    EXPECT_FALSE(bad.decode("ab\x80" "cd", out));
+    EXPECT_FALSE(CodecStream("x-no-such-codec").isValid());
 }
