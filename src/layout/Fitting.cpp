@@ -84,6 +84,8 @@ void TForm1::FitLines()
     const int L0 = std::max(1, (state.CurrentPage - 1) * state.LinesPerPage + 1);
     state.PreviousTotalLines = state.TotalLines;
     const int P0 = state.LinesPerPage;
+    // The pieces share the working text; changed in place while shared, it would be copied whole.
+    releasePieceTexts(state.pieces);
 
     // Turning on a rule that keeps more breaks needs the text as loaded; turning one off can
     // join the already joined text further.

@@ -113,11 +113,10 @@ void TForm1::ApplyMarginsClick()
     if (ApplyMargins->isChecked()) {
         state.MarginSettings = {MarginLeftUpDown->value(), MarginRightUpDown->value(),
                                 MarginTopUpDown->value(), MarginBottomUpDown->value()};
-        if (ini->writeStrings(kPageMargins, marginEntries(state.MarginSettings, true)) !=
-            IniFile::WriteResult::Written) {
-            prompts().notice(this, unableToWriteMessage(ini->path()));
+        if (!checkSettingsWrite(ini->writeStrings(kPageMargins,
+                                                  marginEntries(state.MarginSettings, true)) ==
+                                IniFile::WriteResult::Written))
             return;
-        }
         if (state.ActiveMargins != state.MarginSettings)
             relayout();
     } else {
@@ -141,12 +140,11 @@ void TForm1::ChangeMarginsClick()
     state.MarginSettings = {MarginLeftUpDown->value(), MarginRightUpDown->value(),
                             MarginTopUpDown->value(), MarginBottomUpDown->value()};
     ChangeMargins->setEnabled(false);
-    if (ini->writeStrings(kPageMargins,
-                          marginEntries(state.MarginSettings, ApplyMargins->isChecked())) !=
-        IniFile::WriteResult::Written) {
-        prompts().notice(this, unableToWriteMessage(ini->path()));
+    if (!checkSettingsWrite(
+            ini->writeStrings(kPageMargins,
+                              marginEntries(state.MarginSettings, ApplyMargins->isChecked())) ==
+            IniFile::WriteResult::Written))
         return;
-    }
     if (ApplyMargins->isChecked()) {
         state.LayoutCause = QStringLiteral("ChangeMargins");
         FormResize();

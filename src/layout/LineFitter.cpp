@@ -27,6 +27,7 @@ void cutIntoPieces(const QString &workingText, FitPieces &pieces,
             piece.FirstLine = 0;
             piece.LastLine = 0;
             piece.text.clear();
+            piece.source.clear();
         } else {
             qsizetype end = std::min(start + S, N);
             // Only a CR LF pair ends a line; a lone CR is an ordinary character of the line.
@@ -38,7 +39,10 @@ void cutIntoPieces(const QString &workingText, FitPieces &pieces,
                 --end;
             piece.FirstLine = static_cast<qint32>(start);
             piece.LastLine = static_cast<qint32>(end);
-            piece.text = workingText.mid(start - 1, std::max<qsizetype>(0, end - start + 1));
+            // A 300 MB book would need another 600 MB for copies of its pieces.
+            piece.source = workingText;
+            piece.text = QString::fromRawData(piece.source.constData() + (start - 1),
+                                              std::max<qsizetype>(0, end - start + 1));
             if (!last)
                 start = end + 3;
         }
@@ -47,6 +51,14 @@ void cutIntoPieces(const QString &workingText, FitPieces &pieces,
             if (progress)
                 progress(counter);
         }
+    }
+}
+
+void releasePieceTexts(FitPieces &pieces)
+{
+    for (FitPiece &piece : pieces) {
+        piece.text.clear();
+        piece.source.clear();
     }
 }
 

@@ -26,7 +26,9 @@ struct FitPiece
     // of the first and last fitted line of the piece. Both 0 for an idle piece.
     qint32 FirstLine = 0;
     qint32 LastLine = 0;
+    // A slice of the working text that copies nothing: source keeps the whole text alive.
     QString text;
+    QString source;
     std::vector<LineSpan> lines;
 
     bool used() const { return FirstLine > 0; }
@@ -38,6 +40,10 @@ using FitPieces = std::array<FitPiece, FitPieceCount>;
 // progress receives 10, 20, ... 50 after every eighth piece.
 void cutIntoPieces(const QString &workingText, FitPieces &pieces,
                    const std::function<void(int)> &progress = {});
+
+// Lets go of the working text, so that changing it in place does not copy it; the pieces read
+// as empty until they are cut again.
+void releasePieceTexts(FitPieces &pieces);
 
 // Word advances of one font, kept between fits: a book repeats its words many times.
 class WordWidthCache

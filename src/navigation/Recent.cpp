@@ -73,10 +73,8 @@ bool applyRecentKeyChanges(TForm1 &form, const QList<RecentKeyChange> &changes)
             }
             result = ini.writeStrings(change.section, entries);
         }
-        if (result != IniFile::WriteResult::Written) {
-            form.prompts().notice(&form, unableToWriteMessage(ini.path()));
+        if (!form.checkSettingsWrite(result == IniFile::WriteResult::Written))
             return false;
-        }
     }
     return true;
 }

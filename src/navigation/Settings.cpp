@@ -25,10 +25,19 @@ QString yesNo(bool on)
 
 bool TForm1::writeSetting(const QString &section, const QString &key, const QString &value)
 {
-    if (ini->writeString(section, key, value) == IniFile::WriteResult::Written)
-        return true;
-    prompts().notice(this, unableToWriteMessage(ini->path()));
-    return false;
+    return checkSettingsWrite(ini->writeString(section, key, value) ==
+                              IniFile::WriteResult::Written);
+}
+
+bool TForm1::checkSettingsWrite(bool written)
+{
+    if (written) {
+        settingsWriteRefusalShown = false;
+    } else if (!settingsWriteRefusalShown) {
+        settingsWriteRefusalShown = true;
+        prompts().notice(this, unableToWriteMessage(ini->path()));
+    }
+    return written;
 }
 
 bool TForm1::IsExcludedFile(const QString &path) const
@@ -53,8 +62,7 @@ void TForm1::LoadSettings()
     state.ExcludedPaths.clear();
     state.IncludedPaths.clear();
     state.ExcludedFonts.clear();
-    if (writeStartupContent(*ini, programDir) != IniFile::WriteResult::Written)
-        prompts().notice(this, unableToWriteMessage(ini->path()));
+    checkSettingsWrite(writeStartupContent(*ini, programDir) == IniFile::WriteResult::Written);
 
     const auto read = [this](const QString &section, const QString &key, const QString &def) {
         return ini->readString(section, key, def);
@@ -225,8 +233,7 @@ void TForm1::SaveDocumentSettings()
         {QStringLiteral("TOC on left side"), yesNo(TOCLeft->isChecked() && Contents->isVisible())},
     };
     // One replacement of the file for the whole section.
-    if (ini->writeStrings(state.FileName, entries) != IniFile::WriteResult::Written)
-        prompts().notice(this, unableToWriteMessage(ini->path()));
+    checkSettingsWrite(ini->writeStrings(state.FileName, entries) == IniFile::WriteResult::Written);
 }
 
 void TForm1::SaveWindowPlacement()
@@ -242,6 +249,5 @@ void TForm1::SaveWindowPlacement()
         {QStringLiteral("Width"), QString::number(normal.width())},
         {QStringLiteral("Height"), QString::number(normal.height())},
     };
-    if (ini->writeStrings(window, entries) != IniFile::WriteResult::Written)
-        prompts().notice(this, unableToWriteMessage(ini->path()));
+    checkSettingsWrite(ini->writeStrings(window, entries) == IniFile::WriteResult::Written);
 }

@@ -97,6 +97,8 @@ void TForm1::OpenDocument()
     }
 
     const ConversionResult converted = ConvertByExtension(raw, ext);
+    // The bytes are not needed once decoded; a large book should not hold them while it fits.
+    raw = QByteArray();
     if (!converted.ok) {
         RestoreAfterFailedOpen();
         prompts().notice(this, kCannotOpen);

@@ -178,6 +178,9 @@ public:
     void writeDocumentKey(const QString &key, const QString &value);
     // Writes one key; a refused write is reported and the program goes on.
     bool writeSetting(const QString &section, const QString &key, const QString &value);
+    // Reports a refused write of the settings file, once until a write succeeds again: with a
+    // read-only file every page turn would bring a message box. Returns written.
+    bool checkSettingsWrite(bool written);
 
     // Single-line-break removal switches (layout/LineBreakSwitches.cpp)
     void ZWEntfernenClick();
@@ -510,6 +513,7 @@ private:
     void setProgressTitle(const QString &title);
     void takeFittedLayoutSnapshot();
     void refitAfterLineBreakSwitch();
+    bool settingsWriteRefusalShown = false;
     void changePageFont(const std::function<void(QFont &)> &change,
                         const std::function<void()> &rememberAsDefault);
     // Bookmarks keep the first line of their page through a refit or re-pagination.

@@ -14,8 +14,11 @@ QString upperExtension(const QString &fileName)
     return name.mid(dot).toUpper();
 }
 
-QString TrimDocumentText(const QString &text)
+namespace {
+
+void trimInPlace(QString &writable)
 {
+    const QString &text = writable;
     qsizetype first = 0;
     const qsizetype n = text.size();
     while (first < n && (text[first] == u'\r' || text[first] == u'\n'))
@@ -27,7 +30,54 @@ QString TrimDocumentText(const QString &text)
             break;
         --last;
     }
-    return text.mid(first, last - first);
+    writable.truncate(last);
+    writable.remove(0, first);
+}
+
+// Every CR, LF and CR LF becomes CR LF within the text's own buffer: a book of hundreds of
+// megabytes must not exist twice while it opens. A final break is not added; trimming would
+// drop it again.
+void crLfLineEndsInPlace(QString &text)
+{
+    const qsizetype n = text.size();
+    const QChar *s = text.constData();
+    qsizetype lone = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = s[i];
+        if (c == u'\r') {
+            if (i + 1 < n && s[i + 1] == u'\n')
+                ++i;
+            else
+                ++lone;
+        } else if (c == u'\n') {
+            ++lone;
+        }
+    }
+    if (lone == 0)
+        return;
+    text.resize(n + lone);
+    QChar *d = text.data();
+    qsizetype w = n + lone;
+    for (qsizetype i = n; i-- > 0;) {
+        const QChar c = d[i];
+        if (c == u'\n' || c == u'\r') {
+            if (c == u'\n' && i > 0 && d[i - 1] == u'\r')
+                --i;
+            d[--w] = u'\n';
+            d[--w] = u'\r';
+        } else {
+            d[--w] = c;
+        }
+    }
+}
+
+} // namespace
+
+QString TrimDocumentText(const QString &text)
+{
+    QString trimmed = text;
+    trimInPlace(trimmed);
+    return trimmed;
 }
 
 ConversionResult ConvertByExtension(const QByteArray &raw, const QString &upperExt)
@@ -45,9 +95,10 @@ ConversionResult ConvertByExtension(const QByteArray &raw, const QString &upperE
         decoded = decodeDocumentBytes(raw);
     }
     // Preformatted HTML and RTF can carry bare LF breaks; the reader's lines end in CR LF.
-    decoded.text = joinLinesWithCrLf(decoded.text);
+    crLfLineEndsInPlace(decoded.text);
+    trimInPlace(decoded.text);
     result.encoding = decoded.encoding;
     result.encodingName = decoded.encodingName;
-    result.text = TrimDocumentText(decoded.text);
+    result.text = std::move(decoded.text);
     return result;
 }
