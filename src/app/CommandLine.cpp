@@ -7,13 +7,20 @@ namespace {
 const QStringList &qtOptionsWithValue()
 {
     static const QStringList options = {
-        QStringLiteral("platform"),     QStringLiteral("platformpluginpath"),
-        QStringLiteral("platformtheme"), QStringLiteral("plugin"),
-        QStringLiteral("qwindowgeometry"), QStringLiteral("qwindowicon"),
-        QStringLiteral("qwindowtitle"), QStringLiteral("session"),
-        QStringLiteral("display"),      QStringLiteral("geometry"),
-        QStringLiteral("style"),        QStringLiteral("stylesheet"),
-        QStringLiteral("name"),         QStringLiteral("title"),
+        QStringLiteral("platform"),
+        QStringLiteral("platformpluginpath"),
+        QStringLiteral("platformtheme"),
+        QStringLiteral("plugin"),
+        QStringLiteral("qwindowgeometry"),
+        QStringLiteral("qwindowicon"),
+        QStringLiteral("qwindowtitle"),
+        QStringLiteral("session"),
+        QStringLiteral("display"),
+        QStringLiteral("geometry"),
+        QStringLiteral("style"),
+        QStringLiteral("stylesheet"),
+        QStringLiteral("name"),
+        QStringLiteral("title"),
     };
     return options;
 }

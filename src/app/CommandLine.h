@@ -9,8 +9,8 @@ struct CommandLine
 {
     enum class Action { Run, Help, Version, Error };
     Action action = Action::Run;
-    QStringList files;  // plain arguments in order; the first is the book to open
-    QString error;      // for Error: one line naming the bad option
+    QStringList files; // plain arguments in order; the first is the book to open
+    QString error;     // for Error: one line naming the bad option
 };
 
 // arguments: the command line without the program name. Qt's own options (-platform NAME,

@@ -73,7 +73,7 @@ inline void setLook(QLabel *label, bool hover)
 }
 
 inline CommandLabel *makeCommand(QWidget *parent, const QString &name, const QString &caption,
-                          const QString &hint, std::function<void()> action)
+                                 const QString &hint, std::function<void()> action)
 {
     auto *label = new CommandLabel(caption, parent);
     label->setObjectName(name);
@@ -86,8 +86,8 @@ inline CommandLabel *makeCommand(QWidget *parent, const QString &name, const QSt
     return label;
 }
 
-inline QCheckBox *makeCheck(QWidget *parent, const QString &name, const QString &caption, bool checked,
-                     const QString &hint)
+inline QCheckBox *makeCheck(QWidget *parent, const QString &name, const QString &caption,
+                            bool checked, const QString &hint)
 {
     auto *box = new QCheckBox(caption, parent);
     box->setObjectName(name);
@@ -107,7 +107,8 @@ inline QLineEdit *makeNumberField(QWidget *parent, const QString &text, const QS
 }
 
 // Up-down arrows with their number: it changes only by the arrows.
-inline QSpinBox *makeUpDown(QWidget *parent, int minimum, int maximum, int value, const QString &hint)
+inline QSpinBox *makeUpDown(QWidget *parent, int minimum, int maximum, int value,
+                            const QString &hint)
 {
     auto *spin = new QSpinBox(parent);
     spin->setRange(minimum, maximum);

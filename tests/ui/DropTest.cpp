@@ -72,8 +72,8 @@ TEST(DropTest, DroppedFileOpensLikeTheCommandLineAndJoinsTheRecentList)
 {
     ReaderFixture fixture;
     TForm1 &form = startActive(fixture);
-    const QString book = fixture.writeBook(QStringLiteral("dropped book [1].txt"),
-                                           paragraphs("Dropped"));
+    const QString book =
+        fixture.writeBook(QStringLiteral("dropped book [1].txt"), paragraphs("Dropped"));
     // A path as a file manager gives it, not cleaned.
     const QString messy = fixture.programDir + QStringLiteral("/books/./dropped book [1].txt");
     ASSERT_TRUE(dropOnto(form, {QUrl::fromLocalFile(messy)}));
