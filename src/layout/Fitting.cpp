@@ -92,7 +92,11 @@ void TForm1::FitLines()
     if (state.ReloadPending || (state.BreaksRemoved && !ZWEntfernen->isChecked()) ||
         (!state.RemovalPunctuationRule && Punctuation->isChecked()) ||
         (!state.RemovalIndentRule && Einzug->isChecked())) {
-        state.WorkingText = state.LoadedText;
+        if (state.BreaksRemoved) {
+            // Not held twice while the loaded text is expanded again.
+            state.WorkingText = QString();
+            state.WorkingText = state.LoadedText.toString();
+        }
         state.BreaksRemoved = false;
         state.RemovalPunctuationRule = false;
         state.RemovalIndentRule = false;

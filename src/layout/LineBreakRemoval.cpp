@@ -10,21 +10,36 @@ bool isBlank(char16_t c)
     return c == u'\r' || c == u'\n' || c == u' ';
 }
 
-// s[cr] is the CR of a break that is being removed, with text before it and a character after
-// its LF.
-bool joinsWithoutSpace(const char16_t *s, qsizetype cr)
+// What lies behind the scan in the input, which the joined text overwrites as it goes.
+struct InputBehind
 {
-    const char16_t before = s[cr - 1];
-    if (before == u' ' || s[cr + 2] == u' ')
+    char16_t last = 0; // the input character just passed
+    bool passedAny = false;
+    bool hasBeforeRun = false; // a character precedes the current run of hyphens
+    char16_t beforeRun = 0;
+
+    void pass(char16_t c)
+    {
+        if (c == u'-' && !(passedAny && last == u'-')) {
+            hasBeforeRun = passedAny;
+            beforeRun = last;
+        }
+        last = c;
+        passedAny = true;
+    }
+};
+
+// A removed break after text, with `next` the character after its LF.
+bool joinsWithoutSpace(const InputBehind &behind, char16_t next)
+{
+    const char16_t before = behind.last;
+    if (before == u' ' || next == u' ')
         return true;
     if (before != u'-')
         return false;
     // A hyphen attached to a word ("exam-") keeps the halves together; a dash after a space
     // ("word -") does not.
-    qsizetype i = cr - 2;
-    while (i >= 0 && s[i] == u'-')
-        --i;
-    return i >= 0 && s[i] != u' ';
+    return behind.hasBeforeRun && behind.beforeRun != u' ';
 }
 
 } // namespace
@@ -42,9 +57,11 @@ void RemoveSingleLineBreaks(QString &text, const LineBreakRules &rules,
             marks.set(c.unicode());
     }
 
-    QString joined(n, Qt::Uninitialized);
-    char16_t *out = reinterpret_cast<char16_t *>(joined.data());
-    const char16_t *s = reinterpret_cast<const char16_t *>(text.constData());
+    // The joined text is never longer, so it is written over the text itself: a book of
+    // hundreds of megabytes must not exist twice. Writing stays at or behind reading.
+    char16_t *s = reinterpret_cast<char16_t *>(text.data());
+    char16_t *out = s;
+    InputBehind behind;
     qsizetype k = 0;
     bool armed = false;
 
@@ -74,17 +91,21 @@ void RemoveSingleLineBreaks(QString &text, const LineBreakRules &rules,
             if (next == u'\r' || (rules.keepBeforeIndent && indented)) {
                 // The LF follows through the unarmed path below.
                 out[k++] = c;
+                behind.pass(c);
                 armed = false;
                 ++i;
                 continue;
             }
-            if (!joinsWithoutSpace(s, i))
+            if (!joinsWithoutSpace(behind, next))
                 out[k++] = u' ';
+            behind.pass(u'\r');
+            behind.pass(u'\n');
             i += 2;
             continue;
         }
 
         out[k++] = c;
+        behind.pass(c);
         if (!isBlank(c))
             armed = true;
         if (marks.test(c))
@@ -94,8 +115,7 @@ void RemoveSingleLineBreaks(QString &text, const LineBreakRules &rules,
     while (i < n)
         out[k++] = s[i++];
 
-    joined.truncate(k);
-    text = std::move(joined);
+    text.truncate(k);
     if (progress)
         progress(100);
 }

@@ -96,7 +96,7 @@ void TForm1::OpenDocument()
         ext = upperExtension(state.ArchiveMember);
     }
 
-    const ConversionResult converted = ConvertByExtension(raw, ext);
+    ConversionResult converted = ConvertByExtension(raw, ext);
     // The bytes are not needed once decoded; a large book should not hold them while it fits.
     raw = QByteArray();
     if (!converted.ok) {
@@ -104,7 +104,9 @@ void TForm1::OpenDocument()
         prompts().notice(this, kCannotOpen);
         return;
     }
-    state.LoadedText = converted.text;
+    state.LoadedText = CompactText(converted.text);
+    state.WorkingText = std::move(converted.text);
+    state.BreaksRemoved = false;
     state.LoadedEncoding = converted.encoding;
     state.LoadedEncodingName = converted.encodingName;
     if (ext == QStringLiteral(".HTM") || ext == QStringLiteral(".HTML")) {

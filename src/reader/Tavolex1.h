@@ -4,6 +4,7 @@
 #include "layout/PageGeometry.h"
 #include "reader/PageArithmetic.h"
 #include "reader/Prompts.h"
+#include "sources/CompactText.h"
 #include "sources/TextDecoding.h"
 
 #include <QFont>
@@ -58,8 +59,8 @@ struct ReaderState
     bool TextModified = false;
     QString LayoutCause;
 
-    // Texts and lines.
-    QString LoadedText;
+    // Texts and lines. Without removed breaks the working text is the loaded text.
+    CompactText LoadedText;
     QString WorkingText;
     TextEncoding LoadedEncoding = TextEncoding::Utf8;
     QByteArray LoadedEncodingName;

@@ -98,7 +98,7 @@ void TForm1::SpeichernClick()
         return;
 
     bool withoutBreaks = false;
-    if (state.WorkingText != state.LoadedText && ZWEntfernen->isChecked()) {
+    if (!(state.LoadedText == state.WorkingText) && ZWEntfernen->isChecked()) {
         withoutBreaks =
             prompts().question(this,
                                QStringLiteral("The 'Remove line breaks' option is currently "
@@ -108,7 +108,7 @@ void TForm1::SpeichernClick()
     }
 
     setProgressTitle(QStringLiteral("Saving file ") + name + QStringLiteral(" ..."));
-    const QString &text = withoutBreaks ? state.WorkingText : state.LoadedText;
+    const QString text = withoutBreaks ? state.WorkingText : state.LoadedText.toString();
     QString error;
     const SaveBytes saved =
         encodeForSaving(text, state.LoadedEncoding, state.LoadedEncodingName);
@@ -121,7 +121,7 @@ void TForm1::SpeichernClick()
 
     state.FileName = name;
     if (withoutBreaks)
-        state.LoadedText = state.WorkingText;
+        state.LoadedText = CompactText(state.WorkingText);
     AddToRecent();
     if (withoutBreaks) {
         state.OptionRefitBlocked = true;
@@ -180,7 +180,7 @@ void TForm1::BearbeitenClick()
                 [this](int position, int, int added) { limitEditorText(position, added); });
     }
     editorLimit = editorMaxLength(state.LoadedText.size());
-    OriginalText->setPlainText(state.LoadedText);
+    OriginalText->setPlainText(state.LoadedText.toString());
     editorStartText = editorText(OriginalText);
     OriginalText->moveCursor(QTextCursor::Start);
     OriginalText->setGeometry(rect());
@@ -219,7 +219,7 @@ void TForm1::leaveEditor()
     if (edited != editorStartText) {
         state.TextModified = true;
         state.WorkingText = edited;
-        state.LoadedText = state.WorkingText;
+        state.LoadedText = CompactText(state.WorkingText);
         state.BreaksRemoved = false;
         FitLines();
     } else {

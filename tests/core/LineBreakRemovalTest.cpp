@@ -68,6 +68,9 @@ const JoinCase joinCases[] = {
     {"double hyphen joins", u"word--\r\nnext", Default, u"word--next"},
     {"dash after spaced double hyphen", u"a --\r\nb", Default, u"a -- b"},
     {"hyphens from the start", u"--\r\nx", Default, u"-- x"},
+    // The text is joined over itself; what precedes a hyphen is judged in the text as read.
+    {"hyphen line after a spaced dash", u"x -\r\n-\r\nb", Default, u"x - -b"},
+    {"hyphen line after a joined hyphen", u"a-\r\n-\r\nb", Default, u"a--b"},
     {"full stop joined", u"end.\r\nNext", Default, u"end. Next"},
     {"full stop kept", u"end.\r\nNext", WithPunctuation, u"end.\r\nNext"},
     {"bracket after stop joined", u"end.)\r\nNext", Default, u"end.) Next"},

@@ -288,7 +288,7 @@ TEST(FindInFilesTest, MemberChosenFromTheFindPanelOpens)
     ASSERT_TRUE(fixture.prompts->shown.isEmpty()) << fixture.prompts->shown.join("|").toStdString();
     EXPECT_EQ(form.readerState().FileName, root + "arc.zip");
     EXPECT_EQ(form.readerState().ArchiveMember, QStringLiteral("b.htm"));
-    EXPECT_TRUE(form.readerState().LoadedText.contains(QStringLiteral("and the sea")));
+    EXPECT_TRUE(form.readerState().LoadedText.toString().contains(QStringLiteral("and the sea")));
     EXPECT_EQ(form.FindText->text(), QStringLiteral("man and the"));
     EXPECT_FALSE(form.Finden->isVisible());
 

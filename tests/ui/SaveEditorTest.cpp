@@ -117,7 +117,7 @@ TEST(SaveEditor, SaveCases)
         const QString book = f.writeBook(QStringLiteral("book.txt"), c.book);
         form.openFileFromUser(book);
         const ReaderState &s = form.readerState();
-        const QString loaded = s.LoadedText;
+        const QString loaded = s.LoadedText.toString();
         const QString working = s.WorkingText;
         const QString target = f.programDir + QStringLiteral("/out/copy.txt");
         if (c.targetExists)
@@ -147,7 +147,7 @@ TEST(SaveEditor, SaveCases)
         const QString written = c.savedWithoutBreaks ? working : loaded;
         EXPECT_EQ(QString::fromUtf8(readFileBytes(target)), written);
         EXPECT_EQ(s.FileName, target);
-        EXPECT_EQ(s.LoadedText, written);
+        EXPECT_EQ(s.LoadedText.toString(), written);
         EXPECT_EQ(lastRead(form), target);
         EXPECT_TRUE(form.windowTitle().startsWith(QStringLiteral("File ") + target + " ("));
         EXPECT_FALSE(s.TextModified);
@@ -181,7 +181,7 @@ TEST(SaveEditor, FailedSaveChangesNothing)
         QTest::keyClick(form.OriginalText, Qt::Key_Escape);
         ASSERT_TRUE(form.readerState().TextModified);
         const QString title = form.windowTitle();
-        const QString loaded = form.readerState().LoadedText;
+        const QString loaded = form.readerState().LoadedText.toString();
 
         const QString folder = f.programDir + QStringLiteral("/out");
         QString target = folder + QStringLiteral("/copy.txt");
@@ -216,7 +216,7 @@ TEST(SaveEditor, FailedSaveChangesNothing)
         EXPECT_EQ(form.windowTitle(), title);
         EXPECT_EQ(lastRead(form), book);
         EXPECT_TRUE(s.TextModified);
-        EXPECT_EQ(s.LoadedText, loaded);
+        EXPECT_EQ(s.LoadedText.toString(), loaded);
         if (fault != Fault::MissingFolder) {
             EXPECT_EQ(readFileBytes(target), QByteArray("precious"));
             EXPECT_EQ(QDir(folder).entryList(QDir::Files),
@@ -247,13 +247,13 @@ TEST(SaveEditor, SavedTextReadsBackTheSame)
         form.ZWEntfernen->setChecked(false);
         form.openFileFromUser(f.writeBook(QStringLiteral("book.txt"), c.bytes));
         ASSERT_EQ(form.readerState().LoadedEncoding, c.encoding);
-        const QString loaded = form.readerState().LoadedText;
+        const QString loaded = form.readerState().LoadedText.toString();
         const QString target = f.programDir + QStringLiteral("/books/saved.txt");
         planSave(f, target);
         form.SpeichernClick();
         EXPECT_EQ(readFileBytes(target), c.bytes);
         form.openFileFromUser(target);
-        EXPECT_EQ(form.readerState().LoadedText, loaded);
+        EXPECT_EQ(form.readerState().LoadedText.toString(), loaded);
         EXPECT_EQ(form.readerState().LoadedEncoding, c.encoding);
     }
 }
@@ -325,7 +325,7 @@ TEST(SaveEditor, EditorOpensAndLeaves)
     EXPECT_TRUE(form.editorShown());
     EXPECT_EQ(form.windowTitle(), kEditorTitle);
     EXPECT_EQ(form.OriginalText->toPlainText(),
-              QString(form.readerState().LoadedText).replace(QStringLiteral("\r\n"), "\n"));
+              QString(form.readerState().LoadedText.toString()).replace(QStringLiteral("\r\n"), "\n"));
     EXPECT_EQ(form.OriginalText->font().family(), QStringLiteral("Arial"));
     EXPECT_EQ(form.OriginalText->font().pointSize(), 8);
     EXPECT_FALSE(form.OriginalText->tabChangesFocus());
@@ -357,8 +357,8 @@ TEST(SaveEditor, EditorOpensAndLeaves)
     QTest::keyClicks(form.OriginalText, QStringLiteral("New "));
     QTest::keyClick(form.OriginalText, Qt::Key_Escape);
     EXPECT_TRUE(form.readerState().TextModified);
-    EXPECT_TRUE(form.readerState().LoadedText.startsWith(QStringLiteral("New line 1")));
-    EXPECT_TRUE(form.readerState().LoadedText.contains(QStringLiteral("\r\n")));
+    EXPECT_TRUE(form.readerState().LoadedText.toString().startsWith(QStringLiteral("New line 1")));
+    EXPECT_TRUE(form.readerState().LoadedText.toString().contains(QStringLiteral("\r\n")));
     EXPECT_FALSE(form.LayoutChangedSinceFit());
 
     f.prompts->confirmAnswers.push_back(false);
