@@ -14,7 +14,7 @@ case "${1:-}" in
 --sanitize)
     build=build/sanitize
     options=(-DTAVOLEX_SANITIZE=ON -DTAVOLEX_BENCH=OFF)
-    export ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:strict_string_checks=1
+    export ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1
     export UBSAN_OPTIONS=print_stacktrace=1
     # Leaks inside the system's font and display libraries are theirs, not ours.
     export LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0"

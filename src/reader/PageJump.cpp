@@ -53,13 +53,13 @@ void TForm1::buildPageJumpControls()
     connect(History, &QComboBox::activated, this, &TForm1::HistoryChange);
 
     auto *relay = new EventRelay(this, [this](QObject *watched, QEvent *event) {
-        auto *mouse = static_cast<QMouseEvent *>(event);
         if (event->type() == QEvent::MouseButtonPress) {
             if (watched == SeitenNrLinks)
-                SeitenNrLinksMouseDown(mouse->button());
+                SeitenNrLinksMouseDown(static_cast<QMouseEvent *>(event)->button());
             return true;
         }
         if (event->type() == QEvent::MouseButtonRelease) {
+            auto *mouse = static_cast<QMouseEvent *>(event);
             auto *label = static_cast<QLabel *>(watched);
             if (mouse->button() == Qt::LeftButton &&
                 label->rect().contains(mouse->position().toPoint()))

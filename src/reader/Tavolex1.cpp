@@ -87,6 +87,13 @@ TForm1::~TForm1()
     if (keyPreview)
         qApp->removeEventFilter(keyPreview.get());
     setBusyPointer(false);
+    // The event filters read this window's members; the child controls, destroyed after those
+    // members, still send them events (hide, leave). The filters go first.
+    const QObjectList helpers = children();
+    for (QObject *child : helpers) {
+        if (!child->isWidgetType())
+            delete child;
+    }
 }
 
 void TForm1::FormCreate()
