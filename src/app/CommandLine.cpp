@@ -86,7 +86,7 @@ QString usageText()
         "Usage: tavolex [OPTION]... [FILE]\n"
         "Shows FILE (plain text, HTML, RTF, or a ZIP archive holding them) as the two facing\n"
         "pages of an open book. Without FILE the reader starts empty, or with the book read\n"
-        "last when \"Open last file on start\" is on.\n"
+        "last when \"Auto-open last file\" is on in the menu.\n"
         "\n"
         "  -h, --help     show this help and exit\n"
         "      --version  show the version and exit\n"
