@@ -354,6 +354,10 @@ SearchOutcome StreamContains(const QString &searchText, const QString &path, Qt:
                                                                 : QStringDecoder::Utf8);
     std::vector<QChar> chars(std::max<qsizetype>(active.requiredSpace(BlockSize), BlockSize));
 
+    // Unmarked text is UTF-8 only if all of it is, as the reader decides; a match counts once
+    // the rest of the file has proved it.
+    const bool unmarked = encoding == StreamEncoding::Utf8 && skip == 0;
+    bool found = false;
     while (got > 0) {
         QByteArrayView bytes(block + skip, got - skip);
         skip = 0;
@@ -362,15 +366,26 @@ SearchOutcome StreamContains(const QString &searchText, const QString &path, Qt:
             matcher.reset();
             return searchLegacy(file, matcher, keepGoing);
         }
-        if (matcher.feed(chars.data(), end - chars.data()))
-            return SearchOutcome::Found;
+        if (!found && matcher.feed(chars.data(), end - chars.data())) {
+            if (!unmarked)
+                return SearchOutcome::Found;
+            found = true;
+        }
         if (asksToStop(keepGoing))
             return SearchOutcome::Stopped;
         got = file.read(block, BlockSize);
         if (got < 0)
             return SearchOutcome::Unreadable;
     }
-    return SearchOutcome::NotFound;
+    if (unmarked) {
+        // A character cut off at the end shows only when more input follows.
+        active.appendToBuffer(chars.data(), QByteArrayView("\n", 1));
+        if (active.hasError()) {
+            matcher.reset();
+            return searchLegacy(file, matcher, keepGoing);
+        }
+    }
+    return found ? SearchOutcome::Found : SearchOutcome::NotFound;
 }
 
 SearchOutcome EntryContains(const QString &folder, const FoundEntry &entry,

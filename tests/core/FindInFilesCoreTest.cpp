@@ -1,6 +1,6 @@
 #include "sources/FindInFilesCore.h"
-#include "sources/TextDecoding.h"
 #include "TestSupport.h"
+#include "sources/TextDecoding.h"
 
 #include <QDir>
 #include <QFile>
@@ -413,8 +413,13 @@ TEST(FindInFilesCoreTest, StreamAgreesWithTheReaderOnLegacyFiles)
         {"ISO-8859-2", czech, inCzech},
         {"ISO-8859-2 guess over a Windows-only byte", czech + " \x96 ", inCzech},
         {"KOI8-R, Shift_JIS behind a NUL", koi8 + '\0' + sjis, inRussian},
-        {"Windows-1252 reading", sjis.repeated(3) + "\x80",
-         decodeWindows1252(sjis.left(4))},
+        {"Windows-1252 reading", sjis.repeated(3) + "\x80", decodeWindows1252(sjis.left(4))},
+        {"UTF-8 up to a late invalid byte",
+         u"gr\u00fcn wiese "_qs.toUtf8() + QByteArray(3000, 'x') + "\xFF", u"gr\u00fcn"_qs},
+        {"UTF-8 cut inside its last character", u"gr\u00fcn wiese \u00fc"_qs.toUtf8().chopped(1),
+         u"gr\u00fcn"_qs},
+        {"UTF-8 throughout", u"gr\u00fcn wiese "_qs.toUtf8() + QByteArray(3000, 'x'),
+         u"gr\u00fcn"_qs},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
