@@ -51,6 +51,16 @@ runas=()
 if [ "$(id -u)" -eq 0 ]; then
     chown nobody "$home" "$out"
     runas=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+    # A sanitizer build reads its suppressions as that user too; the checkout may be private.
+    lsan=()
+    IFS=: read -r -a lsan <<<"${LSAN_OPTIONS:-}"
+    for i in "${!lsan[@]}"; do
+        if [[ ${lsan[$i]} == suppressions=* ]]; then
+            install -m 644 "${lsan[$i]#suppressions=}" "$work/lsan.supp"
+            lsan[$i]="suppressions=$work/lsan.supp"
+        fi
+    done
+    [ ${#lsan[@]} -eq 0 ] || export LSAN_OPTIONS="$(IFS=:; echo "${lsan[*]}")"
 else
     chmod a-w "$prefix/bin"
 fi
