@@ -23,7 +23,6 @@ const QString kLastReadFile = QStringLiteral("Last read file");
 const QString kRecent = QStringLiteral("Recent");
 const QString kBaseDirectory = QStringLiteral("Base Directory");
 const QString kInitialDir = QStringLiteral("InitialDir");
-const QString kUnsavedEdits = QStringLiteral("Edited text has not been saved!\rOpen file?");
 constexpr int kRecentLineHeight = 13;
 
 RecentFiles readRecentFiles(const QListWidget *list, const QStringList &prefixes)
@@ -248,7 +247,7 @@ void TForm1::OpenLatest()
                                    QStringLiteral(" doesn't exist (any more)!"));
         return;
     }
-    if (state.TextModified && !prompts().confirm(this, kUnsavedEdits))
+    if (!mayOpenOverEdits())
         return;
     // The path is entry 1 already; the list stays as it is.
     state.PreviousFileName = state.FileName;
@@ -338,7 +337,7 @@ void TForm1::RecentListMouseDown(QObject *sender, Qt::MouseButton button,
                                    QStringLiteral(" does not exist (any more)!"));
         return;
     }
-    if (state.TextModified && !prompts().confirm(this, kUnsavedEdits))
+    if (!mayOpenOverEdits())
         return;
     openFromRecentCommand(path, true);
 }
@@ -386,7 +385,7 @@ void TForm1::OpenHelptxtClick()
         return;
     }
     const QString path = *found;
-    if (state.TextModified && !prompts().confirm(this, kUnsavedEdits))
+    if (!mayOpenOverEdits())
         return;
     MenuHilfeAus(nullptr, -1, -1);
     Recent->hide();

@@ -47,8 +47,7 @@ void TForm1::dropEvent(QDropEvent *event)
 
 void TForm1::OpenDroppedFile(const QString &path)
 {
-    if (state.TextModified &&
-        !prompts().confirm(this, QStringLiteral("Edited text has not been saved!\rOpen file?")))
+    if (!mayOpenOverEdits())
         return;
     MenuHilfeAus();
     if (!QFileInfo::exists(path))

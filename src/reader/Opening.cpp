@@ -151,12 +151,17 @@ void TForm1::openFileFromUser(const QString &path)
         AddToRecent();
 }
 
+bool TForm1::mayOpenOverEdits()
+{
+    return !state.TextModified ||
+           prompts().confirm(this, QStringLiteral("Edited text has not been saved!\rOpen file?"));
+}
+
 void TForm1::LadenClick()
 {
     state.MenuCommandActive = true;
     MenuHilfeAus();
-    if (state.TextModified &&
-        !prompts().confirm(this, QStringLiteral("Edited text has not been saved!\rOpen file?")))
+    if (!mayOpenOverEdits())
         return;
     Prompts::FileDialogRequest request;
     request.title = QStringLiteral("Open");

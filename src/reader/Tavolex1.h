@@ -142,6 +142,8 @@ public:
     void UpdateTitle();
     // Sets FileName (keeping the old one) and opens; adds to the recent list on success.
     void openFileFromUser(const QString &path);
+    // True when no edited text would be lost by opening another file, or the user agrees.
+    bool mayOpenOverEdits();
 
     // Line fitting (layout/Fitting.cpp)
     void FitLines();
