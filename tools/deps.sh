@@ -7,6 +7,7 @@ tavolex_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core fonts-liberation2
     xvfb xauth xdotool imagemagick zip unzip
+    openbox wmctrl x11-utils
     appstream desktop-file-utils
 )
 

@@ -78,13 +78,13 @@ void TForm1::LoadSettings()
 
     state.DefaultFontName =
         read(kOptions, QStringLiteral("Default font name"), QStringLiteral("Times New Roman"));
-    state.DefaultFontSize = read(kOptions, QStringLiteral("Default font size"), QStringLiteral("10"));
+    state.DefaultFontSize =
+        read(kOptions, QStringLiteral("Default font size"), QStringLiteral("10"));
 
     const auto optionSwitch = [&](QCheckBox *box, const char *key, const char *absent,
                                   SwitchTest test) {
-        box->setChecked(readSwitch(read(kOptions, QString::fromLatin1(key),
-                                        QString::fromLatin1(absent)),
-                                   test));
+        box->setChecked(readSwitch(
+            read(kOptions, QString::fromLatin1(key), QString::fromLatin1(absent)), test));
     };
     optionSwitch(AutoFitAll, "Automatically fit", "Yes", SwitchTest::OnUnlessNo);
     optionSwitch(AutoFitMenu, "Fit leaving menu", "Yes", SwitchTest::OnUnlessNo);
@@ -113,15 +113,15 @@ void TForm1::LoadSettings()
         MarginBottomUpDown->setValue(bottom);
         state.MarginSettings = {MarginLeftUpDown->value(), MarginRightUpDown->value(),
                                 MarginTopUpDown->value(), MarginBottomUpDown->value()};
-        ApplyMargins->setChecked(readSwitch(read(margins, QStringLiteral("Apply"),
-                                                 QStringLiteral("No")),
-                                            SwitchTest::OnOnlyIfYes));
+        ApplyMargins->setChecked(readSwitch(
+            read(margins, QStringLiteral("Apply"), QStringLiteral("No")), SwitchTest::OnOnlyIfYes));
 
         const QString colours = QStringLiteral("Colors");
         state.PageColour =
             toColour(read(colours, QStringLiteral("Background"), QStringLiteral("$00E7E7E7"))).bgr;
         ApplyColours();
-        state.TextColour = toColour(read(colours, QStringLiteral("Text"), QStringLiteral("clBlack"))).bgr;
+        state.TextColour =
+            toColour(read(colours, QStringLiteral("Text"), QStringLiteral("clBlack"))).bgr;
         ApplyColours();
 
         applyStartupPlacement();
@@ -133,15 +133,21 @@ void TForm1::LoadSettings()
 void TForm1::applyStartupPlacement()
 {
     const QString window = QStringLiteral("Window");
-    const int w = toInteger(ini->readString(window, QStringLiteral("Width"), QStringLiteral("800")));
+    const int w =
+        toInteger(ini->readString(window, QStringLiteral("Width"), QStringLiteral("800")));
     const int h =
         toInteger(ini->readString(window, QStringLiteral("Height"), QStringLiteral("608")));
-    resize(std::max(w, minimumWidth()), std::max(h, minimumHeight()));
+    const QSize size(std::max(w, minimumWidth()), std::max(h, minimumHeight()));
+    resize(size);
     const bool hasPosition = ini->valueExists(window, QStringLiteral("Left")) &&
                              ini->valueExists(window, QStringLiteral("Top"));
     if (hasPosition) {
-        move(toInteger(ini->readString(window, QStringLiteral("Left"), QStringLiteral("0"))),
-             toInteger(ini->readString(window, QStringLiteral("Top"), QStringLiteral("0"))));
+        // The stored bounds are the inner area, as saved; a move() would place the frame there
+        // and the window would creep by the frame's size at every start.
+        setGeometry(QRect(
+            QPoint(toInteger(ini->readString(window, QStringLiteral("Left"), QStringLiteral("0"))),
+                   toInteger(ini->readString(window, QStringLiteral("Top"), QStringLiteral("0")))),
+            size));
     } else if (QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect desk = screen->availableGeometry();
         move(desk.center() - QPoint(width() / 2, height() / 2));
@@ -164,9 +170,9 @@ void TForm1::LoadDocumentSettings()
             font = state.DefaultFontName;
             writeDocumentKey(QStringLiteral("Fontname"), font);
         }
-        const int size = std::clamp(toInteger(read(QStringLiteral("Fontsize"),
-                                                   state.DefaultFontSize)),
-                                    FontUpDown->minimum(), FontUpDown->maximum());
+        const int size =
+            std::clamp(toInteger(read(QStringLiteral("Fontsize"), state.DefaultFontSize)),
+                       FontUpDown->minimum(), FontUpDown->maximum());
         applyPageFont(font, size);
 
         state.OptionRefitBlocked = true;
@@ -174,12 +180,13 @@ void TForm1::LoadDocumentSettings()
             const QString key = box == ZWEntfernen   ? QStringLiteral("Remove line breaks")
                                 : box == Punctuation ? QStringLiteral("Check punctuation marks")
                                                      : QStringLiteral("Check indentation");
-            box->setChecked(readSwitch(read(key, yesNo(box->isChecked())),
-                                       SwitchTest::OnOnlyIfYes));
+            box->setChecked(
+                readSwitch(read(key, yesNo(box->isChecked())), SwitchTest::OnOnlyIfYes));
         }
         state.OptionRefitBlocked = false;
 
-        state.CurrentPage = std::max(1, toInteger(read(QStringLiteral("Page"), QStringLiteral("1"))));
+        state.CurrentPage =
+            std::max(1, toInteger(read(QStringLiteral("Page"), QStringLiteral("1"))));
         state.TotalLines = toInteger(read(QStringLiteral("Total lines"), QStringLiteral("0")));
         state.LinesPerPage = std::max(
             1, toInteger(read(QStringLiteral("Lines"), QString::number(LinesPerPageFor()))));
@@ -199,9 +206,9 @@ void TForm1::LoadDocumentSettings()
         ChapterCountBlank->setChecked(readSwitch(
             read(QStringLiteral("Count blank lines"), yesNo(ChapterCountBlank->isChecked())),
             SwitchTest::OnOnlyIfYes));
-        TOCLeft->setChecked(readSwitch(
-            read(QStringLiteral("TOC on left side"), yesNo(TOCLeft->isChecked())),
-            SwitchTest::OnOnlyIfYes));
+        TOCLeft->setChecked(
+            readSwitch(read(QStringLiteral("TOC on left side"), yesNo(TOCLeft->isChecked())),
+                       SwitchTest::OnOnlyIfYes));
         state.TocSettingsLoading = false;
     } catch (const ConversionError &error) {
         state.OptionRefitBlocked = false;

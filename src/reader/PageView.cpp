@@ -119,15 +119,15 @@ void TForm1::Mausklick(QWidget *sender, Qt::MouseButton button, QPoint globalPos
 {
     if (button == Qt::RightButton) {
         // The menu opens centred on the pointer, kept inside the window and beside the pages.
-        const QPoint origin = frameGeometry().topLeft();
-        int left = globalPos.x() - origin.x() - Menu->width() / 2;
+        // Measured from the inner area: the frame a window manager adds is not ours.
+        const QPoint at = mapFromGlobal(globalPos);
+        int left = at.x() - Menu->width() / 2;
         left = std::min(std::max(left, 0), width() - Menu->width());
-        int top = globalPos.y() - origin.y() - Menu->height() / 2;
+        int top = at.y() - Menu->height() / 2;
         top = std::max(top, LinkeSeite->y());
         top = std::min(top, LinkeSeite->geometry().bottom() + 1 - Menu->height());
         Menu->move(left, top);
-        Menu->show();
-        Menu->raise();
+        OpenMenuPanel();
     } else {
         const bool dropDownContents = Contents->isVisible() && !TOCLeft->isChecked();
         if (Menu->isVisible() || Hilfe->isVisible() || Recent->isVisible() ||

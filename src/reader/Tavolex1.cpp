@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScopedValueRollback>
 #include <QSpinBox>
 
 // Delivers every key press of the reader window and its children to FormKeyDown first.
@@ -268,6 +269,10 @@ QString TForm1::LongPathName(const QString &path)
 
 void TForm1::FirstShowHook()
 {
+    // A message box of the open runs layout passes of its own; they must not open it again.
+    if (firstShowHookRunning)
+        return;
+    const QScopedValueRollback running(firstShowHookRunning, true);
     LinkeSeite->show();
     RechteSeite->show();
     SeitenNrLinks->show();
@@ -317,7 +322,9 @@ void TForm1::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (!placementRestored) {
         placementRestored = true;
-        FormResize();
+        // The first layout pass may open a book: it runs once the window is on screen, so that
+        // the progress in the title and any message appear with the window, not before it.
+        QMetaObject::invokeMethod(this, &TForm1::FormResize, Qt::QueuedConnection);
     }
 }
 
@@ -353,6 +360,10 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
         if (watched == page->viewport() && event->type() == QEvent::MouseButtonPress) {
             auto *mouse = static_cast<QMouseEvent *>(event);
             Mausklick(page, mouse->button(), mouse->globalPosition().toPoint());
+            // A read-only page ignores the right button; passed on, the window would turn the
+            // page and close the menu just opened.
+            if (mouse->button() == Qt::RightButton)
+                return true;
         } else if (watched == page && event->type() == QEvent::FocusIn) {
             if (page == LinkeSeite)
                 LinkeSeiteEnter();

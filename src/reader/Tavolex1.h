@@ -538,4 +538,5 @@ private:
     QImage bookPicture;
     bool busyPointerShown = false;
     bool placementRestored = false;
+    bool firstShowHookRunning = false;
 };

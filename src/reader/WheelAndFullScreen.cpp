@@ -10,8 +10,8 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTableWidget>
-#include <QWindow>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include <cstdlib>
 
@@ -23,8 +23,8 @@ constexpr int kWheelStep = 120; // one notch of a standard mouse wheel
 QWidget *openPanelAt(TForm1 &form, QPoint at)
 {
     for (QWidget *w = form.childAt(at); w && w != &form; w = w->parentWidget()) {
-        const bool panel = w == form.Menu || w == form.Hilfe || w == form.Recent ||
-                           w == form.Contents;
+        const bool panel =
+            w == form.Menu || w == form.Hilfe || w == form.Recent || w == form.Contents;
         if (panel && w->isVisible())
             return w;
     }
@@ -113,15 +113,18 @@ void TForm1::ToggleFullScreen()
 {
     if (isFullScreen()) {
         const QRect back = fullScreenReturn;
-        setWindowState(windowState() & ~Qt::WindowFullScreen);
         fullScreenReturn = QRect();
+        setWindowState(windowState() & ~Qt::WindowFullScreen);
         if (!isMaximized() && back.isValid() && geometry() != back)
             setGeometry(back);
         return;
     }
     fullScreenReturn = normalPlacement();
+    // A window manager sizes a full-screen window itself; bounds set now would fight it.
+    const bool managed = frameGeometry() != geometry();
     setWindowState(windowState() | Qt::WindowFullScreen);
-    fitFullScreenToScreen();
+    if (!managed)
+        fitFullScreenToScreen();
 }
 
 void TForm1::applyStartupFullScreen()

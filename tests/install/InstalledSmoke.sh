@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs the build into a fresh prefix and checks the installed files, then starts the
-# installed reader on a real X server as a user who cannot write to its bin/ folder, turns
-# pages with real key events, exits with Ctrl+X and checks the title and the stored page.
+# installed reader on a desktop with a window manager (tools/desktop.sh) as a user who cannot
+# write to its bin/ folder, turns pages with real key events, exits with Ctrl+X and checks the
+# title and the stored page.
 # Usage: InstalledSmoke.sh BUILD_DIR VERSION
 set -euo pipefail
 build=$1
 version=$2
-for tool in xvfb-run xdotool appstreamcli desktop-file-validate; do
+for tool in Xvfb openbox xdotool appstreamcli desktop-file-validate; do
     if ! command -v "$tool" >/dev/null; then
         echo "SKIP: $tool is not installed"
         exit 77
@@ -111,9 +112,9 @@ fi
 wait "$pid"
 INNER
 chmod 755 "$work/session.sh"
-"${runas[@]}" env -u XDG_CONFIG_HOME -u QT_QPA_PLATFORM HOME="$home" \
-    xvfb-run -a -s "-screen 0 1280x800x24" bash "$work/session.sh" "$tavolex" "$book" \
-    "$out/session" || { cat "$out/session.log" >&2 || true; fail "the session on Xvfb failed"; }
+bash "$(dirname "$0")/../../tools/desktop.sh" \
+    "${runas[@]}" env -u XDG_CONFIG_HOME -u QT_QPA_PLATFORM HOME="$home" \
+    bash "$work/session.sh" "$tavolex" "$book" "$out/session" || { cat "$out/session.log" >&2 || true; fail "the session on Xvfb failed"; }
 
 title=$(cat "$out/session.title")
 case "$title" in

@@ -171,7 +171,7 @@ struct Reader
         fx.prompts = prompts.get();
         fx.form = std::make_unique<TForm1>(fx.settingsPath(), fx.programDir, arguments,
                                            std::move(prompts));
-        fx.form->show();
+        showWindow(*fx.form);
         return *fx.form;
     }
 

@@ -3,10 +3,10 @@
 #include "navigation/IniFile.h"
 
 #include <QCheckBox>
-#include <QProcess>
 #include <QComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QSpinBox>
 
 #include <gtest/gtest.h>
@@ -100,8 +100,8 @@ TEST(DocumentSettings, ExcludedFolderLeavesNoTrace)
     const QString elsewhere = makeTempDir();
     const QString book = elsewhere + "/private/diary.txt";
     writeFileBytes(book, QByteArray("secret words ").repeated(3000));
-    writeFileBytes(f.settingsPath(), "[Excluded Paths]\n" + (elsewhere + "/private/").toUtf8() +
-                                         "=\n");
+    writeFileBytes(f.settingsPath(),
+                   "[Excluded Paths]\n" + (elsewhere + "/private/").toUtf8() + "=\n");
     TForm1 &form = f.start({book});
     ASSERT_EQ(form.readerState().FileName, book);
     form.Blaettern(Qt::RightButton);
@@ -142,8 +142,7 @@ TEST(DocumentSettings, HtmlOpensWithLineBreaksKept)
 TEST(DocumentSettings, BadIntegerStopsTheLoadWithItsMessage)
 {
     ReaderFixture f;
-    writeFileBytes(f.settingsPath(),
-                   "[Page margins]\nLeft=7\nRight=x7\nTop=9\nApply=Yes\n");
+    writeFileBytes(f.settingsPath(), "[Page margins]\nLeft=7\nRight=x7\nTop=9\nApply=Yes\n");
     TForm1 &form = f.start({}, false);
     ASSERT_EQ(f.prompts->shown, QStringList{QStringLiteral("'x7' is not a valid integer value")});
     // The load stopped at the bad key: the later switch keeps its built-in state.
@@ -175,18 +174,39 @@ TEST(DocumentSettings, RefusedWriteIsReportedAndReadingGoesOn)
 TEST(DocumentSettings, WindowPlacementIsSavedAndRestored)
 {
     ReaderFixture f;
+    const QRect placed(40, 50, 700, 500);
     TForm1 &form = f.start();
-    form.setGeometry(40, 50, 700, 500);
+    form.setGeometry(placed);
+    // A frame makes the inner area and the outer position differ, as under a window manager.
+    ASSERT_NE(form.frameGeometry().topLeft(), form.geometry().topLeft());
+    f.stop();
+    // Every start and exit leaves the window where it was.
+    for (int run = 1; run <= 3; ++run) {
+        SCOPED_TRACE(run);
+        TForm1 &again = f.start();
+        EXPECT_EQ(again.geometry(), placed);
+        f.stop();
+        IniFile ini(f.settingsPath());
+        EXPECT_EQ(ini.readString("Window", "Left", QString()), QStringLiteral("40"));
+        EXPECT_EQ(ini.readString("Window", "Top", QString()), QStringLiteral("50"));
+        EXPECT_EQ(ini.readString("Window", "Width", QString()), QStringLiteral("700"));
+        EXPECT_EQ(ini.readString("Window", "Height", QString()), QStringLiteral("500"));
+        EXPECT_EQ(ini.readString("Window", "Maximized", QString()), QStringLiteral("No"));
+    }
+
+    // A maximized window reopens maximized and keeps its normal bounds.
+    TForm1 &maximized = f.start();
+    maximized.showMaximized();
+    ASSERT_TRUE(maximized.isMaximized());
     f.stop();
     IniFile ini(f.settingsPath());
+    EXPECT_EQ(ini.readString("Window", "Maximized", QString()), QStringLiteral("Yes"));
+    EXPECT_EQ(ini.readString("Window", "Left", QString()), QStringLiteral("40"));
     EXPECT_EQ(ini.readString("Window", "Width", QString()), QStringLiteral("700"));
-    EXPECT_EQ(ini.readString("Window", "Height", QString()), QStringLiteral("500"));
-    EXPECT_EQ(ini.readString("Window", "Maximized", QString()), QStringLiteral("No"));
-
-    TForm1 &again = f.start({}, false);
-    EXPECT_EQ(again.size(), QSize(700, 500));
-    EXPECT_EQ(again.pos(), QPoint(ini.readString("Window", "Left", "").toInt(),
-                                  ini.readString("Window", "Top", "").toInt()));
+    TForm1 &reopened = f.start();
+    EXPECT_TRUE(reopened.isMaximized());
+    reopened.showNormal();
+    EXPECT_EQ(reopened.geometry(), placed);
 }
 
 TEST(DocumentSettings, MemberOfTwoMemberArchiveWritesNothing)

@@ -307,6 +307,41 @@ TEST(MenuPanelTest, OpeningTheMenuDropsUnconfirmedMargins)
     EXPECT_FALSE(form.ChangeMargins->isEnabled());
 }
 
+TEST(MenuPanelTest, ARightClickInAPageOpensTheMenuOnThePointer)
+{
+    ReaderFixture fixture;
+    TForm1 &form = startActive(fixture);
+    openBookOfPages(fixture, form, 7);
+    form.RecentShowClick();
+    form.MarginLeftUpDown->setValue(12);
+    form.MenuHilfeAus();
+    const struct
+    {
+        const char *name;
+        QPlainTextEdit *page;
+        QPoint at; // in the page's viewport
+    } cases[] = {
+        {"middle of the left page", form.LinkeSeite, QPoint(150, 250)},
+        {"right page near its top", form.RechteSeite, QPoint(100, 10)},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        form.MenuHilfeAus();
+        QWidget *viewport = c.page->viewport();
+        QTest::mousePress(viewport, Qt::RightButton, {}, c.at);
+        QTest::mouseRelease(viewport, Qt::RightButton, {}, c.at);
+        ASSERT_TRUE(form.Menu->isVisible());
+        const QPoint pointer = viewport->mapTo(&form, c.at);
+        const QRect menu = form.Menu->geometry();
+        EXPECT_EQ(menu.left(), pointer.x() - menu.width() / 2);
+        EXPECT_EQ(menu.top(), std::max(pointer.y() - menu.height() / 2, form.LinkeSeite->y()));
+        EXPECT_FALSE(form.Recent->isVisible());
+        EXPECT_EQ(form.MarginLeftUpDown->value(), 0);
+        EXPECT_FALSE(form.ChangeMargins->isEnabled());
+        EXPECT_EQ(form.readerState().CurrentPage, 1) << "the click turned the page";
+    }
+}
+
 TEST(MenuPanelTest, HelpTxtButtonOpensTheFileBesideTheProgram)
 {
     ReaderFixture fixture;

@@ -46,7 +46,7 @@ TEST(PageView, EveryLineOfAPageIsVisible)
         const QString book = f.writeBook("lines.txt", numberedLines(400));
         TForm1 &form = f.start({}, false);
         form.resize(c.window);
-        form.show();
+        showWindow(form);
         form.ZWEntfernen->setChecked(false);
         form.openFileFromUser(book);
         ASSERT_EQ(form.pageFont().family(), QString::fromLatin1(c.family));

@@ -4,9 +4,17 @@
 #include "TestSupport.h"
 #include "reader/Tavolex1.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <memory>
+
+// Shows the window and runs its first layout pass, which the show posts.
+inline void showWindow(TForm1 &form)
+{
+    form.show();
+    QCoreApplication::sendPostedEvents(&form, QEvent::MetaCall);
+}
 
 // A reader window in a fresh program folder with its own settings file and scripted dialogs.
 class ReaderFixture
@@ -23,7 +31,7 @@ public:
         prompts = scripted.get();
         form = std::make_unique<TForm1>(settingsPath(), programDir, arguments, std::move(scripted));
         if (show)
-            form->show();
+            showWindow(*form);
         return *form;
     }
 

@@ -120,7 +120,7 @@ struct Reader
     {
         TForm1 &form = fx.start(arguments, false);
         form.ZWEntfernen->setChecked(false);
-        form.show();
+        showWindow(form);
         return form;
     }
 
