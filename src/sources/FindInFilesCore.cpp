@@ -410,10 +410,9 @@ SearchOutcome EntryContains(const QString &folder, const FoundEntry &entry,
             QFile file(path);
             if (!file.open(QIODevice::ReadOnly))
                 return SearchOutcome::Unreadable;
-            QByteArray bytes = file.readAll();
+            const QByteArray bytes = file.readAll();
             if (file.error() != QFileDevice::NoError)
                 return SearchOutcome::Unreadable;
-            truncateAtNul(bytes);
             if (asksToStop(keepGoing))
                 return SearchOutcome::Stopped;
             const ConversionResult converted = ConvertByExtension(bytes, ext);
