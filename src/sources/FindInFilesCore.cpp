@@ -263,7 +263,6 @@ void StreamMatcher::reset()
 {
     matched = 0;
     isFound = false;
-    seenChar = false;
     lastWasSpace = false;
     pendingBreak = false;
 }
@@ -296,7 +295,8 @@ bool StreamMatcher::feed(const QChar *chars, qsizetype count)
         const char16_t c = chars[i].unicode();
         if (breaksAsSpace) {
             if (c == u'\r' || c == u'\n') {
-                pendingBreak = seenChar && !lastWasSpace;
+                // At the start of the text no character stands before the run to stop it.
+                pendingBreak = !lastWasSpace;
                 continue;
             }
             if (pendingBreak) {
@@ -307,7 +307,6 @@ bool StreamMatcher::feed(const QChar *chars, qsizetype count)
                         return true;
                 }
             }
-            seenChar = true;
             lastWasSpace = c == u' ';
         }
         step(fold(c));

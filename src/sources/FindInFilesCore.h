@@ -33,7 +33,8 @@ FoundEntries WalkDirectory(const QString &folder, SubFolders subFolders);
 FoundEntries SortFoundEntries(FoundEntries entries, const QString &folder);
 
 enum class LineBreaks {
-    // A run of CR and LF between two non-spaces reads as one space; other runs vanish.
+    // A run of CR and LF reads as one space when a non-space follows it and no space stands
+    // before it (at the start of the text nothing does); other runs vanish.
     ReadAsSpace,
     // The text is taken as it stands.
     Unchanged,
@@ -65,7 +66,6 @@ private:
     bool breaksAsSpace;
     int matched = 0;
     bool isFound = false;
-    bool seenChar = false;
     bool lastWasSpace = false;
     bool pendingBreak = false;
 };
