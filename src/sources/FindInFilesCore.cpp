@@ -294,7 +294,9 @@ bool StreamMatcher::feed(const QChar *chars, qsizetype count)
         }
         const char16_t c = chars[i].unicode();
         if (breaksAsSpace) {
-            if (c == u'\r' || c == u'\n') {
+            // The separators are line breaks to the reader as well.
+            if (c == u'\r' || c == u'\n' || c == QChar::LineSeparator ||
+                c == QChar::ParagraphSeparator) {
                 // At the start of the text no character stands before the run to stop it.
                 pendingBreak = !lastWasSpace;
                 continue;

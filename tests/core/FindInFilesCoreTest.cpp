@@ -163,6 +163,8 @@ TEST(FindInFilesCoreTest, StreamDecodingFallsBackFromTheStart)
              QByteArray(reinterpret_cast<const char *>(u"a\r\nGR\u00dcN b"), 18),
          u"a gr\u00fcn b"_qs, SearchOutcome::Found},
         {"match after a NUL", QByteArray("abc\0def ghi", 11), "def ghi", SearchOutcome::Found},
+        {"line separator", u"one\u2028two"_qs.toUtf8(), "one two", SearchOutcome::Found},
+        {"paragraph separator", u"one \u2029two"_qs.toUtf8(), "one two", SearchOutcome::Found},
         {"empty search", "abc", "", SearchOutcome::NotFound},
     };
     for (const auto &c : cases) {
