@@ -6,6 +6,7 @@
 
 #include <QCollator>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -196,6 +197,13 @@ FoundEntries WalkDirectory(const QString &folder, SubFolders subFolders)
     FoundEntries entries;
     walkFolder(folder, subFolders, entries);
     return entries;
+}
+
+bool FolderHoldsEntries(const QString &folder)
+{
+    return QDirIterator(folder,
+                        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
+        .hasNext();
 }
 
 FoundEntries SortFoundEntries(FoundEntries entries, const QString &folder)

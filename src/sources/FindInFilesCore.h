@@ -28,6 +28,9 @@ using KeepGoing = std::function<bool()>;
 // members that are archives themselves left out.
 FoundEntries WalkDirectory(const QString &folder, SubFolders subFolders);
 
+// Whether the folder can be listed and holds any entry at all, hidden ones included.
+bool FolderHoldsEntries(const QString &folder);
+
 // Paths made relative to folder; ordered by relative path, then member, case-insensitively and
 // locale-aware, a path that begins another first.
 FoundEntries SortFoundEntries(FoundEntries entries, const QString &folder);
