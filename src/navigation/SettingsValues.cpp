@@ -36,7 +36,7 @@ constexpr std::array<NamedColour, 16> standardColours{{
     {u"clWhite", {0xFFFFFF}},
 }};
 
-// Indexed by the system colour number carried in $FF0000nn.
+// Indexed by the system colour number carried in $800000nn.
 constexpr std::array<NamedColour, 25> systemColours{{
     {u"clScrollBar", ColourValue::fromRgb(200, 200, 200)},
     {u"clBackground", ColourValue::fromRgb(0, 0, 0)},
@@ -165,7 +165,10 @@ std::optional<ColourValue> parseColour(QStringView text)
     if (!integer)
         return std::nullopt;
     const quint32 value = quint32(*integer);
-    if ((value & 0xFFFFFF00u) == 0xFF000000u && (value & 0xFF) < systemColours.size())
+    // The top byte 0x80 marks a system colour; 0xFF was read as one too and may stand in
+    // files already.
+    const quint32 mark = value & 0xFFFFFF00u;
+    if ((mark == 0x80000000u || mark == 0xFF000000u) && (value & 0xFF) < systemColours.size())
         return systemColours[value & 0xFF].value;
     if (value == noColourInteger)
         return noColour;

@@ -62,7 +62,8 @@ struct ColourValue
 
 // One of the sixteen standard names ("clRed" ...), a system colour name ("clBtnFace" ...,
 // fixed values of a common light desktop scheme), "clNone" (white), or an integer: 00BBGGRR,
-// system colours as $FF0000nn, other high bytes ignored. Names match without regard to case.
+// system colours as $800000nn (or $FF0000nn), other high bytes ignored. Names match without regard
+// to case.
 std::optional<ColourValue> parseColour(QStringView text);
 // As parseColour; throws ConversionError.
 ColourValue toColour(const QString &text);

@@ -34,9 +34,15 @@ void trimInPlace(QString &writable)
     writable.remove(0, first);
 }
 
-// Every CR, LF and CR LF becomes CR LF within the text's own buffer: a book of hundreds of
-// megabytes must not exist twice while it opens. A final break is not added; trimming would
-// drop it again.
+bool isBreakOtherThanCr(QChar c)
+{
+    return c == u'\n' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+}
+
+// Every CR, LF, CR LF and Unicode line or paragraph separator becomes CR LF within the text's
+// own buffer: a book of hundreds of megabytes must not exist twice while it opens. The page
+// control breaks lines at the separators too, so the line fitter has to see them as breaks. A
+// final break is not added; trimming would drop it again.
 void crLfLineEndsInPlace(QString &text)
 {
     const qsizetype n = text.size();
@@ -49,7 +55,7 @@ void crLfLineEndsInPlace(QString &text)
                 ++i;
             else
                 ++lone;
-        } else if (c == u'\n') {
+        } else if (isBreakOtherThanCr(c)) {
             ++lone;
         }
     }
@@ -60,7 +66,7 @@ void crLfLineEndsInPlace(QString &text)
     qsizetype w = n + lone;
     for (qsizetype i = n; i-- > 0;) {
         const QChar c = d[i];
-        if (c == u'\n' || c == u'\r') {
+        if (c == u'\r' || isBreakOtherThanCr(c)) {
             if (c == u'\n' && i > 0 && d[i - 1] == u'\r')
                 --i;
             d[--w] = u'\n';

@@ -6,6 +6,7 @@
 
 #include <QCollator>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -198,6 +199,13 @@ FoundEntries WalkDirectory(const QString &folder, SubFolders subFolders)
     return entries;
 }
 
+bool FolderHoldsEntries(const QString &folder)
+{
+    return QDirIterator(folder,
+                        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
+        .hasNext();
+}
+
 FoundEntries SortFoundEntries(FoundEntries entries, const QString &folder)
 {
     for (FoundEntry &entry : entries) {
@@ -263,7 +271,6 @@ void StreamMatcher::reset()
 {
     matched = 0;
     isFound = false;
-    seenChar = false;
     lastWasSpace = false;
     pendingBreak = false;
 }
@@ -295,8 +302,11 @@ bool StreamMatcher::feed(const QChar *chars, qsizetype count)
         }
         const char16_t c = chars[i].unicode();
         if (breaksAsSpace) {
-            if (c == u'\r' || c == u'\n') {
-                pendingBreak = seenChar && !lastWasSpace;
+            // The separators are line breaks to the reader as well.
+            if (c == u'\r' || c == u'\n' || c == QChar::LineSeparator ||
+                c == QChar::ParagraphSeparator) {
+                // At the start of the text no character stands before the run to stop it.
+                pendingBreak = !lastWasSpace;
                 continue;
             }
             if (pendingBreak) {
@@ -307,7 +317,6 @@ bool StreamMatcher::feed(const QChar *chars, qsizetype count)
                         return true;
                 }
             }
-            seenChar = true;
             lastWasSpace = c == u' ';
         }
         step(fold(c));
@@ -410,10 +419,9 @@ SearchOutcome EntryContains(const QString &folder, const FoundEntry &entry,
             QFile file(path);
             if (!file.open(QIODevice::ReadOnly))
                 return SearchOutcome::Unreadable;
-            QByteArray bytes = file.readAll();
+            const QByteArray bytes = file.readAll();
             if (file.error() != QFileDevice::NoError)
                 return SearchOutcome::Unreadable;
-            truncateAtNul(bytes);
             if (asksToStop(keepGoing))
                 return SearchOutcome::Stopped;
             const ConversionResult converted = ConvertByExtension(bytes, ext);

@@ -28,12 +28,16 @@ using KeepGoing = std::function<bool()>;
 // members that are archives themselves left out.
 FoundEntries WalkDirectory(const QString &folder, SubFolders subFolders);
 
+// Whether the folder can be listed and holds any entry at all, hidden ones included.
+bool FolderHoldsEntries(const QString &folder);
+
 // Paths made relative to folder; ordered by relative path, then member, case-insensitively and
 // locale-aware, a path that begins another first.
 FoundEntries SortFoundEntries(FoundEntries entries, const QString &folder);
 
 enum class LineBreaks {
-    // A run of CR and LF between two non-spaces reads as one space; other runs vanish.
+    // A run of CR and LF reads as one space when a non-space follows it and no space stands
+    // before it (at the start of the text nothing does); other runs vanish.
     ReadAsSpace,
     // The text is taken as it stands.
     Unchanged,
@@ -65,7 +69,6 @@ private:
     bool breaksAsSpace;
     int matched = 0;
     bool isFound = false;
-    bool seenChar = false;
     bool lastWasSpace = false;
     bool pendingBreak = false;
 };

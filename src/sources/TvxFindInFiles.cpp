@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -197,7 +196,8 @@ void TFIFForm::FIFStartClick()
     if (!FIFDir->text().endsWith(u'/'))
         FIFDir->setText(FIFDir->text() + u'/');
     const QString folder = FIFDir->text();
-    if (!QFileInfo(folder).isDir()) {
+    // An empty folder is refused like a missing one: there is nothing in it to search.
+    if (!FolderHoldsEntries(folder)) {
         prompts().notice(this, QStringLiteral("Please specify an existing directory"));
         FIFDir->setFocus();
         return;

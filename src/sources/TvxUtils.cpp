@@ -388,12 +388,14 @@ private:
         out.put(emphasised(c));
     }
 
-    // Only the name (up to the first space) decides anything, so the rest of the tag is not kept.
+    // Only the name decides anything, so the rest of the tag is not kept. Generated pages break
+    // tags across lines ("<BODY" and a line break) and close empty ones with "/" ("<br/>").
     void collectTagCharacter(QChar c)
     {
         if (tagNameEnded)
             return;
-        if (c == u' ') {
+        const bool blank = c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
+        if (blank || (c == u'/' && tagNameLength > 0)) {
             tagNameEnded = true;
         } else if (tagNameLength < maxTagNameLength) {
             tagName[tagNameLength++] = c.toUpper();

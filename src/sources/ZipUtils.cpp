@@ -204,9 +204,7 @@ MemberData extractMember(const OpenedArchive &opened, const QString &memberName,
                       QStringLiteral("The member \"%1\" ends before its declared %2 bytes")
                           .arg(memberName, QString::number(expected)));
 
-    const qsizetype nul = bytes.indexOf('\0');
-    if (nul >= 0)
-        bytes.truncate(nul);
+    // Decoding ends the text at its first NUL character; cut here, UTF-16 would end at once.
     MemberData result;
     result.ok = true;
     result.bytes = std::move(bytes);

@@ -35,7 +35,7 @@ struct [[nodiscard]] MemberData
 {
     bool ok = false;
     ZipFailure failure = ZipFailure::None;
-    // The member's content up to its first NUL byte.
+    // The member's whole content; NUL bytes included.
     QByteArray bytes;
     QString error;
 };

@@ -331,12 +331,18 @@ TEST(FindInBookTest, HostileLinesAreSearchedWithoutHarm)
         SCOPED_TRACE(h.name);
         Book book;
         book.lines = h.text.split(QStringLiteral("\r\n"));
-        book.lines << QStringLiteral("end") << QStringLiteral("of it");
-        for (const QString &text : {QStringLiteral("end of"), QStringLiteral("x"),
-                                    QStringLiteral(" "), QStringLiteral("\U0001F600 a")}) {
-            SearchRun r;
-            const FindResult result = run(book, text, {1, 1, 1}, r);
-            EXPECT_NE(result.end, FindEnd::SpaceStopped);
-        }
+        book.lines << QStringLiteral("the end") << QStringLiteral("of it");
+        const int endLine = static_cast<int>(book.lines.size()) - 1;
+        // A phrase across the last line break is found where it stands, whatever came before.
+        SearchRun found;
+        const FindResult hit = run(book, QStringLiteral("END OF"), {1, 1, 1}, found);
+        ASSERT_EQ(hit.end, FindEnd::Hit);
+        EXPECT_EQ(hit.page, (endLine - 1) / book.linesPerPage + 1);
+        EXPECT_EQ(book.covered(hit.match, hit.page), QStringLiteral("end of"));
+        // A phrase found nowhere ends at the question whether to start again.
+        SearchRun absent;
+        EXPECT_EQ(run(book, QStringLiteral("\U0001F600 of"), {1, 1, 1}, absent).end,
+                  FindEnd::Cancelled);
+        EXPECT_EQ(absent.questions, 1);
     }
 }

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringEncoder>
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -47,7 +48,8 @@ const std::vector<RuleCase> &ruleCases()
         {"space before the run", "a \r\nb c", "a b c", Qt::CaseSensitive, true},
         {"space before the run adds none", "a \r\nb c", "a  b c", Qt::CaseSensitive, false},
         {"space after the run", "a\r\n b c", "a b c", Qt::CaseSensitive, true},
-        {"run at the start", "\r\nab cd", " ab cd", Qt::CaseSensitive, false},
+        {"run at the start", "\r\nab cd", " ab cd", Qt::CaseSensitive, true},
+        {"run at the start before a space", "\n ab cd", "  ab cd", Qt::CaseSensitive, false},
         {"run at the end", "ab cd\r\n", "ab cd ", Qt::CaseSensitive, false},
         {"leading space meets a break", "a\r\nb c", " b c", Qt::CaseSensitive, true},
         {"tab is not a space", "a\tb c", "a b c", Qt::CaseSensitive, false},
@@ -161,6 +163,8 @@ TEST(FindInFilesCoreTest, StreamDecodingFallsBackFromTheStart)
              QByteArray(reinterpret_cast<const char *>(u"a\r\nGR\u00dcN b"), 18),
          u"a gr\u00fcn b"_qs, SearchOutcome::Found},
         {"match after a NUL", QByteArray("abc\0def ghi", 11), "def ghi", SearchOutcome::Found},
+        {"line separator", u"one\u2028two"_qs.toUtf8(), "one two", SearchOutcome::Found},
+        {"paragraph separator", u"one \u2029two"_qs.toUtf8(), "one two", SearchOutcome::Found},
         {"empty search", "abc", "", SearchOutcome::NotFound},
     };
     for (const auto &c : cases) {
@@ -316,6 +320,44 @@ TEST(FindInFilesCoreTest, EntriesAreConvertedByExtension)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.entry.path.toStdString() + " " + c.entry.member.toStdString());
+        EXPECT_EQ(EntryContains(root, c.entry, c.search, Qt::CaseInsensitive), c.outcome);
+    }
+}
+
+// Converted entries end at their first NUL character, not byte, as the reader shows them.
+TEST(FindInFilesCoreTest, Utf16EntriesAreSearchedUpToTheirNul)
+{
+    const auto utf16 = [](const QString &text) {
+        QStringEncoder encoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
+        return QByteArray(encoder.encode(text));
+    };
+    const QString page =
+        QStringLiteral("<p>seen words") + QChar(0) + QStringLiteral("hidden words");
+    const QString root = makeTempDir() + u'/';
+    writeZip(root + "arc.zip", {{"le.txt", utf16(QStringLiteral("first line\r\nsecond"))},
+                                {"le.htm", utf16(page)},
+                                {"utf8.htm", page.toUtf8()}});
+    writeFileBytes(root + "page.htm", utf16(page));
+    writeFileBytes(root + "utf8.htm", page.toUtf8());
+    const struct
+    {
+        FoundEntry entry;
+        QString search;
+        SearchOutcome outcome;
+    } cases[] = {
+        {{"arc.zip", "le.txt"}, "line second", SearchOutcome::Found},
+        {{"arc.zip", "le.htm"}, "seen words", SearchOutcome::Found},
+        {{"arc.zip", "le.htm"}, "hidden words", SearchOutcome::NotFound},
+        {{"arc.zip", "utf8.htm"}, "seen words", SearchOutcome::Found},
+        {{"arc.zip", "utf8.htm"}, "hidden words", SearchOutcome::NotFound},
+        {{"page.htm", ""}, "seen words", SearchOutcome::Found},
+        {{"page.htm", ""}, "hidden words", SearchOutcome::NotFound},
+        {{"utf8.htm", ""}, "seen words", SearchOutcome::Found},
+        {{"utf8.htm", ""}, "hidden words", SearchOutcome::NotFound},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.entry.path.toStdString() + " " + c.entry.member.toStdString() + " / " +
+                     c.search.toStdString());
         EXPECT_EQ(EntryContains(root, c.entry, c.search, Qt::CaseInsensitive), c.outcome);
     }
 }

@@ -1,6 +1,6 @@
+#include "sources/Saving.h"
 #include "TestSupport.h"
 #include "sources/DocumentFormats.h"
-#include "sources/Saving.h"
 #include "sources/TextDecoding.h"
 
 #include <QDir>
@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/fsuid.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -56,7 +57,8 @@ TEST(JoinSelectionLines, Cases)
     const std::vector<JoinCase> cases = {
         {"one CR LF", QStringLiteral("first line\r\nsecond line"),
          QStringLiteral("first line second line")},
-        {"trailing space", QStringLiteral("first line \r\nsecond"), QStringLiteral("first line second")},
+        {"trailing space", QStringLiteral("first line \r\nsecond"),
+         QStringLiteral("first line second")},
         {"leading space", QStringLiteral("first\r\n second"), QStringLiteral("first second")},
         {"empty line between paragraphs", QStringLiteral("para one.\r\n\r\npara two."),
          QStringLiteral("para one. para two.")},
@@ -183,18 +185,68 @@ TEST(WriteFileAtomically, FailureLeavesTheTargetIntact)
     EXPECT_FALSE(writeFileAtomically(dir, "x", &error)) << "a folder is no target";
 }
 
+namespace {
+
+// File access checks as an unprivileged user for as long as it lives, on this thread; root
+// would write everywhere, so a permission case could not fail otherwise.
+class UnprivilegedFileAccess
+{
+public:
+    UnprivilegedFileAccess()
+    {
+        if (geteuid() != 0)
+            return;
+        // The group too: a root group would match the files' group before "other" is asked.
+        setfsgid(nobody);
+        setfsuid(nobody);
+        active = setfsuid(nobody) == int(nobody) && setfsgid(nobody) == int(nobody);
+    }
+    ~UnprivilegedFileAccess()
+    {
+        if (geteuid() == 0) {
+            setfsuid(0);
+            setfsgid(0);
+        }
+    }
+    UnprivilegedFileAccess(const UnprivilegedFileAccess &) = delete;
+    UnprivilegedFileAccess &operator=(const UnprivilegedFileAccess &) = delete;
+    bool works() const { return geteuid() != 0 || active; }
+
+private:
+    static constexpr uid_t nobody = 65534;
+    bool active = false;
+};
+
+} // namespace
+
 TEST(WriteFileAtomically, ReadOnlyFolderRefusesWithoutHarm)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "folder permissions do not bind root";
     const QString dir = makeTempDir();
     const QString path = dir + QStringLiteral("/book.txt");
     writeFileBytes(path, "old");
-    QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    EXPECT_FALSE(writeFileAtomically(path, "new"));
-    QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                   QFileDevice::ExeOwner);
+    const QFileDevice::Permissions readAndEnter = QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                                                  QFileDevice::ReadGroup | QFileDevice::ExeGroup |
+                                                  QFileDevice::ReadOther | QFileDevice::ExeOther;
+    // The file stays writable for everyone: only the folder may refuse, and writing into the
+    // file in place would be the harm.
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                                QFileDevice::ReadOther | QFileDevice::WriteOther));
+    ASSERT_TRUE(QFile::setPermissions(dir, readAndEnter));
+    {
+        const UnprivilegedFileAccess access;
+        if (!access.works()) {
+            QFile::setPermissions(dir, readAndEnter | QFileDevice::WriteOwner);
+            GTEST_SKIP() << "running as root and cannot drop file access rights";
+        }
+        QString error;
+        EXPECT_FALSE(writeFileAtomically(path, "new", &error));
+        EXPECT_FALSE(error.isEmpty());
+    }
+    QFile::setPermissions(dir, readAndEnter | QFileDevice::WriteOwner);
     EXPECT_EQ(readFileBytes(path), QByteArray("old"));
+    EXPECT_EQ(QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("book.txt")});
 }
 
 TEST(SaveDialog, PrefillSuffixAndEditorLimit)
@@ -204,7 +256,8 @@ TEST(SaveDialog, PrefillSuffixAndEditorLimit)
         QString file, member, expected;
     };
     const std::vector<Prefill> prefills = {
-        {QStringLiteral("/books/A.zip"), QStringLiteral("story.txt"), QStringLiteral("/books/story")},
+        {QStringLiteral("/books/A.zip"), QStringLiteral("story.txt"),
+         QStringLiteral("/books/story")},
         {QStringLiteral("/books/A.zip"), QStringLiteral("dir/story.txt"),
          QStringLiteral("/books/story")},
         {QStringLiteral("/books/A.zip"), QStringLiteral("README"), QStringLiteral("/books/README")},
@@ -251,10 +304,9 @@ TEST(EncodeForSaving, KeepsALegacyEncodingWhenTheTextReadsBack)
         {"edited within the code page",
          russian + u"\r\n\u0415\u0449\u0451 \u0441\u0442\u0440\u043e\u043a\u0430."_qs, "KOI8-R",
          SaveEncoding::Legacy},
-        {"a character the code page lacks", russian + u" \u20ac"_qs, "KOI8-R",
+        {"a character the code page lacks", russian + u" \u20ac"_qs, "KOI8-R", SaveEncoding::Utf8},
+        {"too short to be recognised again", u"\u041f\u0440\u0438\u0432\u0435\u0442"_qs, "KOI8-R",
          SaveEncoding::Utf8},
-        {"too short to be recognised again", u"\u041f\u0440\u0438\u0432\u0435\u0442"_qs,
-         "KOI8-R", SaveEncoding::Utf8},
         // Common kanji sit where Shift_JIS has them, which the detector names on reading.
         {"codec only iconv knows", japanese, "SHIFT_JISX0213", SaveEncoding::Legacy},
         {"unknown codec", russian, "x-no-such-codec", SaveEncoding::Utf8},

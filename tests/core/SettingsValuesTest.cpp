@@ -113,6 +113,7 @@ TEST(SettingsValuesTest, ColoursReadAndWritten)
         {"clBlue", 0xFF0000},        {"clWhite", 0xFFFFFF},      {"CLRED", 0x0000FF},
         {"$00B8DCDC", 0xB8DCDC},     {"$00E7E7E7", 0xE7E7E7},    {"255", 0x0000FF},
         {"clBtnFace", 0xF0F0F0},     {"$FF00000F", 0xF0F0F0},    {"-16777201", 0xF0F0F0},
+        {"$8000000F", 0xF0F0F0},     {"-2147483633", 0xF0F0F0},  {"$80000018", 0xE1FFFF},
         {"clInfoBk", 0xE1FFFF},      {"clWindowText", 0x000000}, {"clHighlight", 0xD77800},
         {"clNone", 0xFFFFFF},        {"$1FFFFFFF", 0xFFFFFF},    {"$02123456", 0x123456},
         {"clReddish", std::nullopt}, {"", std::nullopt},         {"#FF0000", std::nullopt},

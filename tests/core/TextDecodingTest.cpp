@@ -1,10 +1,10 @@
+#include "sources/TextDecoding.h"
 #include "TestSupport.h"
 #include "sources/DocumentFormats.h"
-#include "sources/TextDecoding.h"
 #include "sources/TvxUtils.h"
 
-#include <gtest/gtest.h>
 #include <QStringDecoder>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
@@ -80,6 +80,30 @@ TEST(TextDecoding, PlainDocumentsLfEqualsCrLf)
     EXPECT_TRUE(lf.ok);
     EXPECT_EQ(lf.text, crlf.text);
     EXPECT_EQ(lf.text, QStringLiteral("one\r\ntwo\r\n\r\nthree"));
+}
+
+// The page control starts a line at each of these; the line fitter only at CR LF.
+TEST(TextDecoding, EveryLineBreakBecomesCrLf)
+{
+    const struct
+    {
+        const char *name;
+        QByteArray bytes;
+        const char *ext;
+        QString text;
+    } cases[] = {
+        {"lone CR", "one\rtwo", ".TXT", u"one\r\ntwo"_qs},
+        {"line separator", u"one\u2028two"_qs.toUtf8(), ".TXT", u"one\r\ntwo"_qs},
+        {"paragraph separators", u"one\u2029\u2029two"_qs.toUtf8(), ".TXT", u"one\r\n\r\ntwo"_qs},
+        {"CR, then a separator", u"one\r\u2028two"_qs.toUtf8(), ".TXT", u"one\r\n\r\ntwo"_qs},
+        {"separator, then CR LF", u"one\u2028\r\ntwo"_qs.toUtf8(), ".TXT", u"one\r\n\r\ntwo"_qs},
+        {"referenced in HTML", "a&#8232;b&#x2029;c", ".HTM", u"a\r\nb\r\nc"_qs},
+        {"escaped in RTF", "{\\rtf1 a\\u8232?b}", ".RTF", u"a\r\nb"_qs},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ConvertByExtension(c.bytes, QString::fromLatin1(c.ext)).text, c.text);
+    }
 }
 
 TEST(TextDecoding, TrimDocumentText)
@@ -171,12 +195,17 @@ TEST(TextDecoding, ShortWesternTextIsNotTakenForAnotherCodePage)
         QString text;
     } cases[] = {
         {"detector says ISO-8859-2", "Caf\xE9", QStringLiteral("Caf\u00e9")},
-        {"detector says IBM852", "na\xEFve fa\xE7" "ade", QStringLiteral("na\u00efve fa\u00e7ade")},
+        {"detector says IBM852",
+         "na\xEFve fa\xE7"
+         "ade",
+         QStringLiteral("na\u00efve fa\u00e7ade")},
         {"detector says WINDOWS-1258", "\x84Hallo\x93", QStringLiteral("\u201eHallo\u201c")},
         {"detector says ISO-8859-10", "se\xF1or", QStringLiteral("se\u00f1or")},
         {"detector says ISO-8859-15", "\xC6r\xF8", QStringLiteral("\u00c6r\u00f8")},
         {"detector says ISO-8859-3", "abc\xFF", QStringLiteral("abc\u00ff")},
-        {"detector says ISO-8859-4", "El ni\xF1o comi\xF3 pi\xF1" "as.",
+        {"detector says ISO-8859-4",
+         "El ni\xF1o comi\xF3 pi\xF1"
+         "as.",
          QStringLiteral("El ni\u00f1o comi\u00f3 pi\u00f1as.")},
         {"Cyrillic words below the evidence needed", "\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0",
          QStringLiteral("\u00cf\u00f0\u00e8\u00e2\u00e5\u00f2, \u00ec\u00e8\u00f0")},
@@ -244,15 +273,18 @@ TEST(TextDecoding, HtmlMetaCharsetBeatsTheGuess)
         QByteArray encodingName;
         QString text; // empty: the body read as Windows-1252
     } cases[] = {
-        {"declared KOI8-R", "<meta charset=koi8-r>", koi8, TextEncoding::Other, "koi8-r",
-         russian},
+        {"declared KOI8-R", "<meta charset=koi8-r>", koi8, TextEncoding::Other, "koi8-r", russian},
         {"no declaration", "<p>", koi8, TextEncoding::Other, "KOI8-R", russian},
         {"unknown declaration", "<meta charset=x-none>", sjis, TextEncoding::Other, "SHIFT_JIS",
          japanese},
         {"declared UTF-16", "<meta charset=utf-16>", sjis, TextEncoding::Other, "SHIFT_JIS",
          japanese},
-        {"declared Latin-1 over Cyrillic bytes", "<meta charset=iso-8859-1>", koi8,
-         TextEncoding::Windows1252, {}, {}},
+        {"declared Latin-1 over Cyrillic bytes",
+         "<meta charset=iso-8859-1>",
+         koi8,
+         TextEncoding::Windows1252,
+         {},
+         {}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -365,9 +397,9 @@ TEST(TextDecoding, IconvStreamCarriesSplitCharactersAndReportsBadOnes)
         QString out;
         bool clean = true;
         for (qsizetype at = 0; at < bytes.size(); at += piece)
-            clean = stream.decode(QByteArrayView(bytes).sliced(at).first(
-                                      std::min(piece, bytes.size() - at)),
-                                  out) &&
+            clean = stream.decode(
+                        QByteArrayView(bytes).sliced(at).first(std::min(piece, bytes.size() - at)),
+                        out) &&
                     clean;
         EXPECT_TRUE(clean && stream.finish());
         EXPECT_EQ(out, original);
@@ -377,6 +409,8 @@ TEST(TextDecoding, IconvStreamCarriesSplitCharactersAndReportsBadOnes)
     EXPECT_TRUE(cut.decode(QByteArrayView(bytes).first(1), out));
     EXPECT_FALSE(cut.finish());
     CodecStream bad(codec);
-    EXPECT_FALSE(bad.decode("ab\x80" "cd", out));
+    EXPECT_FALSE(bad.decode("ab\x80"
+                            "cd",
+                            out));
     EXPECT_FALSE(CodecStream("x-no-such-codec").isValid());
 }

@@ -1,11 +1,13 @@
 #include "sources/ZipUtils.h"
 #include "TestSupport.h"
+#include "sources/DocumentFormats.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
+#include <QStringEncoder>
 
 #include <gtest/gtest.h>
 #include <zip.h>
@@ -235,7 +237,7 @@ struct ExtractionCase
     QString error;
 };
 
-TEST(ZipUtilsTest, ExtractsTheNamedMemberUpToItsFirstNul)
+TEST(ZipUtilsTest, ExtractsTheNamedMemberWhole)
 {
     const QByteArray longText = bookText(400);
     TestEntry cp437 = fileEntry("\201ber.txt", "cp437 name");
@@ -258,9 +260,9 @@ TEST(ZipUtilsTest, ExtractsTheNamedMemberUpToItsFirstNul)
     const std::vector<ExtractionCase> cases = {
         {"plain.txt", true, "Hello, reader.\r\n", ZipFailure::None, ""},
         {"long.txt", true, longText, ZipFailure::None, ""},
-        {"nul.txt", true, "abc", ZipFailure::None, ""},
-        {"stored-nul.txt", true, "xy", ZipFailure::None, ""},
-        {"leading-nul.txt", true, "", ZipFailure::None, ""},
+        {"nul.txt", true, QByteArray("abc\0def", 7), ZipFailure::None, ""},
+        {"stored-nul.txt", true, QByteArray("xy\0\0z", 5), ZipFailure::None, ""},
+        {"leading-nul.txt", true, QByteArray("\0abc", 4), ZipFailure::None, ""},
         {"empty.txt", true, "", ZipFailure::None, ""},
         {"sub/", true, "", ZipFailure::None, ""},
         {"Book.txt", true, "upper case", ZipFailure::None, ""},
@@ -285,6 +287,45 @@ TEST(ZipUtilsTest, ExtractsTheNamedMemberUpToItsFirstNul)
             EXPECT_EQ(data.failure, c.failure);
             EXPECT_EQ(data.error, c.error);
         }
+    }
+}
+
+// A NUL ends a text as a character, not as a byte: UTF-16 holds a NUL byte in every ASCII letter.
+TEST(ZipUtilsTest, MemberTextEndsAtItsFirstNulCharacter)
+{
+    const auto utf16 = [](QStringEncoder::Encoding encoding, const QString &text) {
+        QStringEncoder encoder(encoding, QStringEncoder::Flag::WriteBom);
+        return QByteArray(encoder.encode(text));
+    };
+    const QString lines = QStringLiteral("first line\r\nsecond");
+    const QString cut = QStringLiteral("seen") + QChar(0) + QStringLiteral("hidden");
+    const struct
+    {
+        const char *member;
+        QByteArray bytes;
+        QString text;
+    } cases[] = {
+        {"le.txt", utf16(QStringEncoder::Utf16LE, lines), lines},
+        {"be.txt", utf16(QStringEncoder::Utf16BE, lines), lines},
+        {"le.htm", utf16(QStringEncoder::Utf16LE, QStringLiteral("<p>alpha <b>beta</b>")),
+         QStringLiteral("alpha BETA")},
+        {"le-nul.txt", utf16(QStringEncoder::Utf16LE, cut), QStringLiteral("seen")},
+        {"utf8-nul.txt", cut.toUtf8(), QStringLiteral("seen")},
+        {"cp1252-nul.txt",
+         QByteArray("s\xE9"
+                    "en\0hidden",
+                    11),
+         QStringLiteral("s\u00e9en")},
+    };
+    std::vector<TestEntry> entries;
+    for (const auto &c : cases)
+        entries.push_back(fileEntry(c.member, c.bytes));
+    const QString path = writeArchiveFile(buildArchive(entries));
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.member);
+        const MemberData data = ExtractMemberToMemory(path, QString::fromLatin1(c.member));
+        ASSERT_TRUE(data.ok);
+        EXPECT_EQ(ConvertByExtension(data.bytes, upperExtension(c.member)).text, c.text);
     }
 }
 
@@ -436,7 +477,7 @@ TEST(ZipUtilsTest, OversizedOrLyingMembersAreRefused)
          "The member \"big%2%1.txt\" is larger than 100 bytes"},
         {"zero limit", stored, 0, false, "", ZipFailure::MemberTooLarge,
          "The member \"big.txt\" is larger than 0 bytes"},
-        {"bomb under the default limit", bomb, MaxMemberSize, true, "", ZipFailure::None, ""},
+        {"bomb under the default limit", bomb, MaxMemberSize, true, zeros, ZipFailure::None, ""},
         {"bomb over a small limit", bomb, 1 << 20, false, "", ZipFailure::MemberTooLarge,
          "The member \"big.txt\" is larger than 1048576 bytes"},
         {"stored data past its declared size", withDeclaredSize(stored, 100), 1 << 20, false, "",
@@ -547,7 +588,7 @@ TEST(ZipUtilsTest, MutatedArchivesGiveSoundResults)
         for (const QString &member : listing.members) {
             const MemberData data = ExtractMemberInMemory(archive, member, 1 << 16);
             if (data.ok) {
-                EXPECT_FALSE(data.bytes.contains('\0'));
+                EXPECT_FALSE(ConvertByExtension(data.bytes, ".TXT").text.contains(QChar(0)));
                 EXPECT_LE(data.bytes.size(), 1 << 16);
             } else {
                 EXPECT_NE(data.failure, ZipFailure::None);

@@ -100,6 +100,10 @@ TEST(FindInFilesTest, StartChecksAndTheirMessages)
 {
     const QString root = makeTree();
     const QString empty = makeTempDir();
+    // Something is there, but nothing to search: a hidden file and a subfolder.
+    const QString nothingToSearch = makeTempDir();
+    QDir(nothingToSearch).mkpath(QStringLiteral("sub"));
+    writeFileBytes(nothingToSearch + "/.hidden.txt", "the sea");
     const struct
     {
         const char *name;
@@ -115,7 +119,12 @@ TEST(FindInFilesTest, StartChecksAndTheirMessages)
          "sea",
          {"Please specify an existing directory"},
          root + "nowhere/"},
-        {"empty folder", empty, "sea", {"No files found!", "No matches found!"}, empty + "/"},
+        {"empty folder", empty, "sea", {"Please specify an existing directory"}, empty + "/"},
+        {"nothing to search",
+         nothingToSearch,
+         "sea",
+         {"No files found!", "No matches found!"},
+         nothingToSearch + "/"},
         {"nothing matches", root, "whale", {"No matches found!"}, root},
         {"trailing slash added", root.chopped(1), "the sea", {}, root},
     };
@@ -133,7 +142,7 @@ TEST(FindInFilesTest, StartChecksAndTheirMessages)
     w.search(root, "the sea");
     ASSERT_FALSE(w.rows().isEmpty());
     const QStringList before = w.rows();
-    w.search(empty, "the sea");
+    w.search(nothingToSearch, "the sea");
     EXPECT_EQ(w.prompts.shown, QStringList{QStringLiteral("No files found!")});
     EXPECT_EQ(w.rows(), before);
 }
