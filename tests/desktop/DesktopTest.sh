@@ -54,7 +54,7 @@ wait_inner() {
     return 1
 }
 # Message boxes are windows of their own, titled with the program's name.
-boxes() { xdotool search --onlyvisible --name '^Tavolex$' 2>/dev/null | wc -l; }
+boxes() { { xdotool search --onlyvisible --name '^Tavolex$' 2>/dev/null || true; } | wc -l; }
 
 # Starts the reader with the given arguments; sets wid to its window once the title matches $1.
 start() {
@@ -165,7 +165,8 @@ sleep 0.5
 import -window root "$work/menu.png"
 # The menu's command labels are teal; the page has none.
 teal=$(convert "$work/menu.png" -crop "90x120+$((x - 45))+$((y - 60))" +repage -fuzz 15% \
-    -fill white -opaque '#008080' -fill black +opaque white -format '%[fx:round(mean*w*h)]' info:)
+    -fill red -opaque '#008080' -fuzz 0 -fill black +opaque red -fill white -opaque red \
+    -format '%[fx:round(mean*w*h)]' info:)
 [ "$teal" -gt 100 ] || fail "no menu around the pointer after a right click ($teal teal pixels)"
 press Escape
 quit
@@ -174,19 +175,25 @@ page=$(awk -v section="[$book]" '$0 == section { inside = 1; next } /^\[/ { insi
 [ "$page" = "1" ] || fail "the right click turned the page to $page"
 echo "ok: right click opens the menu"
 
-# --- Start-up messages appear once, however often the window is resized meanwhile.
+# --- Start-up messages appear once, over their window, however often it is resized meanwhile.
+launch() {
+    "$work/bin/tavolex" "$@" 2>>"$work/reader.log" &
+    pid=$!
+}
 expect_one_message() {
     local what=$1
     local seen=0
-    for _ in $(seq 100); do
+    for _ in $(seq 200); do
         seen=$(boxes)
         [ "$seen" -gt 0 ] && break
         sleep 0.1
     done
     [ "$seen" -eq 1 ] || fail "$what: $seen message boxes instead of one"
     local main
-    main=$(xdotool search --onlyvisible --name '^Tavolex Version' 2>/dev/null | head -1 || true)
-    [ -n "$main" ] || fail "$what: no reader window behind the message"
+    main=$(xdotool search --name '^Tavolex Version' 2>/dev/null | head -1 || true)
+    [ -n "$main" ] || fail "$what: no reader window"
+    xdotool search --onlyvisible --name '^Tavolex Version' >/dev/null 2>&1 ||
+        fail "$what: the message came before its window"
     for size in "700 500" "900 650" "760 560"; do
         # shellcheck disable=SC2086
         xdotool windowsize "$main" $size
@@ -197,20 +204,16 @@ expect_one_message() {
     xdotool key Return
     sleep 1
     [ "$(boxes)" -eq 0 ] || fail "$what: the message came again after it was answered"
-    wid=$main
+    kill "$pid"
+    wait "$pid" 2>/dev/null || true
+    pid=""
 }
 printf '[Options]\nAuto-open=Yes\n[Last]\nLast read file=%s\n' "$work/gone.txt" >"$settings"
-start '^Tavolex Version' 
+launch
 expect_one_message "missing last file"
-kill "$pid"
-wait "$pid" 2>/dev/null || true
-pid=""
 rm -f "$settings"
 head -c 3000 /dev/urandom >"$work/damaged.zip"
 printf 'PK\003\004' | dd of="$work/damaged.zip" conv=notrunc status=none
-start '^Tavolex Version' "$work/damaged.zip"
+launch "$work/damaged.zip"
 expect_one_message "damaged archive"
-kill "$pid"
-wait "$pid" 2>/dev/null || true
-pid=""
 echo "PASS: placement, full screen, right click and start-up messages on a managed desktop"
