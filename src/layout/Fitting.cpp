@@ -1,5 +1,7 @@
 #include "reader/Tavolex1.h"
 
+#include "layout/ComplexText.h"
+
 #include "layout/LineBreakRemoval.h"
 #include "layout/QtTextMeasurer.h"
 
@@ -76,6 +78,17 @@ void TForm1::takeFittedLayoutSnapshot()
                                : Margins{};
 }
 
+void TForm1::setPageShaping(bool shaping)
+{
+    pageShaping = shaping;
+    for (QPlainTextEdit *page : {LinkeSeite, RechteSeite}) {
+        QFont font = page->font();
+        const int others = font.styleStrategy() & ~QFont::PreferNoShaping;
+        font.setStyleStrategy(QFont::StyleStrategy(others | (shaping ? 0 : QFont::PreferNoShaping)));
+        page->setFont(font);
+    }
+}
+
 void TForm1::FitLines()
 {
     if (state.FileName.isEmpty())
@@ -121,6 +134,13 @@ void TForm1::FitLines()
     cutIntoPieces(state.WorkingText, state.pieces,
                   [this](int percent) { setProgressTitle(fittingTitle(percent)); });
 
+    // Looked for once per text, not at every refit.
+    const ShapingKey key{state.FileName + u'|' + state.ArchiveMember,
+                         state.WorkingText.constData(), state.WorkingText.size()};
+    if (!(key == shapingCheckedFor)) {
+        setPageShaping(needsShaping(state.WorkingText));
+        shapingCheckedFor = key;
+    }
     const QFont font = pageFont();
     const QString fontKey = font.key();
     if (fontKey != wordWidthsFont) {

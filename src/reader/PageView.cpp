@@ -1,10 +1,14 @@
 #include "Tavolex1.h"
 
+#include "layout/TextDirection.h"
+#include "reader/FixedPitchLayout.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QTextBlock>
 #include <QTextCursor>
 
 namespace {
@@ -42,6 +46,15 @@ TrimRecord TForm1::TrimPage(QPlainTextEdit *page, QString text)
     return trim;
 }
 
+void TForm1::markDirections(QPlainTextEdit *page, int firstLine)
+{
+    const std::vector<bool> rightToLeft =
+        rightToLeftLines(state.pieces, firstLine, page->document()->blockCount());
+    QTextBlock block = page->document()->begin();
+    for (size_t i = 0; i < rightToLeft.size() && block.isValid(); ++i, block = block.next())
+        FixedPitchLayout::setRightToLeft(block, rightToLeft[i]);
+}
+
 void TForm1::ShowSpread()
 {
     if (state.PageCount == 0)
@@ -55,10 +68,13 @@ void TForm1::ShowSpread()
     const QString right =
         leftFull ? pageText(*this, leftFirst + lpp, lpp, state.TotalLines) : QString();
     state.LeftTrim = TrimPage(LinkeSeite, left);
-    if (state.CurrentPage * lpp < state.TotalLines)
+    markDirections(LinkeSeite, leftFirst + state.LeftTrim.BlankLines);
+    if (state.CurrentPage * lpp < state.TotalLines) {
         state.RightTrim = TrimPage(RechteSeite, right);
-    else
+        markDirections(RechteSeite, leftFirst + lpp + state.RightTrim.BlankLines);
+    } else {
         RechteSeite->clear();
+    }
     LinkeSeite->setUpdatesEnabled(true);
     RechteSeite->setUpdatesEnabled(true);
     LinkeSeite->show();

@@ -1,6 +1,7 @@
 #include "Tavolex1.h"
 
 #include "navigation/IniFile.h"
+#include "reader/FixedPitchLayout.h"
 #include "sources/TvxFindInFiles.h"
 #include "sources/ZipForm.h"
 
@@ -61,6 +62,7 @@ QLabel *makeStripLabel(QWidget *parent, const QString &caption, int width)
 QPlainTextEdit *makePage(QWidget *parent)
 {
     auto *page = new QPlainTextEdit(parent);
+    FixedPitchLayout::install(page);
     page->setReadOnly(true);
     page->setFrameShape(QFrame::NoFrame);
     page->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -379,10 +381,11 @@ void TForm1::applyPageFont(const QString &family, int size)
     QFont font(family, size);
     // Lines are fitted word by word; without kerning a line is exactly the sum of its words.
     font.setKerning(false);
-    // Shaping adds nothing to Latin text without kerning, and costs most of a page turn.
+    // Shaping adds nothing to Latin text without kerning, and costs most of a page turn; books
+    // in scripts that need it have it (setPageShaping).
     font.setStyleStrategy(QFont::StyleStrategy(
         (Antialiasing->isChecked() ? QFont::PreferAntialias : QFont::NoAntialias) |
-        QFont::PreferNoShaping));
+        (pageShaping ? 0 : QFont::PreferNoShaping)));
     LinkeSeite->setFont(font);
     RechteSeite->setFont(font);
     state.AppliedFontSize = size;

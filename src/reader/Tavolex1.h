@@ -153,10 +153,15 @@ public:
     void AnpassenClick();
     QFont pageFont() const;
     double wrapWidth() const;
+    // Shaping on for a book whose script needs it, off (faster) otherwise; measured as drawn.
+    void setPageShaping(bool shaping);
 
     // Page view (PageView.cpp)
     void ShowSpread();
     TrimRecord TrimPage(QPlainTextEdit *page, QString pageText);
+    // Lays out the lines of right-to-left paragraphs right to left; firstLine: the fitted line
+    // of the page's first line.
+    void markDirections(QPlainTextEdit *page, int firstLine);
     void Blaettern(Qt::MouseButton button);
     void Mausklick(QWidget *sender, Qt::MouseButton button, QPoint globalPos);
     void LinkeSeiteEnter();
@@ -539,4 +544,13 @@ private:
     bool busyPointerShown = false;
     bool placementRestored = false;
     bool firstShowHookRunning = false;
+    bool pageShaping = false;
+    struct ShapingKey
+    {
+        QString document;
+        const QChar *text = nullptr;
+        qsizetype size = 0;
+        bool operator==(const ShapingKey &) const = default;
+    };
+    ShapingKey shapingCheckedFor; // the text pageShaping was chosen for
 };

@@ -1,0 +1,64 @@
+#include "ComplexText.h"
+
+namespace {
+
+bool characterNeedsShaping(char32_t c)
+{
+    switch (QChar::category(c)) {
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_SpacingCombining:
+    case QChar::Mark_Enclosing:
+        return true;
+    default:
+        break;
+    }
+    switch (QChar::direction(c)) {
+    case QChar::DirR:
+    case QChar::DirAL:
+        return true;
+    default:
+        break;
+    }
+    // Joiners, emoji modifiers and regional-indicator pairs form one glyph only when shaped.
+    if (c == 0x200C || c == 0x200D || (c >= 0x1F1E6 && c <= 0x1F1FF) ||
+        (c >= 0x1F3FB && c <= 0x1F3FF))
+        return true;
+    switch (QChar::script(c)) {
+    case QChar::Script_Unknown:
+    case QChar::Script_Common:
+    case QChar::Script_Inherited:
+    case QChar::Script_Latin:
+    case QChar::Script_Greek:
+    case QChar::Script_Cyrillic:
+    case QChar::Script_Armenian:
+    case QChar::Script_Georgian:
+    case QChar::Script_Han:
+    case QChar::Script_Hiragana:
+    case QChar::Script_Katakana:
+    case QChar::Script_Hangul:
+    case QChar::Script_Bopomofo:
+    case QChar::Script_Yi:
+        return false;
+    default:
+        return true;
+    }
+}
+
+} // namespace
+
+bool needsShaping(QStringView text)
+{
+    const qsizetype n = text.size();
+    const char16_t *data = text.utf16();
+    for (qsizetype i = 0; i < n; ++i) {
+        char32_t c = data[i];
+        // Below the combining marks nothing needs shaping: most books end here at every character.
+        if (c < 0x300)
+            continue;
+        if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(data[i + 1]))
+            c = QChar::surrogateToUcs4(char16_t(c), data[++i]);
+        if (characterNeedsShaping(c))
+            return true;
+    }
+    return false;
+}
