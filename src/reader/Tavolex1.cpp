@@ -278,7 +278,8 @@ void TForm1::FirstShowHook()
         return;
     }
     const QString first = arguments.first();
-    if (!QFileInfo::exists(first))
+    // A folder, a device or a FIFO is no file of that name: ignored like a missing one.
+    if (!QFileInfo(first).isFile())
         return;
     state.PreviousFileName = state.FileName;
     state.FileName = LongPathName(first);

@@ -140,6 +140,8 @@ public:
     void RestoreAfterFailedOpen();
     void LadenClick();
     void UpdateTitle();
+    // The physical memory available, asked before a file is read; a test may give a small one.
+    std::function<qint64()> availableMemory;
     // Sets FileName (keeping the old one) and opens; adds to the recent list on success.
     void openFileFromUser(const QString &path);
     // True when no edited text would be lost by opening another file, or the user agrees.
@@ -524,7 +526,17 @@ private:
     void placeFromGeometry(const PageGeometry &g);
     PageGeometryInput geometryInput() const;
     void applyStartupPlacement();
+    // Reads the file or the archive member named by the state into raw; false when the open
+    // failed and was already reported.
+    bool readDocumentSource(QByteArray &raw, QString &ext, bool preselected);
 
+    // The archive identity of the document on screen, put back when another open fails.
+    struct ShownDocument
+    {
+        QString archiveMember;
+        bool multiMemberArchive = false;
+    };
+    ShownDocument shownDocument;
     ReaderState state;
     QString settingsPath;
     QString programDir;
