@@ -88,10 +88,29 @@ void TForm1::placeFromGeometry(const PageGeometry &g)
     update();
 }
 
+TForm1::LayoutHold::LayoutHold(TForm1 &form) : form(form)
+{
+    ++form.layoutHolds;
+}
+
+TForm1::LayoutHold::~LayoutHold()
+{
+    if (--form.layoutHolds > 0 || !form.layoutPassHeld)
+        return;
+    form.layoutPassHeld = false;
+    // Queued: the scan may be part of a fit or a pass that has yet to finish.
+    QMetaObject::invokeMethod(
+        &form, [target = &form] { target->FormResize(); }, Qt::QueuedConnection);
+}
+
 void TForm1::FormResize()
 {
     if (state.Closing || state.Creating)
         return;
+    if (layoutHolds > 0) {
+        layoutPassHeld = true;
+        return;
+    }
     const bool tocWasVisible = Contents->isVisible();
     state.TocOffset = tocOffsetFor(TOCLeft->isChecked() ? TocSide::Left : TocSide::Floating,
                                    tocWasVisible, state.LayoutCause);

@@ -220,6 +220,7 @@ void TForm1::FindInBook(const QString &text, Qt::CaseSensitivity cs)
     book.line = [this](int n) { return ::FittedLine(state.pieces, n); };
     book.totalLines = state.TotalLines;
     book.linesPerPage = lpp;
+    const LayoutHold hold(*this);
     KeyPoll poll(this, keyPollIntervalMs);
     QString savedTitle;
     FindHooks hooks;

@@ -169,6 +169,19 @@ public:
 
     // Window and page geometry (layout/Geometry.cpp)
     void FormResize();
+    // Held while a scan reads the fitted lines between key polls: a layout pass then would
+    // refit under its feet. A pass asked for meanwhile runs once the last hold ends.
+    class LayoutHold
+    {
+    public:
+        explicit LayoutHold(TForm1 &form);
+        ~LayoutHold();
+        LayoutHold(const LayoutHold &) = delete;
+        LayoutHold &operator=(const LayoutHold &) = delete;
+
+    private:
+        TForm1 &form;
+    };
     void Repaginate();
     void SetTocPanelShown(bool show);
     bool PointerOutsidePanel(QWidget *panel);
@@ -550,4 +563,6 @@ private:
     QImage bookPicture;
     bool busyPointerShown = false;
     bool placementRestored = false;
+    int layoutHolds = 0;
+    bool layoutPassHeld = false;
 };
