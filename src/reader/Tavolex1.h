@@ -394,6 +394,8 @@ public:
 private:
     void buildTocPanel();
     void buildFindPanel();
+    // Places the find bar's controls for its width; the text field gives up what is missing.
+    void layoutFindBar();
     void showTocPreview(int row);
     void selectTocRow(int row);
     void rebuildTocAfterSettingChange();
