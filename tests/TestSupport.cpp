@@ -78,6 +78,10 @@ void writeZip(const QString &path, const std::vector<std::pair<QByteArray, QByte
         zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
     ASSERT_NE(archive, nullptr);
     for (const auto &[name, data] : members) {
+        if (name.endsWith('/')) {
+            ASSERT_GE(zip_dir_add(archive, name.constData(), ZIP_FL_ENC_UTF_8), 0);
+            continue;
+        }
         zip_source_t *source =
             zip_source_buffer(archive, data.constData(), zip_uint64_t(data.size()), 0);
         ASSERT_GE(zip_file_add(archive, name.constData(), source, ZIP_FL_ENC_UTF_8), 0);

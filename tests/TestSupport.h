@@ -26,5 +26,6 @@ void writeFileBytes(const QString &path, const QByteArray &bytes);
 // Readable failure messages for QString comparisons.
 void PrintTo(const QString &text, std::ostream *os);
 
-// Writes a ZIP archive of (name, bytes) members with libzip; fails the test when it cannot.
+// Writes a ZIP archive of (name, bytes) members with libzip, in the given order; a name ending
+// in "/" is a folder entry, as "zip -r" writes one. Fails the test when it cannot.
 void writeZip(const QString &path, const std::vector<std::pair<QByteArray, QByteArray>> &members);

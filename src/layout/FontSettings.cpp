@@ -176,11 +176,12 @@ void TForm1::ExpandClick()
 void TForm1::AntialiasingClick()
 {
     // The platform has no system-wide switch to flip; the page text alone follows the box.
-    const QFont::StyleStrategy strategy =
-        Antialiasing->isChecked() ? QFont::PreferAntialias : QFont::NoAntialias;
+    const int smoothing = Antialiasing->isChecked() ? QFont::PreferAntialias : QFont::NoAntialias;
     for (QPlainTextEdit *page : {LinkeSeite, RechteSeite}) {
         QFont font = page->font();
-        font.setStyleStrategy(strategy);
+        // Only the smoothing changes: the fitter measures with the page font's other flags.
+        const int others = font.styleStrategy() & ~(QFont::PreferAntialias | QFont::NoAntialias);
+        font.setStyleStrategy(QFont::StyleStrategy(others | smoothing));
         page->setFont(font);
         page->viewport()->update();
     }

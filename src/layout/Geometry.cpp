@@ -30,13 +30,14 @@ PageGeometryInput TForm1::geometryInput() const
     in.sizes.trennstrichWidth = Trennstrich->width();
     in.sizes.seitenNrLinksWidth = SeitenNrLinks->width();
     in.sizes.seitenNrRechtsWidth = SeitenNrRechts->width();
-    in.sizes.menuPanelWidth = MenuPanel->width();
+    // "Menu", "Help" and the find bar keep their designed widths here: the layout narrows them
+    // in narrow windows, and must widen them again.
     in.sizes.chapterPrevWidth = ChapterPrev->width();
     in.sizes.lesezeichen2Width = Lesezeichen2->width();
     in.sizes.chapterNextWidth = ChapterNext->width();
     in.sizes.letzteWidth = Letzte->width();
-    in.sizes.findenWidth = Finden->width();
     in.sizes.createTocWidth = CreateTOC->sizeHint().width();
+    in.sizes.historyPanelWidth = HistoryPanel->width();
     return in;
 }
 
@@ -68,12 +69,14 @@ void TForm1::placeFromGeometry(const PageGeometry &g)
     SeitenNrLinks->move(t.seitenNrLinksLeft, 0);
     SeitenNrRechts->move(t.seitenNrRechtsLeft, 0);
     HistoryPanel->move(t.historyPanelLeft, 0);
-    MenuPanel->move(t.menuPanelLeft, 0);
+    MenuPanel->setGeometry(t.menuPanelLeft, 0, t.menuPanelWidth, MenuPanel->height());
     Menu->move(t.menuLeft, Menu->y());
-    Finden->move(t.findenLeft, t.findenTop);
-    FindOptionsPanel->move(t.findOptionsPanelLeft, t.findOptionsPanelTop);
+    Finden->setGeometry(t.findenLeft, t.findenTop, t.findenWidth, Finden->height());
+    FindOptionsPanel->setGeometry(t.findOptionsPanelLeft, t.findOptionsPanelTop, t.findenWidth,
+                                  FindOptionsPanel->height());
+    layoutFindBar();
     state.MenuHomeLeft = t.menuHomeLeft;
-    HilfePanel->move(t.hilfePanelLeft, 0);
+    HilfePanel->setGeometry(t.hilfePanelLeft, 0, t.hilfePanelWidth, HilfePanel->height());
     Hilfe->move(t.hilfeLeft, Hilfe->y());
     Letzte->move(t.letzteLeft, 0);
     Recent->move(t.recentLeft, Recent->y());
@@ -88,10 +91,29 @@ void TForm1::placeFromGeometry(const PageGeometry &g)
     update();
 }
 
+TForm1::LayoutHold::LayoutHold(TForm1 &form) : form(form)
+{
+    ++form.layoutHolds;
+}
+
+TForm1::LayoutHold::~LayoutHold()
+{
+    if (--form.layoutHolds > 0 || !form.layoutPassHeld)
+        return;
+    form.layoutPassHeld = false;
+    // Queued: the scan may be part of a fit or a pass that has yet to finish.
+    QMetaObject::invokeMethod(
+        &form, [target = &form] { target->FormResize(); }, Qt::QueuedConnection);
+}
+
 void TForm1::FormResize()
 {
     if (state.Closing || state.Creating)
         return;
+    if (layoutHolds > 0) {
+        layoutPassHeld = true;
+        return;
+    }
     const bool tocWasVisible = Contents->isVisible();
     state.TocOffset = tocOffsetFor(TOCLeft->isChecked() ? TocSide::Left : TocSide::Floating,
                                    tocWasVisible, state.LayoutCause);

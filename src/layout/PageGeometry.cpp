@@ -67,22 +67,34 @@ void placePlainPages(const PageGeometryInput &in, int cw, int tocOffset, PageGeo
     g.rechteSeite = {g.trennstrich.left + dividerWidth + m.right + 4, top, width, height};
 }
 
+// The left that centres a control of this width on centre, moved as little as needed to keep
+// it inside the window.
+int keptInside(int centredLeft, int width, int cw)
+{
+    return nonNegative(std::min(centredLeft, cw - width));
+}
+
 TopStrip placeTopStrip(const PageGeometryInput &in, int cw, int ch, int tocOffset)
 {
     const ChromeSizes &s = in.sizes;
     const int centre = tocOffset + (cw - tocOffset) / 2;
     TopStrip t;
 
-    t.seitenNrLinksLeft = tocOffset + 8;
+    t.seitenNrLinksLeft = keptInside(tocOffset + 8, s.seitenNrLinksWidth, cw);
     t.seitenNrRechtsLeft = nonNegative(cw - s.seitenNrRechtsWidth - 5);
-    t.historyPanelLeft = t.seitenNrLinksLeft + s.seitenNrLinksWidth + 8;
+    t.historyPanelLeft =
+        keptInside(t.seitenNrLinksLeft + s.seitenNrLinksWidth + 8, s.historyPanelWidth, cw);
 
-    const int rowLeft =
-        centre - s.lesezeichen2Width / 2 - s.chapterPrevWidth - s.menuPanelWidth - 2;
-    const int rowShift = nonNegative(-rowLeft);
-    t.menuPanelLeft = rowLeft + rowShift;
+    // "<<", "BM" and ">>" keep their widths; "Menu" and "Help" share what is left.
+    const int middle = s.chapterPrevWidth + s.lesezeichen2Width + s.chapterNextWidth + 4;
+    const int side = std::clamp((cw - middle) / 2, 0, nonNegative(s.menuPanelWidth));
+    t.menuPanelWidth = side;
+    t.hilfePanelWidth = side;
+    const int centredRow = centre - s.lesezeichen2Width / 2 - s.chapterPrevWidth - side - 2;
+    const int rowShift = keptInside(centredRow, 2 * side + middle, cw) - centredRow;
+    t.menuPanelLeft = centredRow + rowShift;
     t.hilfePanelLeft = centre + s.lesezeichen2Width / 2 + s.chapterNextWidth + 2 + rowShift;
-    t.chapterPrevLeft = t.menuPanelLeft + s.menuPanelWidth + 1;
+    t.chapterPrevLeft = t.menuPanelLeft + side + 1;
     t.chapterNextLeft = t.hilfePanelLeft - s.chapterNextWidth - 1;
     t.lesezeichenLeft = t.chapterPrevLeft + s.chapterPrevWidth + 1;
     t.menuLeft = t.menuPanelLeft;
@@ -90,11 +102,12 @@ TopStrip placeTopStrip(const PageGeometryInput &in, int cw, int ch, int tocOffse
     t.recentLeft = t.menuPanelLeft;
     t.menuHomeLeft = t.menuLeft;
 
-    t.findenLeft = nonNegative(centre - s.findenWidth / 2);
+    t.findenWidth = std::min(nonNegative(s.findenWidth), cw);
+    t.findenLeft = keptInside(centre - t.findenWidth / 2, t.findenWidth, cw);
     t.findenTop = 0;
     t.findOptionsPanelLeft = t.findenLeft;
     t.findOptionsPanelTop = 16;
-    t.letzteLeft = nonNegative(centre - s.letzteWidth / 2);
+    t.letzteLeft = keptInside(centre - s.letzteWidth / 2, s.letzteWidth, cw);
 
     if (in.tocSide == TocSide::Left) {
         t.contents = {5, 5, 195, nonNegative(ch - 10)};

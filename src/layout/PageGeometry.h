@@ -44,6 +44,7 @@ struct ChromeSizes
     int letzteWidth = 86;
     int findenWidth = 440;
     int createTocWidth = 34;
+    int historyPanelWidth = 0;
 };
 
 struct PageGeometryInput
@@ -69,9 +70,14 @@ struct BookInsets
     friend bool operator==(const BookInsets &, const BookInsets &) = default;
 };
 
-// Lefts of the top strip; the controls keep their tops and sizes unless a rectangle is given.
+// Lefts of the top strip; the controls keep their tops and sizes unless a rectangle or a width
+// is given. Every control of the strip lies inside the window: where the window is too narrow,
+// "Menu", "Help" and the find bar give up width.
 struct TopStrip
 {
+    int menuPanelWidth = 0;
+    int hilfePanelWidth = 0;
+    int findenWidth = 0;
     int seitenNrLinksLeft = 0;
     int seitenNrRechtsLeft = 0;
     int historyPanelLeft = 0;
@@ -114,5 +120,5 @@ struct PageGeometry
 int tocOffsetFor(TocSide side, bool contentsVisible, const QString &layoutCause);
 
 // Every position and size of the window layout for a client area. Sizes are never negative, and
-// neither are positions; in a window too small for the button row the row starts at 0.
+// neither are positions.
 PageGeometry computePageGeometry(const PageGeometryInput &in);

@@ -45,6 +45,7 @@ BookmarkArrangement arrangeBookmarkFields(const BookmarkCaptions &captions, int 
             placement.left = bar.menuLeft - 13 - (behind + 1) * width;
             ++behind;
         }
+        placement.left = std::max(0, std::min(placement.left, bar.clientWidth - width));
         result.placedFields = int(i) + 1;
     }
     return result;

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <array>
+#include <limits>
 #include <optional>
 
 // The captions of the three bookmark fields: a page number as text, or empty when unset.
@@ -27,12 +28,14 @@ struct BookmarkArrangement
 };
 
 // The header bar places bookmarks at or before the left page left of "Menu" (nearest first)
-// and those ahead right of "Help", 13 pixels from each.
+// and those ahead right of "Help", 13 pixels from each; a field that would leave the window is
+// moved back inside.
 struct BookmarkBar
 {
     int menuLeft = 0;
     int helpRight = 0; // left edge + width of "Help"
     std::array<int, 3> fieldWidths{28, 28, 28};
+    int clientWidth = std::numeric_limits<int>::max();
 };
 
 BookmarkArrangement arrangeBookmarkFields(const BookmarkCaptions &captions, int currentPage,

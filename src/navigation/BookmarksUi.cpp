@@ -43,6 +43,7 @@ QString TForm1::arrangeBookmarkFields()
     BookmarkBar bar;
     bar.menuLeft = MenuPanel->x();
     bar.helpRight = HilfePanel->x() + HilfePanel->width();
+    bar.clientWidth = width();
     for (size_t i = 0; i < 3; ++i)
         bar.fieldWidths[i] = fields[i]->width();
     const BookmarkArrangement arranged = ::arrangeBookmarkFields(

@@ -153,6 +153,8 @@ void TForm1::buildRecentPanel()
     Letzte->setToolTip(
         QStringLiteral("Left click: Show list of recent files - Right click: Open latest"));
     Letzte->setAttribute(Qt::WA_NoMousePropagation);
+    // Placed over "<< BM >>" while no book is open; see-through, both captions would show.
+    Letzte->setAutoFillBackground(true);
 
     auto *relay = new EventRelay(this, [this](QObject *watched, QEvent *event) {
         const bool onList = watched == RecentList->viewport();

@@ -233,6 +233,7 @@ void TForm1::BuildToc()
 {
     setProgressTitle(QStringLiteral("Creating TOC ..."));
     state.LayoutCause = QStringLiteral("FindChapters");
+    const LayoutHold hold(*this);
     KeyPoll poll(this, keyPollIntervalMs);
     if (ChapterList->rowCount() > 1) {
         clearToc();

@@ -16,8 +16,10 @@ QString TForm1::droppedFile(const QMimeData *data)
         if (!url.isLocalFile())
             continue;
         const QString path = url.toLocalFile();
-        // A folder is no book; the drop is refused rather than reported after the fact.
-        if (QFileInfo(path).isFile())
+        // A folder is no book; the drop is refused rather than reported after the fact. A
+        // device or FIFO is taken, to be refused by the open with its message.
+        const QFileInfo info(path);
+        if (info.exists() && !info.isDir())
             return path;
     }
     return {};

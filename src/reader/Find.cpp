@@ -14,6 +14,8 @@
 #include <QTextCursor>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 const QString kShowOptions = QStringLiteral("Show &Options");
@@ -81,7 +83,6 @@ void TForm1::buildFindPanel()
     setHint(FindOptions, QStringLiteral("Show or hide options [Alt+O]"));
     FindText = new QLineEdit(Finden);
     FindText->setObjectName(QStringLiteral("FindText"));
-    FindText->setGeometry(87, 0, 240, 16);
     setHint(FindText, QStringLiteral("Enter text, then use 'Find' or 'In Files'.\r[Space] to stop "
                                      "searching, [Esc] to stop and close"));
     FindStart = makeFindButton(Finden, QStringLiteral("Find"), 328, 34);
@@ -91,6 +92,7 @@ void TForm1::buildFindPanel()
     setHint(FindInFiles, QStringLiteral("Find text in files [Shift+Return]"));
     FindDone = makeFindButton(Finden, QStringLiteral("Done"), 406, 34);
     setHint(FindDone, QStringLiteral("Close the find dialog [Esc]"));
+    layoutFindBar();
 
     FindCSens = new QCheckBox(QStringLiteral("&Case sensitive"), FindOptionsPanel);
     FindCSens->setObjectName(QStringLiteral("FindCSens"));
@@ -106,6 +108,17 @@ void TForm1::buildFindPanel()
     auto *filter = new FindPanelFilter(this);
     FindText->installEventFilter(filter);
     FindOptionsPanel->installEventFilter(filter);
+}
+
+void TForm1::layoutFindBar()
+{
+    // At its designed 440 pixels: options 0, text 87 (240 wide), Find 328, In Files 363,
+    // Done 406; the buttons keep their distances from the right edge.
+    const int width = Finden->width();
+    FindText->setGeometry(87, 0, std::max(width - 200, 0), 16);
+    FindStart->move(std::max(width - 112, 87), 0);
+    FindInFiles->move(FindStart->x() + 35, 0);
+    FindDone->move(FindInFiles->x() + 43, 0);
 }
 
 void TForm1::setFindOptionsCaption(const QString &caption)
@@ -220,6 +233,7 @@ void TForm1::FindInBook(const QString &text, Qt::CaseSensitivity cs)
     book.line = [this](int n) { return ::FittedLine(state.pieces, n); };
     book.totalLines = state.TotalLines;
     book.linesPerPage = lpp;
+    const LayoutHold hold(*this);
     KeyPoll poll(this, keyPollIntervalMs);
     QString savedTitle;
     FindHooks hooks;

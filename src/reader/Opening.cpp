@@ -1,29 +1,24 @@
 #include "Tavolex1.h"
 
+#include "sources/DocumentFile.h"
 #include "sources/DocumentFormats.h"
 #include "sources/ZipUtils.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
+#include <algorithm>
+#include <new>
+
 namespace {
 
 const QString kCannotOpen = QStringLiteral("Cannot open this file!");
-
-bool readWholeFile(const QString &path, QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    bytes = file.readAll();
-    return file.error() == QFileDevice::NoError;
-}
+const QString kNoMemory = QStringLiteral("There is not enough memory to open this file!");
 
 } // namespace
 
@@ -31,9 +26,70 @@ void TForm1::RestoreAfterFailedOpen()
 {
     state.LayoutCause.clear();
     setBusyPointer(false);
+    // The book still shown keeps its whole identity, so that its reading position is still
+    // written under its own name.
     state.FileName = state.PreviousFileName;
+    state.ArchiveMember = shownDocument.archiveMember;
+    state.MultiMemberArchive = shownDocument.multiMemberArchive;
+    state.MemberPreselected = false;
     UpdateTitle();
     state.OpenFailed = true;
+}
+
+bool TForm1::readDocumentSource(QByteArray &raw, QString &ext, bool preselected)
+{
+    const qint64 memory = availableMemory ? availableMemory() : availablePhysicalMemory();
+    const auto refuse = [this](const QString &message) {
+        RestoreAfterFailedOpen();
+        if (!message.isEmpty())
+            prompts().notice(this, message);
+        return false;
+    };
+    if (ext != QStringLiteral(".ZIP")) {
+        FileRead file = readDocumentFile(state.FileName, memory);
+        if (!file.ok())
+            return refuse(file.failure == FileReadFailure::TooLarge
+                              ? tooLargeMessage(file.size, memory)
+                              : kCannotOpen);
+        raw = std::move(file.bytes);
+        state.ArchiveMember.clear();
+        state.MultiMemberArchive = false;
+        return true;
+    }
+
+    if (!preselected)
+        setProgressTitle(QStringLiteral("Opening archive ") + state.FileName +
+                         QStringLiteral(" ..."));
+    // Listed on every path, a preselected member too: the archive's own section may be
+    // written only when no other member shares it.
+    const ArchiveListing listing = ListArchiveMembers(state.FileName);
+    if (!listing.ok)
+        return refuse(kCannotOpen); // an archive that lists nothing is no empty book
+    state.MultiMemberArchive = listing.members.size() > 1;
+    if (!preselected) {
+        if (state.MultiMemberArchive) {
+            state.ArchiveMember = prompts().chooseArchiveMember(this, listing.members);
+            if (state.ArchiveMember.isEmpty())
+                return refuse(QString());
+        } else {
+            state.ArchiveMember = listing.firstMember;
+        }
+    }
+    setProgressTitle(QStringLiteral("Opening file [") + state.ArchiveMember +
+                     QStringLiteral("] from archive ") + state.FileName + QStringLiteral(" ..."));
+    const qint64 openable = largestOpenableSize(memory);
+    const MemberData data = ExtractMemberToMemory(state.FileName, state.ArchiveMember,
+                                                  std::min(MaxMemberSize, openable));
+    if (!data.ok) {
+        // A member that cannot be read must not open as an empty book whose page would then
+        // overwrite the stored reading position.
+        const bool beyondMemory =
+            data.failure == ZipFailure::MemberTooLarge && data.size > openable;
+        return refuse(beyondMemory ? tooLargeMessage(data.size, memory) : kCannotOpen);
+    }
+    raw = data.bytes;
+    ext = upperExtension(state.ArchiveMember);
+    return true;
 }
 
 void TForm1::OpenDocument()
@@ -41,69 +97,32 @@ void TForm1::OpenDocument()
     state.LayoutCause = QStringLiteral("DateiLaden");
     setBusyPointer(true);
     state.OpenFailed = false;
+    // The preselection serves one open only, whatever the file turns out to be.
+    const bool preselected = state.MemberPreselected && !state.ArchiveMember.isEmpty();
+    state.MemberPreselected = false;
     MenuHilfeAus();
     if (!TOCLeft->isChecked())
         SetTocPanelShown(false);
 
     QString ext = upperExtension(state.FileName);
-    QByteArray raw;
-    if (ext != QStringLiteral(".ZIP")) {
-        if (!readWholeFile(state.FileName, raw)) {
-            RestoreAfterFailedOpen();
-            prompts().notice(this, kCannotOpen);
+    ConversionResult converted;
+    try {
+        // The bytes live only here: a large book should not hold them while it fits.
+        QByteArray raw;
+        if (!readDocumentSource(raw, ext, preselected))
             return;
-        }
-        state.ArchiveMember.clear();
-        state.MultiMemberArchive = false;
-    } else {
-        if (!(state.MemberPreselected && !state.ArchiveMember.isEmpty())) {
-            setProgressTitle(QStringLiteral("Opening archive ") + state.FileName +
-                             QStringLiteral(" ..."));
-            const ArchiveListing listing = ListArchiveMembers(state.FileName);
-            if (!listing.ok) {
-                // An archive that lists nothing is refused rather than shown as an empty book.
-                RestoreAfterFailedOpen();
-                prompts().notice(this, kCannotOpen);
-                return;
-            }
-            QString member;
-            if (listing.memberList() != listing.firstMember) {
-                member = prompts().chooseArchiveMember(this, listing.members);
-                if (member.isEmpty()) {
-                    RestoreAfterFailedOpen();
-                    return;
-                }
-                state.MultiMemberArchive = true;
-            } else {
-                member = listing.firstMember;
-                state.MultiMemberArchive = false;
-            }
-            state.ArchiveMember = member;
-        }
-        state.MemberPreselected = false;
-        setProgressTitle(QStringLiteral("Opening file [") + state.ArchiveMember +
-                         QStringLiteral("] from archive ") + state.FileName +
-                         QStringLiteral(" ..."));
-        const MemberData data = ExtractMemberToMemory(state.FileName, state.ArchiveMember);
-        if (!data.ok) {
-            // A member that cannot be read must not open as an empty book whose page would
-            // then overwrite the stored reading position.
-            RestoreAfterFailedOpen();
-            prompts().notice(this, kCannotOpen);
-            return;
-        }
-        raw = data.bytes;
-        ext = upperExtension(state.ArchiveMember);
+        converted = ConvertByExtension(raw, ext);
+    } catch (const std::bad_alloc &) {
+        RestoreAfterFailedOpen();
+        prompts().notice(this, kNoMemory);
+        return;
     }
-
-    ConversionResult converted = ConvertByExtension(raw, ext);
-    // The bytes are not needed once decoded; a large book should not hold them while it fits.
-    raw = QByteArray();
     if (!converted.ok) {
         RestoreAfterFailedOpen();
         prompts().notice(this, kCannotOpen);
         return;
     }
+    shownDocument = {state.ArchiveMember, state.MultiMemberArchive};
     state.LoadedText = CompactText(converted.text);
     state.WorkingText = std::move(converted.text);
     state.BreaksRemoved = false;

@@ -167,7 +167,8 @@ void TForm1::createControls()
     Lesezeichen = makeStripLabel(this, QStringLiteral("BM"), 28);
     ChapterNext = makeStripLabel(this, QStringLiteral(">>"), 28);
     HilfePanel = makeStripLabel(this, QStringLiteral("Help"), 87);
-    Letzte = makeStripLabel(this, QStringLiteral("&Recent"), 86);
+    // A label shows "&" as it is; without a buddy there is no mnemonic to mark.
+    Letzte = makeStripLabel(this, QStringLiteral("Recent"), 86);
     Letzte->hide();
     Lesezeichen1 = makeStripLabel(this, QString(), 28);
     Lesezeichen2 = makeStripLabel(this, QString(), 28);
@@ -285,7 +286,8 @@ void TForm1::FirstShowHook()
         return;
     }
     const QString first = arguments.first();
-    if (!QFileInfo::exists(first))
+    // A folder, a device or a FIFO is no file of that name: ignored like a missing one.
+    if (!QFileInfo(first).isFile())
         return;
     state.PreviousFileName = state.FileName;
     state.FileName = LongPathName(first);

@@ -140,6 +140,8 @@ public:
     void RestoreAfterFailedOpen();
     void LadenClick();
     void UpdateTitle();
+    // The physical memory available, asked before a file is read; a test may give a small one.
+    std::function<qint64()> availableMemory;
     // Sets FileName (keeping the old one) and opens; adds to the recent list on success.
     void openFileFromUser(const QString &path);
     // True when no edited text would be lost by opening another file, or the user agrees.
@@ -172,6 +174,19 @@ public:
 
     // Window and page geometry (layout/Geometry.cpp)
     void FormResize();
+    // Held while a scan reads the fitted lines between key polls: a layout pass then would
+    // refit under its feet. A pass asked for meanwhile runs once the last hold ends.
+    class LayoutHold
+    {
+    public:
+        explicit LayoutHold(TForm1 &form);
+        ~LayoutHold();
+        LayoutHold(const LayoutHold &) = delete;
+        LayoutHold &operator=(const LayoutHold &) = delete;
+
+    private:
+        TForm1 &form;
+    };
     void Repaginate();
     void SetTocPanelShown(bool show);
     bool PointerOutsidePanel(QWidget *panel);
@@ -384,6 +399,8 @@ public:
 private:
     void buildTocPanel();
     void buildFindPanel();
+    // Places the find bar's controls for its width; the text field gives up what is missing.
+    void layoutFindBar();
     void showTocPreview(int row);
     void selectTocRow(int row);
     void rebuildTocAfterSettingChange();
@@ -529,7 +546,17 @@ private:
     void placeFromGeometry(const PageGeometry &g);
     PageGeometryInput geometryInput() const;
     void applyStartupPlacement();
+    // Reads the file or the archive member named by the state into raw; false when the open
+    // failed and was already reported.
+    bool readDocumentSource(QByteArray &raw, QString &ext, bool preselected);
 
+    // The archive identity of the document on screen, put back when another open fails.
+    struct ShownDocument
+    {
+        QString archiveMember;
+        bool multiMemberArchive = false;
+    };
+    ShownDocument shownDocument;
     ReaderState state;
     QString settingsPath;
     QString programDir;
@@ -553,4 +580,6 @@ private:
         bool operator==(const ShapingKey &) const = default;
     };
     ShapingKey shapingCheckedFor; // the text pageShaping was chosen for
+    int layoutHolds = 0;
+    bool layoutPassHeld = false;
 };

@@ -35,6 +35,9 @@ void walkFolder(const QString &folder, SubFolders subFolders, FoundEntries &entr
                 remembered.append(folder + name + u'/');
             continue;
         }
+        // A link may lead to a FIFO or a device, whose reading could block or never end.
+        if (!info.isFile())
+            continue;
         const QString path = folder + name;
         if (upperExtension(name) != zipExtension) {
             entries.push_back({path, QString()});

@@ -120,12 +120,12 @@ ArchiveListing listMembers(const OpenedArchive &opened)
         // An unnamed entry cannot be asked for again, so it is never listed.
         if (!name || name->isEmpty())
             continue;
-        if (result.members.isEmpty()) {
+        // A folder entry is no member: "zip -r" puts one before the book it holds.
+        if (name->endsWith(u'/') || name->endsWith(u'\\'))
+            continue;
+        if (result.members.isEmpty())
             result.firstMember = *name;
-            result.members.append(*name);
-        } else if (!name->endsWith(u'/') && !name->endsWith(u'\\')) {
-            result.members.append(*name);
-        }
+        result.members.append(*name);
     }
     if (result.members.isEmpty()) {
         result.failure = ZipFailure::NoMembers;
@@ -166,10 +166,13 @@ MemberData extractMember(const OpenedArchive &opened, const QString &memberName,
         return unreadable(zip_strerror(archive));
     const bool sizeDeclared = (stat.valid & ZIP_STAT_SIZE) != 0;
     const qint64 limit = std::max<qint64>(sizeLimit, 0);
-    if (sizeDeclared && stat.size > zip_uint64_t(limit))
-        return failed(ZipFailure::MemberTooLarge,
-                      QStringLiteral("The member \"%1\" is larger than %2 bytes")
-                          .arg(memberName, QString::number(limit)));
+    if (sizeDeclared && stat.size > zip_uint64_t(limit)) {
+        MemberData tooLarge = failed(ZipFailure::MemberTooLarge,
+                                     QStringLiteral("The member \"%1\" is larger than %2 bytes")
+                                         .arg(memberName, QString::number(limit)));
+        tooLarge.size = qint64(std::min<zip_uint64_t>(stat.size, zip_uint64_t(INT64_MAX)));
+        return tooLarge;
+    }
 
     FilePtr file(zip_fopen_index(archive, *index, 0));
     if (!file)

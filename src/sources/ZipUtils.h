@@ -21,10 +21,9 @@ struct [[nodiscard]] ArchiveListing
 {
     bool ok = false;
     ZipFailure failure = ZipFailure::None;
-    // The first entry, even when it is a folder; equal to memberList() exactly when the
-    // archive lists one member.
+    // The first file entry; equal to memberList() exactly when the archive lists one member.
     QString firstMember;
-    // The first entry, then every later file entry, in archive order.
+    // Every file entry in archive order; folder entries are no members.
     QStringList members;
     QString error;
 
@@ -37,6 +36,8 @@ struct [[nodiscard]] MemberData
     ZipFailure failure = ZipFailure::None;
     // The member's whole content; NUL bytes included.
     QByteArray bytes;
+    // For MemberTooLarge: the size the archive declares for the member, -1 when it declares none.
+    qint64 size = -1;
     QString error;
 };
 

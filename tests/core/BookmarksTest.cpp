@@ -74,6 +74,22 @@ TEST(Bookmarks, PlacesBehindLeftOfMenuAndAheadRightOfHelp)
     }
 }
 
+// In a narrow window the fields that would pass an edge are moved back inside it.
+TEST(Bookmarks, FieldsStayInsideANarrowWindow)
+{
+    BookmarkBar narrow;
+    narrow.menuLeft = 40; // "Menu" at 40, "Help" ending at 302, in a window 330 wide
+    narrow.helpRight = 302;
+    narrow.clientWidth = 330;
+    const BookmarkArrangement behind = arrangeBookmarkFields({"1", "2", "3"}, 10, narrow);
+    const BookmarkArrangement ahead = arrangeBookmarkFields({"11", "12", "13"}, 10, narrow);
+    EXPECT_EQ(behind.placements[0].left, 0);
+    EXPECT_EQ(behind.placements[2].left, 0);
+    EXPECT_EQ(ahead.placements[0].left, 302);
+    EXPECT_EQ(ahead.placements[1].left, 302);
+    EXPECT_EQ(ahead.placements[2].left, 302);
+}
+
 TEST(Bookmarks, ACaptionThatIsNotANumberStopsTheArrangementAtIt)
 {
     const BookmarkArrangement a = arrangeBookmarkFields({"4", "x7", "30"}, 10, bar());

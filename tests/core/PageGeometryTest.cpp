@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
+#include <utility>
 
 static void PrintTo(const PixelRect &r, std::ostream *os)
 {
@@ -189,8 +191,8 @@ TEST(PageGeometry, TinyWindowsGiveNothingNegative)
                                      t.findenLeft, t.letzteLeft, t.createTocLeft}) {
                         EXPECT_GE(left, 0) << where;
                     }
-                    // The row keeps its gaps when it is pushed right.
-                    EXPECT_EQ(t.chapterPrevLeft, t.menuPanelLeft + 88) << where;
+                    // The row keeps its gaps when it is pushed right or narrowed.
+                    EXPECT_EQ(t.chapterPrevLeft, t.menuPanelLeft + t.menuPanelWidth + 1) << where;
                     EXPECT_EQ(t.lesezeichenLeft, t.chapterPrevLeft + 29) << where;
                     EXPECT_EQ(t.chapterNextLeft, t.lesezeichenLeft + 29) << where;
                     EXPECT_EQ(t.hilfePanelLeft, t.chapterNextLeft + 29) << where;
@@ -253,6 +255,46 @@ TEST(PageGeometry, LaysOutTheTopStrip)
         EXPECT_EQ(t.chapterPreviewHeight, c.chapterPreviewHeight) << c.name;
         EXPECT_EQ(t.tocCloseLeft, c.contents.width - 40) << c.name;
         EXPECT_EQ(t.createTocLeft, (c.contents.width - 34) / 2) << c.name;
+    }
+}
+
+// Below about 440 pixels the find bar, and below 262 the button row, no longer fit at their
+// widths: they narrow, and nothing of the header leaves the window.
+TEST(PageGeometry, HeaderControlsStayInsideNarrowWindows)
+{
+    for (int offset : {0, 200}) {
+        for (int cw : {200, 230, 262, 300, 339, 439, 440, 441, 600}) {
+            PageGeometryInput in = window(cw, 400, PageStyle::Book, offset,
+                                          offset ? TocSide::Left : TocSide::Floating);
+            in.sizes.historyPanelWidth = 60;
+            const TopStrip t = computePageGeometry(in).topStrip;
+            const auto where = testing::Message() << "cw " << cw << " toc " << offset;
+            const std::pair<int, int> controls[] = {
+                {t.seitenNrLinksLeft, 33},
+                {t.seitenNrRechtsLeft, 33},
+                {t.historyPanelLeft, 60},
+                {t.menuPanelLeft, t.menuPanelWidth},
+                {t.chapterPrevLeft, 28},
+                {t.lesezeichenLeft, 28},
+                {t.chapterNextLeft, 28},
+                {t.hilfePanelLeft, t.hilfePanelWidth},
+                {t.letzteLeft, 86},
+                {t.findenLeft, t.findenWidth},
+                {t.findOptionsPanelLeft, t.findenWidth},
+            };
+            for (const auto &[left, width] : controls) {
+                EXPECT_GE(left, 0) << where;
+                EXPECT_LE(left + width, cw) << where;
+            }
+            // Narrowed only as far as needed; "Menu" still reads "Menu" at the smallest window.
+            EXPECT_EQ(t.findenWidth, std::min(cw, 440)) << where;
+            EXPECT_EQ(t.menuPanelWidth, std::min((cw - 88) / 2, 87)) << where;
+            EXPECT_EQ(t.hilfePanelWidth, t.menuPanelWidth) << where;
+            EXPECT_GE(t.menuPanelWidth, 56) << where;
+            EXPECT_EQ(t.hilfePanelLeft + t.hilfePanelWidth - t.menuPanelLeft,
+                      2 * t.menuPanelWidth + 88)
+                << where;
+        }
     }
 }
 

@@ -15,6 +15,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include <sys/stat.h>
+
 namespace {
 
 enum class Method { Store, Deflate };
@@ -172,15 +174,18 @@ TEST(ZipUtilsTest, ListsMembersInArchiveOrderWithTheirStoredNames)
     cp437.nameEncoding = ZIP_FL_ENC_CP437;
     const std::vector<ListingCase> cases = {
         {"one member", {fileEntry("book.txt", "text")}, "book.txt", "book.txt"},
-        {"first entry a folder",
+        {"a folder entry first is no member",
          {folderEntry("books/"), fileEntry("books/a.txt", "a"), fileEntry("books/b.txt", "b")},
-         "books/",
-         "books/\r\nbooks/a.txt\r\nbooks/b.txt"},
+         "books/a.txt",
+         "books/a.txt\r\nbooks/b.txt"},
+        {"one book in its folder, as zip -r makes it",
+         {folderEntry("novel/"), fileEntry("novel/book.txt", "text")},
+         "novel/book.txt",
+         "novel/book.txt"},
         {"later folder skipped",
          {fileEntry("a.txt", "a"), folderEntry("sub/"), fileEntry("sub/b.txt", "b")},
          "a.txt",
          "a.txt\r\nsub/b.txt"},
-        {"only folders", {folderEntry("a/"), folderEntry("b/"), folderEntry("a/c/")}, "a/", "a/"},
         {"archive order, not sorted",
          {fileEntry("z.txt", "z", Method::Store), fileEntry("a.txt", "a"),
           fileEntry("m/k.txt", "k", Method::Store)},
@@ -356,6 +361,8 @@ TEST(ZipUtilsTest, ArchivesThatListNothingFail)
         {"empty archive", emptyArchive(), ZipFailure::NoMembers, "The archive lists no members"},
         {"only an unnamed entry", buildArchive({fileEntry("", "x")}), ZipFailure::NoMembers,
          "The archive lists no members"},
+        {"only folders", buildArchive({folderEntry("a/"), folderEntry("b/"), folderEntry("a/c/")}),
+         ZipFailure::NoMembers, "The archive lists no members"},
         {"truncated to half", good.left(good.size() / 2), ZipFailure::CannotOpenArchive,
          "Cannot open the archive: "},
         {"end record cut", good.left(good.size() - 1), ZipFailure::CannotOpenArchive,
@@ -387,8 +394,13 @@ TEST(ZipUtilsTest, ArchivesThatListNothingFail)
 TEST(ZipUtilsTest, PathsThatAreNoArchiveFileFail)
 {
     const QString dir = makeTempDir();
-    const std::vector<QString> paths = {dir + "/missing.zip", dir, QString(),
-                                        QString::fromUtf16(u"a\0b.zip", 7)};
+    // Neither may be read: a FIFO would wait for a writer, the device never ends.
+    const QString fifo = dir + "/fifo.zip";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString device = dir + "/zero.zip";
+    ASSERT_TRUE(QFile::link("/dev/zero", device));
+    const std::vector<QString> paths = {
+        dir + "/missing.zip", dir, QString(), QString::fromUtf16(u"a\0b.zip", 7), fifo, device};
     for (const QString &path : paths) {
         SCOPED_TRACE(path.toStdString());
         const ArchiveListing listing = ListArchiveMembers(path);

@@ -11,6 +11,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 
 namespace {
 
@@ -349,4 +350,27 @@ TEST(FindTest, PanelCaptionsAndFindInFiles)
     EXPECT_EQ(fixture.prompts->findInFilesRequests[1].FIFDir,
               QFileInfo(book).absolutePath() + u'/');
     EXPECT_EQ(form.FindText->text(), QStringLiteral("text"));
+}
+
+// Between lines the scan runs pending events to see Space and Esc; a resize among them must
+// not refit the lines under it. The window is laid out for its new size once the scan ends.
+TEST(FindTest, ResizeDuringTheScanWaitsForItsEnd)
+{
+    ReaderFixture fixture;
+    TForm1 &form = startActive(fixture);
+    const int L = probeLinesPerPage(fixture, form);
+    form.openFileFromUser(writeLines(fixture, 30 * L, {{25 * L, "far cat"}}));
+    form.keyPollIntervalMs = 0;
+    const int pageHeight = form.LinkeSeite->height();
+    const QSize smaller = form.size() - QSize(150, 150);
+    QTimer::singleShot(0, &form, [&form, smaller] { form.resize(smaller); });
+    form.SuchenClick();
+    find(form, QStringLiteral("far cat"));
+
+    EXPECT_TRUE(fixture.prompts->shown.isEmpty()) << fixture.prompts->shown.join('|').toStdString();
+    EXPECT_EQ(selected(form.LinkeSeite) + selected(form.RechteSeite), QStringLiteral("far cat"));
+    ASSERT_EQ(form.size(), smaller) << "the resize came after the scan";
+    QCoreApplication::processEvents();
+    EXPECT_LT(form.LinkeSeite->height(), pageHeight);
+    EXPECT_EQ(form.readerState().LinesPerPage, form.LinesPerPageFor());
 }

@@ -374,6 +374,21 @@ TEST(FontSettingsTest, AntialiasingSwitchesThePageTextOnly)
     EXPECT_EQ(fixture.settingsText(), settings);
 }
 
+TEST(FontSettingsTest, AntialiasingKeepsEveryOtherFlagOfThePageFont)
+{
+    ReaderFixture fixture;
+    TForm1 &form = startActive(fixture);
+    const int smoothing = QFont::PreferAntialias | QFont::NoAntialias;
+    const int others = form.LinkeSeite->font().styleStrategy() & ~smoothing;
+    ASSERT_TRUE(others & QFont::PreferNoShaping);
+    for (int click = 1; click <= 2; ++click) {
+        SCOPED_TRACE(click);
+        form.Antialiasing->click();
+        for (QPlainTextEdit *page : {form.LinkeSeite, form.RechteSeite})
+            EXPECT_EQ(page->font().styleStrategy() & ~smoothing, others);
+    }
+}
+
 TEST(FontSettingsTest, TypingIntoTheFontListChangesNothing)
 {
     ReaderFixture fixture;

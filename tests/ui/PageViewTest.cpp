@@ -3,9 +3,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QPlainTextEdit>
 #include <QTextBlock>
-#include <QFontMetricsF>
 
 #include <gtest/gtest.h>
 
@@ -36,9 +37,10 @@ TEST(PageView, EveryLineOfAPageIsVisible)
         {"Liberation Sans", 20, {1000, 700}}, {"DejaVu Sans Mono", 7, {640, 480}},
     };
     for (const Case &c : cases) {
-        if (!QFontDatabase::families().contains(QString::fromLatin1(c.family)))
-            continue;
         SCOPED_TRACE(c.family);
+        // tools/deps.sh installs them; a missing font must not pass for a visible page.
+        ASSERT_TRUE(QFontDatabase::families().contains(QString::fromLatin1(c.family)))
+            << "install fonts-dejavu-core and fonts-liberation2";
         ReaderFixture f;
         writeFileBytes(f.settingsPath(), QByteArray("[Options]\nDefault font name=") + c.family +
                                              "\nDefault font size=" +
@@ -50,6 +52,7 @@ TEST(PageView, EveryLineOfAPageIsVisible)
         form.ZWEntfernen->setChecked(false);
         form.openFileFromUser(book);
         ASSERT_EQ(form.pageFont().family(), QString::fromLatin1(c.family));
+        ASSERT_EQ(QFontInfo(form.LinkeSeite->font()).family(), QString::fromLatin1(c.family));
         const ReaderState &s = form.readerState();
         ASSERT_GT(s.PageCount, 2);
         for (QPlainTextEdit *page : {form.LinkeSeite, form.RechteSeite}) {

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFrame>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 
@@ -250,4 +251,23 @@ TEST(RecentTest, AnEmptyLastReadFileGivesAnEmptyListAndNoPanel)
     EXPECT_FALSE(form.Letzte->isVisible());
     form.RecentShowClick();
     EXPECT_FALSE(form.Recent->isVisible());
+}
+
+// With no book open "Recent" stands on "<< BM >>" and hides them: through a see-through field
+// both captions would show, one over the other.
+TEST(RecentTest, RecentFieldCoversTheButtonsItStandsOn)
+{
+    ReaderFixture fixture;
+    writeFileBytes(fixture.settingsPath(),
+                   "[Last]\nLast read file=" + QFile::encodeName(book(fixture, "a.txt")) + "\n");
+    TForm1 &form = fixture.start();
+    ASSERT_TRUE(form.Letzte->isVisible());
+    EXPECT_EQ(form.Letzte->text(), QStringLiteral("Recent"));
+    const QRect area = form.Letzte->geometry();
+    for (QLabel *under : {form.ChapterPrev, form.Lesezeichen, form.ChapterNext})
+        ASSERT_TRUE(under->isVisible() && area.intersects(under->geometry()));
+    const QImage shown = form.grab(area).toImage();
+    for (QLabel *under : {form.ChapterPrev, form.Lesezeichen, form.ChapterNext})
+        under->hide();
+    EXPECT_EQ(form.grab(area).toImage(), shown);
 }

@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QTimer>
 
 namespace {
 
@@ -290,4 +291,35 @@ TEST(TocTest, PanelPlacesAndPerDocumentSettings)
     EXPECT_FALSE(form.ChapterCountBlank->isChecked());
     EXPECT_TRUE(form.AutomaticTOC->isChecked());
     EXPECT_GT(form.ChapterList->rowCount(), 1); // built once by the fit
+}
+
+// A resize while the scan polls for Space must wait for its end: refitted under the scan, the
+// lines would no longer be where it counts them. The table then belongs to the new layout.
+TEST(TocTest, ResizeDuringTheScanIsLaidOutAfterIt)
+{
+    ReaderFixture fixture;
+    TForm1 &form = startActive(fixture);
+    openGeneratedBook(fixture, form, 400000);
+    form.AutomaticTOC->setChecked(true);
+    form.keyPollIntervalMs = 0;
+    const QSize smaller = form.size() - QSize(150, 150);
+    bool asked = false;
+    QObject::connect(&form, &QWidget::windowTitleChanged, [&](const QString &t) {
+        if (!asked && t.startsWith(QStringLiteral("TOC section 2 "))) {
+            asked = true;
+            QTimer::singleShot(0, &form, [&form, smaller] { form.resize(smaller); });
+        }
+    });
+    form.CreateTOCClick();
+    ASSERT_EQ(form.size(), smaller) << "the resize came after the scan";
+    QCoreApplication::processEvents();
+
+    const QList<int> chapters = chapterLines(form);
+    const int lpp = form.readerState().LinesPerPage;
+    ASSERT_EQ(lpp, form.LinesPerPageFor());
+    QStringList expected = column(form, 0).mid(0, 2);
+    for (qsizetype i = 1; i < chapters.size(); ++i)
+        expected << QString::number((chapters[i] - 1) / lpp + 1);
+    EXPECT_EQ(column(form, 0), expected);
+    EXPECT_TRUE(form.readerState().LayoutCause.isEmpty());
 }

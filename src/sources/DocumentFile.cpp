@@ -1,0 +1,169 @@
+#include "DocumentFile.h"
+
+#include <QFile>
+#include <QLocale>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <new>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr qint64 kMaxInt64 = std::numeric_limits<qint64>::max();
+
+bool encodable(const QString &path)
+{
+    return !path.isEmpty() && !path.contains(QChar(0));
+}
+
+class Descriptor
+{
+public:
+    explicit Descriptor(int fd) : fd(fd) {}
+    ~Descriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+
+    const int fd;
+};
+
+FileRead failedRead(FileReadFailure failure, qint64 size = 0)
+{
+    FileRead result;
+    result.failure = failure;
+    result.size = size;
+    return result;
+}
+
+QString dataSize(qint64 bytes)
+{
+    return QLocale::c().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
+}
+
+// MemAvailable of /proc/meminfo in bytes, or -1.
+qint64 memAvailableFromProc()
+{
+    std::FILE *meminfo = std::fopen("/proc/meminfo", "re");
+    if (!meminfo)
+        return -1;
+    qint64 result = -1;
+    char line[256];
+    while (std::fgets(line, sizeof line, meminfo)) {
+        long long kilobytes = 0;
+        if (std::sscanf(line, "MemAvailable: %lld kB", &kilobytes) == 1) {
+            result = kilobytes >= kMaxInt64 / 1024 ? kMaxInt64 : qint64(kilobytes) * 1024;
+            break;
+        }
+    }
+    std::fclose(meminfo);
+    return result;
+}
+
+} // namespace
+
+FileKind fileKindOf(const QString &path)
+{
+    if (!encodable(path))
+        return FileKind::Missing;
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return FileKind::Missing;
+    if (S_ISDIR(info.st_mode))
+        return FileKind::Folder;
+    return S_ISREG(info.st_mode) ? FileKind::Regular : FileKind::Special;
+}
+
+qint64 memoryNeededToOpen(qint64 size)
+{
+    if (size <= 0)
+        return 0;
+    if (size > kMaxInt64 / 16)
+        return kMaxInt64;
+    return size * 16 / 5;
+}
+
+qint64 largestOpenableSize(qint64 memoryAvailable)
+{
+    if (memoryAvailable <= 0)
+        return 0;
+    return memoryAvailable / 16 * 5 + memoryAvailable % 16 * 5 / 16;
+}
+
+qint64 availablePhysicalMemory()
+{
+    const qint64 fromProc = memAvailableFromProc();
+    if (fromProc >= 0)
+        return fromProc;
+    const long pages = ::sysconf(_SC_AVPHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    if (pages < 0 || pageSize <= 0)
+        return kMaxInt64;
+    return qint64(pages) > kMaxInt64 / pageSize ? kMaxInt64 : qint64(pages) * pageSize;
+}
+
+FileRead readDocumentFile(const QString &path, qint64 memoryAvailable)
+{
+    if (!encodable(path))
+        return failedRead(FileReadFailure::CannotOpen);
+    const QByteArray name = QFile::encodeName(path);
+    // Opening some devices has effects of its own; they are not even opened.
+    struct stat info;
+    if (::stat(name.constData(), &info) != 0)
+        return failedRead(FileReadFailure::CannotOpen);
+    if (!S_ISREG(info.st_mode))
+        return failedRead(FileReadFailure::NotRegular);
+    // Without O_NONBLOCK a FIFO put in the file's place since would block the open.
+    const Descriptor file(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (file.fd < 0)
+        return failedRead(FileReadFailure::CannotOpen);
+    if (::fstat(file.fd, &info) != 0)
+        return failedRead(FileReadFailure::ReadError);
+    if (!S_ISREG(info.st_mode))
+        return failedRead(FileReadFailure::NotRegular);
+
+    const qint64 size = info.st_size;
+    if (size > largestOpenableSize(memoryAvailable))
+        return failedRead(FileReadFailure::TooLarge, size);
+    FileRead result;
+    result.size = size;
+    try {
+        result.bytes.resize(size);
+    } catch (const std::bad_alloc &) {
+        return failedRead(FileReadFailure::TooLarge, size);
+    }
+    // A file that grows meanwhile is read up to the size it had, so the read always ends.
+    qint64 got = 0;
+    while (got < size) {
+        const size_t wanted = size_t(std::min<qint64>(size - got, qint64(1) << 30));
+        const ssize_t n = ::read(file.fd, result.bytes.data() + got, wanted);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return failedRead(FileReadFailure::ReadError, size);
+        }
+        if (n == 0)
+            break;
+        got += n;
+    }
+    result.bytes.truncate(got);
+    return result;
+}
+
+QString tooLargeMessage(qint64 size, qint64 memoryAvailable)
+{
+    return QStringLiteral("This file is too large to open: %1 (%2 bytes).\rOpening it needs "
+                          "about %3 of memory; %4 are available.")
+        .arg(dataSize(size), QString::number(size), dataSize(memoryNeededToOpen(size)),
+             dataSize(std::max<qint64>(memoryAvailable, 0)));
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// What a path names, symbolic links followed.
+enum class FileKind {
+    Missing,
+    Folder,
+    Regular,
+    // A device, FIFO or socket: never read, since reading may block or never end.
+    Special,
+};
+
+FileKind fileKindOf(const QString &path);
+
+// Opening a book holds its bytes, its decoded text and the fitted lines at once.
+qint64 memoryNeededToOpen(qint64 size);
+// The largest book that fits into the given memory.
+qint64 largestOpenableSize(qint64 memoryAvailable);
+// Physical memory the program may still take, in bytes.
+qint64 availablePhysicalMemory();
+
+enum class FileReadFailure { None, NotRegular, CannotOpen, TooLarge, ReadError };
+
+struct [[nodiscard]] FileRead
+{
+    FileReadFailure failure = FileReadFailure::None;
+    // The size the file had when it was opened; known for TooLarge as well.
+    qint64 size = 0;
+    QByteArray bytes;
+
+    bool ok() const { return failure == FileReadFailure::None; }
+};
+
+// Reads a regular file up to the size it had when opened; a larger file than the memory can
+// take is refused before anything is read.
+FileRead readDocumentFile(const QString &path, qint64 memoryAvailable);
+
+// The message for a file refused by its size.
+QString tooLargeMessage(qint64 size, qint64 memoryAvailable);
