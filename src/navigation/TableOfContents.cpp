@@ -43,6 +43,15 @@ TocResult BuildToc(const TocInput &input, const LineSource &line, const AbortKey
         result.end = TocEnd::BadHeaderSize;
         return result;
     }
+    bool stopped = false;
+    result.used = resolveTocSource(input, line, PollAbortKey, &stopped);
+    if (stopped) {
+        result.end = TocEnd::SpaceStopped;
+        return result;
+    }
+    const bool byBlankLines = result.used != TocSource::Headings;
+    const bool byHeadings = result.used != TocSource::BlankLines;
+    const HeadingRules rules(byHeadings ? input.headingRule : QString());
     const int H = *headerSize;
     const int lpp = std::max(1, input.linesPerPage);
     std::optional<int> P;
@@ -78,15 +87,15 @@ TocResult BuildToc(const TocInput &input, const LineSource &line, const AbortKey
             continue;
         }
         // The field is read where the first non-blank line needs it.
-        if (!precedingRead) {
+        if (byBlankLines && !precedingRead) {
             P = parseInteger(input.precedingBlankLinesText);
             precedingRead = true;
         }
-        if (!P) {
+        if (byBlankLines && !P) {
             result.end = TocEnd::BadPrecedingBlankLines;
             break;
         }
-        if (blanks >= *P || i == 1) {
+        if (i == 1 || (byBlankLines && blanks >= *P) || (byHeadings && rules.isHeading(L))) {
             TocSection section;
             section.line = i;
             section.page = (i - 1) / lpp + 1;
@@ -101,6 +110,35 @@ TocResult BuildToc(const TocInput &input, const LineSource &line, const AbortKey
         blanks = 0;
     }
     return result;
+}
+
+TocSource resolveTocSource(const TocInput &input, const LineSource &line,
+                           const AbortKeyPoll &PollAbortKey, bool *stopped)
+{
+    if (stopped)
+        *stopped = false;
+    if (input.source != TocSource::Automatic)
+        return input.source;
+    const HeadingRules rules(input.headingRule);
+    bool tenthSeen[10] = {};
+    int tenths = 0;
+    for (int i = 1; i <= input.totalLines; ++i) {
+        if (PollAbortKey && PollAbortKey()) {
+            if (stopped)
+                *stopped = true;
+            break;
+        }
+        // The same measure as headingsSpreadOverBook, kept as it goes so that it can stop early.
+        if (rules.isHeading(line(i))) {
+            const int tenth = static_cast<int>((qint64(i) - 1) * 10 / input.totalLines);
+            if (!tenthSeen[tenth]) {
+                tenthSeen[tenth] = true;
+                if (++tenths >= 3)
+                    return TocSource::Headings;
+            }
+        }
+    }
+    return TocSource::BlankLines;
 }
 
 int sectionJumpTarget(const QList<int> &sectionPages, int currentPage, int pageCount, bool forward)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "navigation/ChapterHeadings.h"
+
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -28,6 +30,8 @@ struct TocInput
     QString precedingBlankLinesText; // P, as the settings field shows it
     QString headerSizeText;          // H, as the settings field shows it
     bool countBlankLines = true;
+    TocSource source = TocSource::BlankLines;
+    QString headingRule; // the reader's own rule for the book, added to the built-in ones
 };
 
 enum class TocEnd {
@@ -41,12 +45,18 @@ struct TocResult
 {
     QList<TocSection> sections;
     TocEnd end = TocEnd::Complete;
+    TocSource used = TocSource::BlankLines; // what Automatic settled on, else the source asked for
 };
 
 // A line of characters with codes 0 to 32 only.
 bool isBlankLine(QStringView line);
 // Removes characters with codes 0 to 32 from both ends.
 QString trimBlanks(QStringView text);
+
+// Automatic settles on Headings or BlankLines by a first pass over the lines. The heading pass
+// takes part in the key poll, so Space stops it as well (with an empty table).
+TocSource resolveTocSource(const TocInput &input, const LineSource &line,
+                           const AbortKeyPoll &PollAbortKey, bool *stopped = nullptr);
 
 // The section scan. sectionFound runs once per section start, for the progress title.
 TocResult BuildToc(const TocInput &input, const LineSource &line, const AbortKeyPoll &PollAbortKey,
