@@ -41,10 +41,14 @@ struct OpenBook
     }
 };
 
+// Destroyed in main: a window that outlived the application object crashed at exit.
+std::unique_ptr<OpenBook> held;
+
 OpenBook &book()
 {
-    static OpenBook b;
-    return b;
+    if (!held)
+        held = std::make_unique<OpenBook>();
+    return *held;
 }
 
 TocInput tocInput(const ReaderState &s)
@@ -167,5 +171,6 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    held.reset();
     return 0;
 }
