@@ -43,6 +43,12 @@ struct OpenBook
                                         QStringList{path});
         form->resize(1000, 760);
         form->show();
+        // The first layout pass, which opens and fits the book, runs now and not inside the
+        // first timed scan's key poll.
+        QCoreApplication::sendPostedEvents(form.get(), QEvent::MetaCall);
+        QCoreApplication::processEvents();
+        if (form->readerState().TotalLines < 1000)
+            qFatal("the book did not open");
     }
 };
 

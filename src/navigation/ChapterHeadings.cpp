@@ -2,6 +2,8 @@
 
 #include <QSet>
 
+#include <algorithm>
+
 namespace {
 
 // A title after the number ends in anything but sentence punctuation.
@@ -86,6 +88,44 @@ const QRegularExpression &builtIns()
     return re;
 }
 
+// The words that can begin a Latin or Cyrillic heading, lower case, taken from the rules above
+// so that the two cannot drift apart.
+QSet<QString> headingWords()
+{
+    QSet<QString> words;
+    const QRegularExpression escape(QStringLiteral("\\\\x\\{([0-9A-Fa-f]+)\\}"));
+    for (const char *alternatives : {KEYWORDS, STANDALONE}) {
+        QString text = QString::fromUtf8(alternatives);
+        QRegularExpressionMatch m;
+        while ((m = escape.match(text)).hasMatch())
+            text.replace(m.capturedStart(), m.capturedLength(),
+                         QChar(char16_t(m.captured(1).toUInt(nullptr, 16))));
+        for (const QString &word : text.split(u'|'))
+            words.insert(word.toLower());
+    }
+    return words;
+}
+
+// Most prose lines fail here, without a regular expression: a line in Latin or Cyrillic
+// letters needs one of the heading words first or must be a Roman numeral alone.
+bool mayBeBuiltInHeading(QStringView line)
+{
+    const QChar first = line[0];
+    if (first.unicode() >= 0x0530 || !first.isLetter())
+        return true;
+    qsizetype n = 0;
+    while (n < line.size() && line[n].isLetter())
+        ++n;
+    const QStringView word = line.left(n);
+    if (n == line.size() || (n + 1 == line.size() && line[n] == u'.')) {
+        static const QString romanDigits = QStringLiteral("IVXLCDM");
+        if (std::all_of(word.begin(), word.end(), [](QChar c) { return romanDigits.contains(c); }))
+            return true;
+    }
+    static const QSet<QString> words = headingWords();
+    return words.contains(word.toString().toLower());
+}
+
 bool endsASentence(QChar last)
 {
     static const QString marks = QStringLiteral("!?\u3002\uFF01\uFF1F\u2026");
@@ -167,7 +207,7 @@ bool HeadingRules::isHeading(QStringView line) const
     const QStringView trimmed = line.mid(first, length);
     if (trimmed.endsWith(QStringLiteral("...")))
         return false;
-    if (builtIns().match(trimmed).hasMatch())
+    if (mayBeBuiltInHeading(trimmed) && builtIns().match(trimmed).hasMatch())
         return true;
     return !custom.pattern().isEmpty() && custom.match(trimmed).hasMatch();
 }

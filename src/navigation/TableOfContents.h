@@ -53,12 +53,9 @@ bool isBlankLine(QStringView line);
 // Removes characters with codes 0 to 32 from both ends.
 QString trimBlanks(QStringView text);
 
-// Automatic settles on Headings or BlankLines by a first pass over the lines. The heading pass
-// takes part in the key poll, so Space stops it as well (with an empty table).
-TocSource resolveTocSource(const TocInput &input, const LineSource &line,
-                           const AbortKeyPoll &PollAbortKey, bool *stopped = nullptr);
-
-// The section scan. sectionFound runs once per section start, for the progress title.
+// The section scan. sectionFound runs once per section start, for the progress title. Automatic
+// scans by blank lines and by headings side by side and keeps the headings' table once headings
+// began sections in three tenths of the book (see headingsSpreadOverBook).
 TocResult BuildToc(const TocInput &input, const LineSource &line, const AbortKeyPoll &PollAbortKey,
                    const std::function<void(int n, int page)> &sectionFound = {});
 
