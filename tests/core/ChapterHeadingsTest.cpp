@@ -130,9 +130,12 @@ TEST(ChapterHeadingsTest, HeadingsCountAsSpreadInThreeTenthsOfTheBook)
         bool spread;
     };
     const Case cases[] = {
-        {{1, 400, 800}, 1000, true}, {{5, 6, 7, 8, 9, 10}, 1000, false}, // a list of chapters at
-                                                                         // the start
-        {{1, 500}, 1000, false},     {{1, 2, 999}, 1000, false},         {{}, 0, false},
+        {{1, 400, 800}, 1000, true},
+        {{5, 6, 7, 8, 9, 10}, 1000, false}, // a list of chapters at
+                                            // the start
+        {{1, 500}, 1000, false},
+        {{1, 2, 999}, 1000, false},
+        {{}, 0, false},
     };
     for (const Case &c : cases)
         EXPECT_EQ(headingsSpreadOverBook(c.lines, c.total), c.spread);
