@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -12,3 +13,25 @@ QString generateBook(std::uint64_t seed, qsizetype approximateChars);
 
 // The book as UTF-8 bytes with CR LF line ends.
 QByteArray generateBookBytes(std::uint64_t seed, qsizetype approximateChars);
+
+// Books whose chapters are found by their headings, each in a style readers meet:
+enum class HeadingStyle {
+    EnglishRoman,  // "CHAPTER XII." after two blank lines; letters after two blank lines too
+    EnglishArabic, // "Chapter 12" after one blank line, one between all paragraphs
+    Chinese, // "第十二章 标题", one blank line between all paragraphs, a paragraph a line
+    Russian, // "Глава 12" after one blank line
+};
+
+struct StyledBook
+{
+    QString text;         // CR LF line ends
+    QStringList headings; // every chapter heading line, in order; nothing else reads as one
+};
+
+// Besides its chapters the book holds lines that look like headings to a careless reader
+// ("Chapter and verse ...", a date, a numbered list item) and, in the English styles, letters
+// that follow blank lines as chapters do.
+StyledBook generateStyledBook(HeadingStyle style, std::uint64_t seed, qsizetype approximateChars);
+
+// The style for a name: roman, arabic, chinese, russian; nothing for another name.
+bool headingStyleFromName(const QString &name, HeadingStyle *style);

@@ -56,7 +56,11 @@ void BM_PageTurnWith2000Sections(benchmark::State &state)
     }
     state.counters["pages"] = form.readerState().PageCount;
 }
-BENCHMARK(BM_PageTurnWith2000Sections)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true)->Iterations(200);
+BENCHMARK(BM_PageTurnWith2000Sections)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->Iterations(200);
 
 void BM_PageKeyWriteWith2000Sections(benchmark::State &state)
 {
@@ -72,7 +76,11 @@ void BM_PageKeyWriteWith2000Sections(benchmark::State &state)
             state.SkipWithError("write refused");
     }
 }
-BENCHMARK(BM_PageKeyWriteWith2000Sections)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true)->Iterations(200);
+BENCHMARK(BM_PageKeyWriteWith2000Sections)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->Iterations(200);
 
 } // namespace
 

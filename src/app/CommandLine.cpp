@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include <optional>
+
 namespace {
 
 // Options QGuiApplication and QApplication read themselves; those in the first list take a
@@ -39,6 +41,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
 {
     CommandLine result;
     bool optionsEnded = false;
+    std::optional<QString> tocFile;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments[i];
         if (optionsEnded || argument.size() < 2 || !argument.startsWith(u'-')) {
@@ -56,6 +59,15 @@ CommandLine parseCommandLine(const QStringList &arguments)
         if (argument == u"--version") {
             result.action = CommandLine::Action::Version;
             return result;
+        }
+        if (argument == u"--toc" || argument.startsWith(u"--toc=")) {
+            if (argument == u"--toc" && i + 1 >= arguments.size()) {
+                result.action = CommandLine::Action::Error;
+                result.error = QStringLiteral("option '--toc' needs a file");
+                return result;
+            }
+            tocFile = argument == u"--toc" ? arguments[++i] : argument.mid(6);
+            continue;
         }
         // Qt accepts its options with one dash or two.
         QString name = argument.mid(argument.startsWith(u"--") ? 2 : 1);
@@ -77,6 +89,16 @@ CommandLine parseCommandLine(const QStringList &arguments)
         result.error = QStringLiteral("unknown option '%1'").arg(argument);
         return result;
     }
+    if (tocFile) {
+        if (!result.files.isEmpty()) {
+            result.action = CommandLine::Action::Error;
+            result.error = QStringLiteral("option '--toc' lists one file, not also '%1'")
+                               .arg(result.files.first());
+            return result;
+        }
+        result.action = CommandLine::Action::Toc;
+        result.files = {*tocFile};
+    }
     return result;
 }
 
@@ -90,6 +112,9 @@ QString usageText()
         "\n"
         "  -h, --help     show this help and exit\n"
         "      --version  show the version and exit\n"
+        "      --toc FILE print the table of contents of FILE, one section a line (its page,\n"
+        "                 a tab, its first line), as the window of the default size builds\n"
+        "                 it with the book's stored settings; writes no settings\n"
         "      --         end of options: every later argument is a file name\n"
         "\n"
         "Qt's own options (-platform NAME, -style NAME, -reverse ...) are accepted.\n"

@@ -7,9 +7,9 @@
 // --help and --version work without a display.
 struct CommandLine
 {
-    enum class Action { Run, Help, Version, Error };
+    enum class Action { Run, Help, Version, Toc, Error };
     Action action = Action::Run;
-    QStringList files; // plain arguments in order; the first is the book to open
+    QStringList files; // plain arguments in order; the first is the book to open (or list, Toc)
     QString error;     // for Error: one line naming the bad option
 };
 

@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/TocCommand.h"
 #include "navigation/SettingsValues.h"
 #include "reader/Tavolex1.h"
 
@@ -7,6 +8,7 @@
 #include <QFile>
 #include <QIcon>
 #include <QProcessEnvironment>
+#include <QTextStream>
 #include <QTimer>
 
 #include <cstdio>
@@ -56,6 +58,11 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "tavolex: %s\nTry 'tavolex --help' for more information.\n",
                      commandLine.error.toLocal8Bit().constData());
         return 2;
+    case CommandLine::Action::Toc:
+        // Fonts need the application object, but no window is shown: no display is needed.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        break;
     case CommandLine::Action::Run:
         break;
     }
@@ -68,6 +75,11 @@ int main(int argc, char *argv[])
     const QString programDir = QApplication::applicationDirPath();
     const QString settingsPath = settingsFilePath(programDir, folderAccess(programDir),
                                                   QProcessEnvironment::systemEnvironment());
+    if (commandLine.action == CommandLine::Action::Toc) {
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return printTableOfContents(settingsPath, programDir, commandLine.files.first(), out, err);
+    }
     TForm1 form(settingsPath, programDir, commandLine.files);
     if (form.noFontsLeft())
         return 0;

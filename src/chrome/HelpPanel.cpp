@@ -99,7 +99,9 @@ void TForm1::buildHelpPanel()
                         "starting the program ('Recent' between 'Menu' and 'Help': Click right to "
                         "open the most recent text, left for a list)."),
          QStringLiteral("You can create a table of contents: Click on Show TOC, then Create TOC, "
-                        "or activate the option 'Autmatically create table of contents'."),
+                        "or activate the option 'Automatically create table of contents'. "
+                        "Chapters are found by their headings (Chapter 3, Глава 5, 第十二章 ...) "
+                        "or by the blank lines before them; choose under the TOC's title."),
          QStringLiteral("Very simple Text-Editor included. Selecting text and copying to Clipboard "
                         "is also possible within the Reader. Search Text works for substrings. "
                         "Background and text colors may be customized."),

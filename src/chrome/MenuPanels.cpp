@@ -227,6 +227,16 @@ void TForm1::buildMenuPanels()
                              QStringLiteral("Automatically create table of contents"), false,
                              QStringLiteral("Upon file loading, window resizing, font change ..."));
     fileLayout->addWidget(AutomaticTOC);
+    auto *sourceRow = row(18);
+    sourceRow->addWidget(new QLabel(QStringLiteral("Sections start at"), fileBox));
+    TocSourceMenu = makeTocSourceChoice(fileBox);
+    sourceRow->addWidget(TocSourceMenu, 1);
+    fileLayout->addLayout(sourceRow);
+    auto *ruleRow = row(18);
+    ruleRow->addWidget(new QLabel(QStringLiteral("Heading rule:"), fileBox));
+    TocRuleMenu = makeTocRuleField(fileBox);
+    ruleRow->addWidget(TocRuleMenu, 1);
+    fileLayout->addLayout(ruleRow);
     const auto tocNumber = [&](QLineEdit *&field, QSpinBox *&upDown, const QString &name,
                                const QString &before, const QString &after, int value,
                                const QString &hint) {

@@ -1,5 +1,6 @@
 #include "reader/Tavolex1.h"
 
+#include "navigation/ChapterHeadings.h"
 #include "navigation/IniFile.h"
 #include "navigation/SettingsValues.h"
 
@@ -209,6 +210,8 @@ void TForm1::LoadDocumentSettings()
         TOCLeft->setChecked(
             readSwitch(read(QStringLiteral("TOC on left side"), yesNo(TOCLeft->isChecked())),
                        SwitchTest::OnOnlyIfYes));
+        applyTocSourceSettings(read(QStringLiteral("Sections start at"), QString()),
+                               read(QStringLiteral("Heading rule"), QString()));
         state.TocSettingsLoading = false;
     } catch (const ConversionError &error) {
         state.OptionRefitBlocked = false;
@@ -238,6 +241,9 @@ void TForm1::SaveDocumentSettings()
         {QStringLiteral("Section header size"), ChapterLines->text()},
         {QStringLiteral("Count blank lines"), yesNo(ChapterCountBlank->isChecked())},
         {QStringLiteral("TOC on left side"), yesNo(TOCLeft->isChecked() && Contents->isVisible())},
+        {QStringLiteral("Sections start at"),
+         tocSourceKey(static_cast<TocSource>(std::max(0, TocSourceChoice->currentIndex())))},
+        {QStringLiteral("Heading rule"), state.HeadingRule},
     };
     // One replacement of the file for the whole section.
     checkSettingsWrite(ini->writeStrings(state.FileName, entries) == IniFile::WriteResult::Written);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "navigation/ChapterHeadings.h"
+
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -28,6 +30,8 @@ struct TocInput
     QString precedingBlankLinesText; // P, as the settings field shows it
     QString headerSizeText;          // H, as the settings field shows it
     bool countBlankLines = true;
+    TocSource source = TocSource::BlankLines;
+    QString headingRule; // the reader's own rule for the book, added to the built-in ones
 };
 
 enum class TocEnd {
@@ -41,6 +45,7 @@ struct TocResult
 {
     QList<TocSection> sections;
     TocEnd end = TocEnd::Complete;
+    TocSource used = TocSource::BlankLines; // what Automatic settled on, else the source asked for
 };
 
 // A line of characters with codes 0 to 32 only.
@@ -48,7 +53,9 @@ bool isBlankLine(QStringView line);
 // Removes characters with codes 0 to 32 from both ends.
 QString trimBlanks(QStringView text);
 
-// The section scan. sectionFound runs once per section start, for the progress title.
+// The section scan. sectionFound runs once per section start, for the progress title. Automatic
+// scans by blank lines and by headings side by side and keeps the headings' table once headings
+// began sections in three tenths of the book (see headingsSpreadOverBook).
 TocResult BuildToc(const TocInput &input, const LineSource &line, const AbortKeyPoll &PollAbortKey,
                    const std::function<void(int n, int page)> &sectionFound = {});
 

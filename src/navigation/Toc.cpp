@@ -5,6 +5,7 @@
 #include "reader/KeyPoll.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCursor>
 #include <QFrame>
 #include <QHeaderView>
@@ -18,7 +19,9 @@
 namespace {
 
 constexpr int kBandHeight = 16;
-constexpr int kListTop = 54;
+constexpr int kSourceRowTop = 36;
+constexpr int kSourceRowHeight = 20;
+constexpr int kListTop = 54 + kSourceRowHeight + 2;
 
 // Pointer moves, presses and clicks over the table of contents and the "<<" and ">>" fields.
 class TocPointerFilter : public QObject
@@ -159,6 +162,8 @@ void TForm1::buildTocPanel()
     ChapterList->setColumnHidden(2, true);
     setHint(ChapterList, QStringLiteral("Each section is represented by its first line"));
 
+    buildTocSourceControls();
+
     ChapterPreview = new QPlainTextEdit(Contents);
     ChapterPreview->setReadOnly(true);
     ChapterPreview->setFocusPolicy(Qt::NoFocus);
@@ -199,6 +204,10 @@ void TForm1::layoutContents()
     const int inner = w - 2 * frame;
     const int previewHeight = TOCLeft->isChecked() ? 130 : 90;
     ContentsTitle->setGeometry(frame, 2, inner, 14);
+    const int choiceWidth = std::min(150, inner * 3 / 5);
+    TocSourceChoice->setGeometry(frame + 2, kSourceRowTop, choiceWidth, kSourceRowHeight);
+    TocRule->setGeometry(frame + 4 + choiceWidth, kSourceRowTop, inner - choiceWidth - 6,
+                         kSourceRowHeight);
     ChapterPanelDown->setGeometry(frame, kListTop - kBandHeight - 2, inner, kBandHeight);
     ChapterLabelDown->setGeometry(0, 0, inner, kBandHeight);
     // The docked panel is narrower than the band's sentence in the usual size.
@@ -227,6 +236,7 @@ void TForm1::clearToc()
         ChapterList->setItem(0, column, new QTableWidgetItem());
     ChapterList->clearSelection();
     ChapterPreview->clear();
+    showTocSourceTaken({});
 }
 
 void TForm1::BuildToc()
@@ -247,6 +257,8 @@ void TForm1::BuildToc()
     input.precedingBlankLinesText = PreChapter->text();
     input.headerSizeText = ChapterLines->text();
     input.countBlankLines = ChapterCountBlank->isChecked();
+    input.source = static_cast<TocSource>(std::max(0, TocSourceChoice->currentIndex()));
+    input.headingRule = state.HeadingRule;
     const TocResult result = ::BuildToc(
         input, [this](int n) { return ::FittedLine(state.pieces, n); },
         [&poll] { return poll.takeKey() == Qt::Key_Space; },
@@ -257,6 +269,9 @@ void TForm1::BuildToc()
         prompts().notice(this, invalidIntegerMessage(ChapterLines->text()));
         return;
     }
+    showTocSourceTaken(input.source == TocSource::Automatic && result.end != TocEnd::SpaceStopped
+                           ? tocSourceCaption(result.used)
+                           : QString());
     if (!result.sections.isEmpty()) {
         const qsizetype n = result.sections.size();
         ChapterList->setRowCount(static_cast<int>(n + 1));

@@ -42,6 +42,10 @@ bool TForm1::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
         return true;
     }
 
+    // Typing a heading rule is typing, not page turning; Esc still closes the panel.
+    if (tocRuleHasFocus() && !ctrl && !alt && key != Qt::Key_Escape)
+        return false;
+
     if (Finden->isVisible()) {
         if (enter) {
             FindStartClick(shift ? FindInFiles : FindStart);

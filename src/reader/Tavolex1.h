@@ -112,6 +112,7 @@ struct ReaderState
     int ChapterLinesValue = 5;
     bool TocSettingsLoading = false;
     int TocOffset = 0;
+    QString HeadingRule; // the reader's own heading rule as last accepted (a valid one)
 };
 
 // The reader window.
@@ -380,6 +381,19 @@ public:
     QList<QObject *> tocMoveSources() const;
     void layoutContents();
     bool tocHasSections() const;
+    // Where sections start (navigation/TocSources.cpp): the choice in the panel and its twin in
+    // the menu, the reader's own heading rule likewise.
+    void TocSourceChange(int index);
+    void TocRuleEntered(QLineEdit *field);
+    bool tocRuleHasFocus() const;
+    // "page<TAB>first line" per listed section, one a line.
+    QString tocAsText() const;
+    QComboBox *makeTocSourceChoice(QWidget *parent);
+    QLineEdit *makeTocRuleField(QWidget *parent);
+    QComboBox *TocSourceChoice = nullptr;
+    QComboBox *TocSourceMenu = nullptr;
+    QLineEdit *TocRule = nullptr;
+    QLineEdit *TocRuleMenu = nullptr;
     void FindDoneClick();
     void FindInBook(const QString &text, Qt::CaseSensitivity cs);
     void setFindOptionsCaption(const QString &caption);
@@ -394,7 +408,7 @@ public:
     QAbstractButton *FindDone = nullptr;
     QCheckBox *FindCSens = nullptr;
     Prompts::FindInFilesFields findInFilesFields; // kept between searches, as the window keeps them
-    int keyPollIntervalMs = 15; // how often long loops look for key presses
+    int keyPollIntervalMs = 15;                   // how often long loops look for key presses
 
 private:
     void buildTocPanel();
@@ -404,12 +418,15 @@ private:
     void showTocPreview(int row);
     void selectTocRow(int row);
     void rebuildTocAfterSettingChange();
+    void buildTocSourceControls();
+    void showTocSourceTaken(const QString &taken);
+    void applyTocSourceSettings(const QString &source, const QString &rule);
+    QString rejectedTocRule; // the invalid rule last reported, so that it is reported once
     // Position in the page control of page `page` (shown now) for an offset in its page text.
     int pagePosition(int page, int offset) const;
     void showHit(const FindMatch &match, int p);
 
 public:
-
     // Recent files, bookmarks, page jump and history
     // (navigation/Recent.cpp, navigation/BookmarksUi.cpp, reader/PageJump.cpp)
     void LoadRecentList();

@@ -66,6 +66,24 @@ TEST(CommandLineTest, OptionsFilesAndErrors)
          {},
          "option '-style' needs a value"},
         {"value of a Qt option is not a book", {"-qwindowtitle", "x.txt"}, Action::Run, {}, {}},
+        {"toc with its file", {"--toc", "book.txt"}, Action::Toc, {"book.txt"}, {}},
+        {"toc with = and a Qt option after",
+         {"--toc=a b.txt", "-platform", "xcb"},
+         Action::Toc,
+         {"a b.txt"},
+         {}},
+        {"toc file may look like an option", {"--toc", "-x.txt"}, Action::Toc, {"-x.txt"}, {}},
+        {"toc without its file", {"--toc"}, Action::Error, {}, "option '--toc' needs a file"},
+        {"toc and a book to open",
+         {"other.txt", "--toc", "book.txt"},
+         Action::Error,
+         {},
+         "option '--toc' lists one file, not also 'other.txt'"},
+        {"toc and a bad option",
+         {"--toc", "b.txt", "--bogus"},
+         Action::Error,
+         {},
+         "unknown option '--bogus'"},
         {"names with spaces and brackets",
          {"Bücher [1]/a = b.txt"},
          Action::Run,
@@ -76,7 +94,7 @@ TEST(CommandLineTest, OptionsFilesAndErrors)
         SCOPED_TRACE(c.name);
         const CommandLine parsed = parseCommandLine(c.arguments);
         EXPECT_EQ(parsed.action, c.action);
-        if (c.action == Action::Run) {
+        if (c.action == Action::Run || c.action == Action::Toc) {
             EXPECT_EQ(parsed.files, c.files);
         }
         EXPECT_EQ(parsed.error, c.error);
@@ -86,7 +104,7 @@ TEST(CommandLineTest, OptionsFilesAndErrors)
 TEST(CommandLineTest, UsageNamesEveryOptionAndVersionNamesTheRelease)
 {
     const QString usage = usageText();
-    for (const char *option : {"--help", "--version", "--", "[FILE]"})
+    for (const char *option : {"--help", "--version", "--toc FILE", "--", "[FILE]"})
         EXPECT_TRUE(usage.contains(QLatin1String(option))) << option;
     EXPECT_TRUE(usage.endsWith(u'\n'));
     EXPECT_EQ(versionText(), QStringLiteral("Tavolex " TAVOLEX_VERSION "\n"));

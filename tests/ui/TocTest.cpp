@@ -2,6 +2,7 @@
 
 #include "BookGenerator.h"
 
+#include "navigation/ChapterHeadings.h"
 #include "navigation/IniFile.h"
 
 #include <QFrame>
@@ -25,6 +26,8 @@ QString openGeneratedBook(ReaderFixture &fixture, TForm1 &form, qsizetype chars 
         bytes += "\r\nand the story went on";
     const QString path = fixture.writeBook(QStringLiteral("synthetic.txt"), bytes);
     form.openFileFromUser(path);
+    // These tests pin the blank-line rules; the book's default would take its headings.
+    form.TocSourceChange(static_cast<int>(TocSource::BlankLines));
     return path;
 }
 
