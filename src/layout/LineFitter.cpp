@@ -1,6 +1,9 @@
 #include "LineFitter.h"
 
+#include <QTextBoundaryFinder>
+
 #include <cmath>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -86,6 +89,8 @@ std::u16string_view u16(QStringView s)
 struct WordWidthCache::Impl
 {
     std::unordered_map<std::u16string, double, U16Hash, U16Equal> widths;
+    std::vector<double> chars; // by UTF-16 unit, NaN until measured
+    qsizetype charCount = 0;
 };
 
 WordWidthCache::WordWidthCache() : impl(std::make_unique<Impl>()) {}
@@ -102,14 +107,47 @@ double WordWidthCache::width(QStringView word, const TextMeasurer &measurer)
     return w;
 }
 
+double WordWidthCache::charWidth(QChar c, const TextMeasurer &measurer)
+{
+    if (impl->chars.empty())
+        impl->chars.assign(0x10000, std::numeric_limits<double>::quiet_NaN());
+    double &w = impl->chars[c.unicode()];
+    if (std::isnan(w)) {
+        w = measurer.advance(QStringView(&c, 1));
+        ++impl->charCount;
+    }
+    return w;
+}
+
 void WordWidthCache::clear()
 {
     impl->widths.clear();
+    impl->chars.clear();
+    impl->charCount = 0;
 }
 
 qsizetype WordWidthCache::size() const
 {
-    return static_cast<qsizetype>(impl->widths.size());
+    return static_cast<qsizetype>(impl->widths.size()) + impl->charCount;
+}
+
+bool needsLineBreakRules(QChar qc)
+{
+    const char16_t c = qc.unicode();
+    if (c < 0x0E00)
+        return false;
+    if (c < 0x1000)
+        return c < 0x0F00; // Thai, Lao
+    if (c < 0x2E80)
+        return c < 0x10A0 || (c >= 0x1780 && c < 0x1800) || (c >= 0x19E0 && c < 0x1A00);
+    if (c < 0xA000)
+        return c < 0x3130 || c >= 0x3190; // CJK radicals to ideographs, without Hangul jamo
+    if (c < 0xD800)
+        return (c >= 0xA9E0 && c < 0xAA00) || (c >= 0xAA60 && c < 0xAA80); // Myanmar
+    if (c < 0xDC00)
+        return c >= 0xD840 && c < 0xD890; // high surrogates of the ideographic planes
+    return (c >= 0xF900 && c < 0xFB00) || (c >= 0xFE10 && c < 0xFE20) ||
+           (c >= 0xFE30 && c < 0xFE50) || (c >= 0xFF00 && c < 0xFFF0);
 }
 
 namespace {
@@ -127,6 +165,20 @@ bool isSpace(QChar c)
 bool isTab(QChar c)
 {
     return c == u'\t';
+}
+
+// Ideographs, kana and CJK punctuation take no shape from their neighbours, so a unit of them is
+// as wide as its characters one by one (kerning is off), and each is measured once.
+bool isIdeographic(QChar qc)
+{
+    const char16_t c = qc.unicode();
+    if (c >= 0x3099 && c <= 0x309A) // combining voiced sound marks
+        return false;
+    if (c >= 0x302A && c <= 0x302F) // ideographic tone marks
+        return false;
+    return (c >= 0x2E80 && c < 0x3130) || (c >= 0x3190 && c < 0xA000) ||
+           (c >= 0xF900 && c < 0xFB00) || (c >= 0xFE30 && c < 0xFE50) ||
+           (c >= 0xFF01 && c < 0xFF61);
 }
 
 class RawLineWrapper
@@ -171,14 +223,20 @@ public:
                 continue;
             }
             // A word cut into several lines is scanned once, not once per line.
-            qsizetype j = i < scannedWordEnd ? scannedWordEnd : i;
-            while (j < n && !isSpace(line[j]) && !isTab(line[j]))
-                ++j;
-            scannedWordEnd = j;
-            const double w = wordWidth(i, j);
-            if (fits(x + w, j)) {
+            if (i >= scannedWordEnd)
+                scanWord(i);
+            const qsizetype j = scannedWordEnd;
+            // Within a word that needs the break rules, its units take the place of the word.
+            const qsizetype e = unitEnds.empty() ? j : unitEndAfter(i);
+            const double w = unitEnds.empty() ? wordWidth(i, j) : unitWidth(i, e);
+            if (fits(x + w, e, !unitEnds.empty())) {
                 x += w;
-                i = j;
+                if (!unitEnds.empty()) {
+                    lineHasUnits = true;
+                    if (e < j)
+                        setJoiningBreak(e);
+                }
+                i = e;
                 continue;
             }
             if (breakEnd >= 0) {
@@ -190,38 +248,95 @@ public:
                 startLine(i);
                 continue;
             }
-            i = breakInsideWord(i, j);
+            i = breakInsideWord(i, e);
         }
         qsizetype end = n;
         while (end > lineStart && isSpace(line[end - 1]))
             --end;
-        emitLine(lineStart, end);
+        emitLine(lineStart, end, false);
     }
 
 private:
+    void scanWord(qsizetype from)
+    {
+        const qsizetype n = line.size();
+        bool rules = false;
+        qsizetype j = from;
+        while (j < n && !isSpace(line[j]) && !isTab(line[j])) {
+            rules = rules || needsLineBreakRules(line[j]);
+            ++j;
+        }
+        scannedWordEnd = j;
+        unitEnds.clear();
+        unitCursor = 0;
+        if (!rules)
+            return;
+        // The finder reads the line in place; a Latin word in the run breaks by the same rules.
+        QTextBoundaryFinder finder(QTextBoundaryFinder::Line, line.data() + from, j - from);
+        for (qsizetype p = finder.toNextBoundary(); p > 0; p = finder.toNextBoundary())
+            unitEnds.push_back(from + p);
+        if (unitEnds.empty() || unitEnds.back() != j)
+            unitEnds.push_back(j);
+    }
+
+    // The end of the unit that holds position i; a word's lines may step back to an earlier
+    // break, so the cursor moves both ways.
+    qsizetype unitEndAfter(qsizetype i)
+    {
+        while (unitCursor > 0 && unitEnds[unitCursor - 1] > i)
+            --unitCursor;
+        while (unitEnds[unitCursor] <= i)
+            ++unitCursor;
+        return unitEnds[unitCursor];
+    }
+
+    double unitWidth(qsizetype from, qsizetype to)
+    {
+        double sum = 0;
+        for (qsizetype k = from; k < to; ++k) {
+            if (!isIdeographic(line[k]))
+                return wordWidth(from, to);
+            sum += cache.charWidth(line[k], measurer);
+        }
+        return sum;
+    }
+
     void startLine(qsizetype at)
     {
         lineStart = at;
         x = 0;
         breakEnd = -1;
         breakNext = -1;
+        breakJoins = false;
         hasTab = false;
+        lineHasUnits = false;
     }
 
     void setBreak(qsizetype contentEnd, qsizetype next)
     {
         breakEnd = contentEnd;
         breakNext = next;
+        breakJoins = false;
     }
 
-    void emitLine(qsizetype from, qsizetype to)
+    void setJoiningBreak(qsizetype at)
     {
-        out.push_back({static_cast<qint32>(offset + from), static_cast<qint32>(to - from)});
+        setBreak(at, at);
+        breakJoins = true;
+    }
+
+    void emitLine(qsizetype from, qsizetype to, bool joinsNext)
+    {
+        LineSpan span;
+        span.start = static_cast<qint32>(offset + from);
+        span.length = static_cast<qint32>(to - from);
+        span.joinsNext = joinsNext ? 1 : 0;
+        out.push_back(span);
     }
 
     qsizetype breakLine()
     {
-        emitLine(lineStart, breakEnd);
+        emitLine(lineStart, breakEnd, breakJoins);
         const qsizetype next = breakNext;
         startLine(next);
         return next;
@@ -239,21 +354,40 @@ private:
         return measurer.advance(line.mid(from, to - from));
     }
 
-    bool fits(double estimate, qsizetype contentEnd) const
+    bool fits(double estimate, qsizetype contentEnd, bool unit) const
     {
         if (estimate > W + kExactCheckMargin)
             return false;
-        if (estimate < W - kExactCheckMargin || hasTab)
+        // A line of break units is not measured whole: text drawn from a fallback font costs
+        // microseconds a character, and units of such text add up exactly.
+        if (estimate < W - kExactCheckMargin || hasTab || unit || lineHasUnits)
             return estimate <= W;
         return measurer.advance(line.mid(lineStart, contentEnd - lineStart)) <= W;
     }
 
-    // A word wider than the whole line: keep as many characters as fit, at least one.
+    // The grapheme boundary at or before `at` after lineStart, or the first one after lineStart
+    // when a single grapheme is wider than the line.
+    qsizetype graphemeBoundary(qsizetype at, qsizetype wordEnd) const
+    {
+        // Enough of the text after `at` to see the marks that belong to its grapheme.
+        const qsizetype end = std::min(wordEnd, at + 1024);
+        QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, line.data() + lineStart,
+                                   end - lineStart);
+        finder.setPosition(at - lineStart);
+        qsizetype p = finder.isAtBoundary() ? at - lineStart : finder.toPreviousBoundary();
+        if (p <= 0) {
+            finder.toStart();
+            p = finder.toNextBoundary();
+            if (p == end - lineStart && end < wordEnd)
+                return wordEnd; // a grapheme longer than the window is kept whole
+        }
+        return lineStart + p;
+    }
+
+    // A word wider than the whole line: keep as many graphemes as fit, at least one.
     qsizetype breakInsideWord(qsizetype wordStart, qsizetype wordEnd)
     {
         qsizetype lo = wordStart + 1; // always keep one character
-        if (lo < wordEnd && line[lo - 1].isHighSurrogate() && line[lo].isLowSurrogate())
-            ++lo;
         // Grow the probe exponentially first: a megabyte-long word must not be measured whole
         // for every line it is cut into.
         qsizetype hi = wordEnd - 1; // the whole word does not fit
@@ -274,15 +408,16 @@ private:
                 hi = mid - 1;
             }
         }
-        if (best < wordEnd && best > wordStart && line[best - 1].isHighSurrogate() &&
-            line[best].isLowSurrogate())
-            best = best - 1 > wordStart ? best - 1 : best + 1;
+        if (best < wordEnd)
+            best = graphemeBoundary(best, wordEnd);
         if (best >= wordEnd) {
-            // A single character wider than the page still has to go somewhere.
+            // A single grapheme wider than the page still has to go somewhere.
             x += measurer.advance(line.mid(wordStart, wordEnd - wordStart));
+            if (wordEnd < scannedWordEnd)
+                setJoiningBreak(wordEnd);
             return wordEnd;
         }
-        emitLine(lineStart, best);
+        emitLine(lineStart, best, true);
         startLine(best);
         return best;
     }
@@ -299,8 +434,13 @@ private:
     double x = 0;
     qsizetype breakEnd = -1;  // end of the line's content at the last break opportunity
     qsizetype breakNext = -1; // where the next line starts after that break
+    bool breakJoins = false;  // that break consumes no space
     bool hasTab = false;
+    bool lineHasUnits = false;
     qsizetype scannedWordEnd = 0;
+    // Break opportunities inside the scanned word, its end last; empty for a plain word.
+    std::vector<qsizetype> unitEnds;
+    size_t unitCursor = 0;
 };
 
 } // namespace
@@ -332,8 +472,8 @@ void wrapPiece(FitPiece &piece, double wrapWidth, const TextMeasurer &measurer,
     }
     // No line is counted after a final break.
     if (lineStart < n || n == 0)
-        wrapRawLine(text.mid(lineStart), static_cast<qint32>(lineStart), wrapWidth, measurer,
-                    cache, piece.lines);
+        wrapRawLine(text.mid(lineStart), static_cast<qint32>(lineStart), wrapWidth, measurer, cache,
+                    piece.lines);
 }
 
 int numberFittedLines(FitPieces &pieces)
@@ -362,6 +502,18 @@ QStringView FittedLine(const FitPieces &pieces, int n)
         }
     }
     return {};
+}
+
+bool FittedLineJoinsNext(const FitPieces &pieces, int n)
+{
+    for (const FitPiece &piece : pieces) {
+        if (piece.used() && piece.LastLine >= n) {
+            const size_t index = static_cast<size_t>(n - piece.FirstLine);
+            return n >= piece.FirstLine && index < piece.lines.size() &&
+                   piece.lines[index].joinsNext;
+        }
+    }
+    return false;
 }
 
 int carriedLine(int L0, int totalLines, int previousTotalLines)
