@@ -91,6 +91,7 @@ struct WordWidthCache::Impl
     std::unordered_map<std::u16string, double, U16Hash, U16Equal> widths;
     std::vector<double> chars; // by UTF-16 unit, NaN until measured
     qsizetype charCount = 0;
+    std::unordered_map<quint32, double> inScript; // by script and UTF-16 unit
 };
 
 WordWidthCache::WordWidthCache() : impl(std::make_unique<Impl>()) {}
@@ -119,16 +120,29 @@ double WordWidthCache::charWidth(QChar c, const TextMeasurer &measurer)
     return w;
 }
 
+double WordWidthCache::charWidthAfter(QChar c, QChar context, const TextMeasurer &measurer)
+{
+    const quint32 key = (static_cast<quint32>(context.script()) << 16) | c.unicode();
+    auto it = impl->inScript.find(key);
+    if (it != impl->inScript.end())
+        return it->second;
+    const QChar pair[] = {context, c};
+    const double w = measurer.advance(QStringView(pair, 2)) - charWidth(context, measurer);
+    impl->inScript.emplace(key, w);
+    return w;
+}
+
 void WordWidthCache::clear()
 {
     impl->widths.clear();
     impl->chars.clear();
     impl->charCount = 0;
+    impl->inScript.clear();
 }
 
 qsizetype WordWidthCache::size() const
 {
-    return static_cast<qsizetype>(impl->widths.size()) + impl->charCount;
+    return static_cast<qsizetype>(impl->widths.size() + impl->inScript.size()) + impl->charCount;
 }
 
 bool needsLineBreakRules(QChar qc)
@@ -294,11 +308,36 @@ private:
     {
         double sum = 0;
         for (qsizetype k = from; k < to; ++k) {
-            if (!isIdeographic(line[k]))
+            const QChar c = line[k];
+            if (!isIdeographic(c))
                 return wordWidth(from, to);
-            sum += cache.charWidth(line[k], measurer);
+            if (hasOwnScript(c)) {
+                sum += cache.charWidth(c, measurer);
+            } else {
+                const QChar context = scriptContext(k);
+                sum += context.isNull() ? cache.charWidth(c, measurer)
+                                        : cache.charWidthAfter(c, context, measurer);
+            }
         }
         return sum;
+    }
+
+    static bool hasOwnScript(QChar c) { return c.script() > QChar::Script_Common; }
+
+    // The character whose script punctuation at k is drawn in: the text shapes each fitted line
+    // on its own, and a mark takes the script before it, or after it at the start of a line.
+    QChar scriptContext(qsizetype k) const
+    {
+        for (qsizetype p = k - 1; p >= lineStart; --p) {
+            if (hasOwnScript(line[p]))
+                return line[p];
+        }
+        const qsizetype end = std::min(line.size(), k + 64);
+        for (qsizetype p = k + 1; p < end; ++p) {
+            if (hasOwnScript(line[p]))
+                return line[p];
+        }
+        return QChar();
     }
 
     void startLine(qsizetype at)

@@ -60,6 +60,9 @@ public:
     double width(QStringView word, const TextMeasurer &measurer);
     // One BMP character by table: ideographic text is measured character by character.
     double charWidth(QChar c, const TextMeasurer &measurer);
+    // A character without a script of its own (punctuation) takes its font from the script of
+    // the text around it: its advance after `context`, a character of that script.
+    double charWidthAfter(QChar c, QChar context, const TextMeasurer &measurer);
     void clear();
     qsizetype size() const;
 
