@@ -322,7 +322,15 @@ private:
         return sum;
     }
 
-    static bool hasOwnScript(QChar c) { return c.script() > QChar::Script_Common; }
+    static bool hasOwnScript(QChar qc)
+    {
+        // Most of an ideographic text is Han or kana: known without a table lookup.
+        const char16_t c = qc.unicode();
+        if ((c >= 0x4E00 && c < 0xA000) || (c >= 0x3041 && c <= 0x3096) ||
+            (c >= 0x30A1 && c <= 0x30FA))
+            return true;
+        return qc.script() > QChar::Script_Common;
+    }
 
     // The character whose script punctuation at k is drawn in: the text shapes each fitted line
     // on its own, and a mark takes the script before it, or after it at the start of a line.
