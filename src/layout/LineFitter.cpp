@@ -287,10 +287,25 @@ private:
             return;
         // The finder reads the line in place; a Latin word in the run breaks by the same rules.
         QTextBoundaryFinder finder(QTextBoundaryFinder::Line, line.data() + from, j - from);
-        for (qsizetype p = finder.toNextBoundary(); p > 0; p = finder.toNextBoundary())
-            unitEnds.push_back(from + p);
+        for (qsizetype p = finder.toNextBoundary(); p > 0; p = finder.toNextBoundary()) {
+            if (from + p == j || !splitsGrapheme(from + p))
+                unitEnds.push_back(from + p);
+        }
         if (unitEnds.empty() || unitEnds.back() != j)
             unitEnds.push_back(j);
+    }
+
+    // Qt's segmentation splits Myanmar marks from their letters: no break before a mark, a
+    // joiner or the second half of a surrogate pair.
+    bool splitsGrapheme(qsizetype at) const
+    {
+        const QChar c = line[at];
+        const char16_t u = c.unicode();
+        if (u < 0x0300 || (u >= 0x4E00 && u < 0xA000))
+            return false;
+        if (c.isLowSurrogate() || u == 0x200D || line[at - 1].unicode() == 0x200D)
+            return true;
+        return c.isMark() || (u >= 0xFE00 && u <= 0xFE0F);
     }
 
     // The end of the unit that holds position i; a word's lines may step back to an earlier
@@ -422,10 +437,14 @@ private:
                                    end - lineStart);
         finder.setPosition(at - lineStart);
         qsizetype p = finder.isAtBoundary() ? at - lineStart : finder.toPreviousBoundary();
+        while (p > 0 && splitsGrapheme(lineStart + p))
+            p = finder.toPreviousBoundary();
         if (p <= 0) {
             finder.toStart();
             p = finder.toNextBoundary();
-            if (p == end - lineStart && end < wordEnd)
+            while (p > 0 && p < end - lineStart && splitsGrapheme(lineStart + p))
+                p = finder.toNextBoundary();
+            if (p < 0 || (p == end - lineStart && end < wordEnd))
                 return wordEnd; // a grapheme longer than the window is kept whole
         }
         return lineStart + p;

@@ -71,6 +71,7 @@ const Fixture kFixtures[] = {
      QStringLiteral("ภาษาไทยเป็นภาษาที่ใช้ในประเทศไทย คนไทยพูดภาษาไทยทุกวัน"
                     "หนังสือเล่มนี้เขียนเป็นภาษาไทย"),
      false},
+    {"Myanmar", QStringLiteral("မြန်မာဘာသာစကားသည် မြန်မာနိုင်ငံ၏ ရုံးသုံးဘာသာစကား ဖြစ်သည်။"), false},
     {"English with accents and emoji",
      QStringLiteral("Cafe\u0301 na\u0308i\u0308ve re\u0301sume\u0301 \U0001F44D\U0001F3FD "
                     "\U0001F468\u200D\U0001F469\u200D\U0001F467 \U0001F1E9\U0001F1EA "
@@ -81,6 +82,10 @@ const Fixture kFixtures[] = {
 
 bool atGrapheme(QStringView rawLine, qsizetype pos)
 {
+    // Qt's own segmentation splits Myanmar marks from their letters; a mark never starts one.
+    const QChar c = rawLine[pos];
+    if (c.isMark() || c.isLowSurrogate() || c == QChar(0x200D) || rawLine[pos - 1] == QChar(0x200D))
+        return false;
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, rawLine.data(), rawLine.size());
     finder.setPosition(pos);
     return finder.isAtBoundary();
