@@ -2,6 +2,7 @@
 
 #include <QTextBoundaryFinder>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -182,7 +183,8 @@ bool isTab(QChar c)
 }
 
 // Ideographs, kana and CJK punctuation take no shape from their neighbours, so a unit of them is
-// as wide as its characters one by one (kerning is off), and each is measured once.
+// as wide as its characters one by one (kerning is off), and each is measured once; only the
+// font of the punctuation depends on the script around it.
 bool isIdeographic(QChar qc)
 {
     const char16_t c = qc.unicode();
@@ -274,16 +276,20 @@ private:
     void scanWord(qsizetype from)
     {
         const qsizetype n = line.size();
-        bool rules = false;
+        const QChar *chars = line.data();
+        // A tight loop first: English words must not pay for the script test.
+        bool beyondLatin = false;
         qsizetype j = from;
-        while (j < n && !isSpace(line[j]) && !isTab(line[j])) {
-            rules = rules || needsLineBreakRules(line[j]);
-            ++j;
+        for (; j < n; ++j) {
+            const char16_t c = chars[j].unicode();
+            if (c == u' ' || c == u'\t')
+                break;
+            beyondLatin |= c >= 0x0E00;
         }
         scannedWordEnd = j;
         unitEnds.clear();
         unitCursor = 0;
-        if (!rules)
+        if (!beyondLatin || std::none_of(chars + from, chars + j, needsLineBreakRules))
             return;
         // The finder reads the line in place; a Latin word in the run breaks by the same rules.
         QTextBoundaryFinder finder(QTextBoundaryFinder::Line, line.data() + from, j - from);
