@@ -11,9 +11,9 @@
 
 namespace {
 
-const QString kChinese =
-    QStringLiteral("我们在学习中文。他说：「你好！」（这是注释）这是一个测试，好吗？天气很好，我们去"
-                   "公园散步吧。书里的每一个字都要看得见，一个也不能少。");
+const QString kChinese = QStringLiteral(
+    "我们在学习中文。他说：「你好！」（这是注释）这是一个测试，好吗？天气很好，我们去"
+    "公园散步吧。书里的每一个字都要看得见，一个也不能少。");
 const QString kJapanese = QStringLiteral(
     "ちょっとキャッシュを使ってみよう。人々はコーヒーを飲みながら、「今日はいい天気ですね」と"
     "言った。山々のシャッターが閉まっていた。");
