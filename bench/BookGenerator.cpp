@@ -6,6 +6,7 @@
 
 namespace {
 
+// clang-format off
 const char *const kWords[] = {
     "the",
     "and",
@@ -76,6 +77,7 @@ const char *const kWords[] = {
     "façade",
     "rôle",
 };
+// clang-format on
 constexpr int kWordCount = sizeof(kWords) / sizeof(kWords[0]);
 
 class Writer
@@ -164,6 +166,59 @@ private:
         }
     }
 
+    std::mt19937_64 rng;
+};
+
+class ChineseWriter
+{
+public:
+    ChineseWriter(std::uint64_t seed) : rng(seed) {}
+
+    QString book(qsizetype target)
+    {
+        QString out;
+        out.reserve(target + 4096);
+        int chapter = 0;
+        while (out.size() < target) {
+            ++chapter;
+            out += QStringLiteral("第%1章\r\n\r\n").arg(chapter);
+            const int paragraphs = pick(20, 40);
+            for (int p = 0; p < paragraphs && out.size() < target; ++p) {
+                paragraph(out);
+                out += QStringLiteral("\r\n\r\n");
+            }
+        }
+        return out;
+    }
+
+private:
+    int pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
+
+    QChar ideograph()
+    {
+        // Squaring a uniform number favours the front of the pool.
+        const double u = std::uniform_real_distribution<double>(0, 1)(rng);
+        const int index = static_cast<int>(u * u * kPool);
+        return QChar(char16_t(0x4E00 + 5 * index));
+    }
+
+    void paragraph(QString &out)
+    {
+        const int length = pick(100, 400);
+        int sinceMark = 0;
+        int nextMark = pick(5, 15);
+        for (int i = 0; i < length; ++i) {
+            out += ideograph();
+            if (++sinceMark == nextMark && i + 1 < length) {
+                out += pick(0, 3) == 0 ? QChar(u'。') : QChar(u'，');
+                sinceMark = 0;
+                nextMark = pick(5, 15);
+            }
+        }
+        out += QChar(u'。');
+    }
+
+    static constexpr int kPool = 3500;
     std::mt19937_64 rng;
 };
 
@@ -375,6 +430,11 @@ bool headingStyleFromName(const QString &name, HeadingStyle *style)
         }
     }
     return false;
+}
+
+QString generateChineseBook(std::uint64_t seed, qsizetype approximateChars)
+{
+    return ChineseWriter(seed).book(approximateChars);
 }
 
 QString generateBook(std::uint64_t seed, qsizetype approximateChars)

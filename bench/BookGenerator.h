@@ -35,3 +35,9 @@ StyledBook generateStyledBook(HeadingStyle style, std::uint64_t seed, qsizetype 
 
 // The style for a name: roman, arabic, chinese, russian; nothing for another name.
 bool headingStyleFromName(const QString &name, HeadingStyle *style);
+
+// A Chinese novel: paragraphs of 100 to 400 ideographs with "，" and "。", one paragraph per
+// line and an empty line between, chapter headings now and then. Ideographs come from a pool
+// of 3500 with a skewed frequency, as in real text. approximateChars counts UTF-16 units (a
+// third of the UTF-8 size).
+QString generateChineseBook(std::uint64_t seed, qsizetype approximateChars);

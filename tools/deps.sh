@@ -5,7 +5,7 @@ tavolex_packages=(
     build-essential cmake pkg-config
     qt6-base-dev libzip-dev libuchardet-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    fonts-dejavu-core fonts-liberation2 fonts-noto-core fonts-wqy-microhei
+    fonts-dejavu-core fonts-liberation2 fonts-noto-core fonts-wqy-microhei libthai0
     xvfb xauth xdotool imagemagick zip unzip
     openbox wmctrl x11-utils
     appstream desktop-file-utils

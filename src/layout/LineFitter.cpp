@@ -1,6 +1,10 @@
 #include "LineFitter.h"
 
+#include <QTextBoundaryFinder>
+
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -86,6 +90,9 @@ std::u16string_view u16(QStringView s)
 struct WordWidthCache::Impl
 {
     std::unordered_map<std::u16string, double, U16Hash, U16Equal> widths;
+    std::vector<double> chars; // by UTF-16 unit, NaN until measured
+    qsizetype charCount = 0;
+    std::unordered_map<quint32, double> inScript; // by script and UTF-16 unit
 };
 
 WordWidthCache::WordWidthCache() : impl(std::make_unique<Impl>()) {}
@@ -102,14 +109,60 @@ double WordWidthCache::width(QStringView word, const TextMeasurer &measurer)
     return w;
 }
 
+double WordWidthCache::charWidth(QChar c, const TextMeasurer &measurer)
+{
+    if (impl->chars.empty())
+        impl->chars.assign(0x10000, std::numeric_limits<double>::quiet_NaN());
+    double &w = impl->chars[c.unicode()];
+    if (std::isnan(w)) {
+        w = measurer.advance(QStringView(&c, 1));
+        ++impl->charCount;
+    }
+    return w;
+}
+
+double WordWidthCache::charWidthAfter(QChar c, QChar context, const TextMeasurer &measurer)
+{
+    const quint32 key = (static_cast<quint32>(context.script()) << 16) | c.unicode();
+    auto it = impl->inScript.find(key);
+    if (it != impl->inScript.end())
+        return it->second;
+    const QChar pair[] = {context, c};
+    const double w = measurer.advance(QStringView(pair, 2)) - charWidth(context, measurer);
+    impl->inScript.emplace(key, w);
+    return w;
+}
+
 void WordWidthCache::clear()
 {
     impl->widths.clear();
+    impl->chars.clear();
+    impl->charCount = 0;
+    impl->inScript.clear();
 }
 
 qsizetype WordWidthCache::size() const
 {
-    return static_cast<qsizetype>(impl->widths.size());
+    return static_cast<qsizetype>(impl->widths.size() + impl->inScript.size()) + impl->charCount;
+}
+
+bool needsLineBreakRules(QChar qc)
+{
+    const char16_t c = qc.unicode();
+    if (c < 0x0E00)
+        return false;
+    if (c < 0x1000)
+        return c < 0x0F00; // Thai, Lao
+    if (c < 0x2E80)
+        return c < 0x10A0 || (c >= 0x1780 && c < 0x1800) || (c >= 0x19E0 && c < 0x1A00);
+    if (c < 0xA000)
+        return c < 0x3130 || c >= 0x3190; // CJK radicals to ideographs, without Hangul jamo
+    if (c < 0xD800)
+        return (c >= 0xA9E0 && c < 0xAA00) || (c >= 0xAA60 && c < 0xAA80); // Myanmar
+    if (c < 0xDC00)
+        return c >= 0xD840 && c < 0xD890; // high surrogates of the ideographic planes
+    return (c >= 0xF900 && c < 0xFB00) || (c >= 0xFE10 && c < 0xFE20) ||
+           (c >= 0xFE30 && c < 0xFE50) || (c >= 0xFF00 && c < 0xFFF0);
 }
 
 namespace {
@@ -127,6 +180,21 @@ bool isSpace(QChar c)
 bool isTab(QChar c)
 {
     return c == u'\t';
+}
+
+// Ideographs, kana and CJK punctuation take no shape from their neighbours, so a unit of them is
+// as wide as its characters one by one (kerning is off), and each is measured once; only the
+// font of the punctuation depends on the script around it.
+bool isIdeographic(QChar qc)
+{
+    const char16_t c = qc.unicode();
+    if (c >= 0x3099 && c <= 0x309A) // combining voiced sound marks
+        return false;
+    if (c >= 0x302A && c <= 0x302F) // ideographic tone marks
+        return false;
+    return (c >= 0x2E80 && c < 0x3130) || (c >= 0x3190 && c < 0xA000) ||
+           (c >= 0xF900 && c < 0xFB00) || (c >= 0xFE30 && c < 0xFE50) ||
+           (c >= 0xFF01 && c < 0xFF61);
 }
 
 class RawLineWrapper
@@ -171,14 +239,20 @@ public:
                 continue;
             }
             // A word cut into several lines is scanned once, not once per line.
-            qsizetype j = i < scannedWordEnd ? scannedWordEnd : i;
-            while (j < n && !isSpace(line[j]) && !isTab(line[j]))
-                ++j;
-            scannedWordEnd = j;
-            const double w = wordWidth(i, j);
-            if (fits(x + w, j)) {
+            if (i >= scannedWordEnd)
+                scanWord(i);
+            const qsizetype j = scannedWordEnd;
+            // Within a word that needs the break rules, its units take the place of the word.
+            const qsizetype e = unitEnds.empty() ? j : unitEndAfter(i);
+            const double w = unitEnds.empty() ? wordWidth(i, j) : unitWidth(i, e);
+            if (fits(x + w, e, !unitEnds.empty())) {
                 x += w;
-                i = j;
+                if (!unitEnds.empty()) {
+                    lineHasUnits = true;
+                    if (e < j)
+                        setJoiningBreak(e);
+                }
+                i = e;
                 continue;
             }
             if (breakEnd >= 0) {
@@ -190,38 +264,147 @@ public:
                 startLine(i);
                 continue;
             }
-            i = breakInsideWord(i, j);
+            i = breakInsideWord(i, e);
         }
         qsizetype end = n;
         while (end > lineStart && isSpace(line[end - 1]))
             --end;
-        emitLine(lineStart, end);
+        emitLine(lineStart, end, false);
     }
 
 private:
+    void scanWord(qsizetype from)
+    {
+        const qsizetype n = line.size();
+        const QChar *chars = line.data();
+        // A tight loop first: English words must not pay for the script test.
+        bool beyondLatin = false;
+        qsizetype j = from;
+        for (; j < n; ++j) {
+            const char16_t c = chars[j].unicode();
+            if (c == u' ' || c == u'\t')
+                break;
+            beyondLatin |= c >= 0x0E00;
+        }
+        scannedWordEnd = j;
+        unitEnds.clear();
+        unitCursor = 0;
+        if (!beyondLatin || std::none_of(chars + from, chars + j, needsLineBreakRules))
+            return;
+        // The finder reads the line in place; a Latin word in the run breaks by the same rules.
+        QTextBoundaryFinder finder(QTextBoundaryFinder::Line, line.data() + from, j - from);
+        for (qsizetype p = finder.toNextBoundary(); p > 0; p = finder.toNextBoundary()) {
+            if (from + p == j || !splitsGrapheme(from + p))
+                unitEnds.push_back(from + p);
+        }
+        if (unitEnds.empty() || unitEnds.back() != j)
+            unitEnds.push_back(j);
+    }
+
+    // Qt's segmentation splits Myanmar marks from their letters: no break before a mark, a
+    // joiner or the second half of a surrogate pair.
+    bool splitsGrapheme(qsizetype at) const
+    {
+        const QChar c = line[at];
+        const char16_t u = c.unicode();
+        if (u < 0x0300 || (u >= 0x4E00 && u < 0xA000))
+            return false;
+        if (c.isLowSurrogate() || u == 0x200D || line[at - 1].unicode() == 0x200D)
+            return true;
+        return c.isMark() || (u >= 0xFE00 && u <= 0xFE0F);
+    }
+
+    // The end of the unit that holds position i; a word's lines may step back to an earlier
+    // break, so the cursor moves both ways.
+    qsizetype unitEndAfter(qsizetype i)
+    {
+        while (unitCursor > 0 && unitEnds[unitCursor - 1] > i)
+            --unitCursor;
+        while (unitEnds[unitCursor] <= i)
+            ++unitCursor;
+        return unitEnds[unitCursor];
+    }
+
+    double unitWidth(qsizetype from, qsizetype to)
+    {
+        double sum = 0;
+        for (qsizetype k = from; k < to; ++k) {
+            const QChar c = line[k];
+            if (!isIdeographic(c))
+                return wordWidth(from, to);
+            if (hasOwnScript(c)) {
+                sum += cache.charWidth(c, measurer);
+            } else {
+                const QChar context = scriptContext(k);
+                sum += context.isNull() ? cache.charWidth(c, measurer)
+                                        : cache.charWidthAfter(c, context, measurer);
+            }
+        }
+        return sum;
+    }
+
+    static bool hasOwnScript(QChar qc)
+    {
+        // Most of an ideographic text is Han or kana: known without a table lookup.
+        const char16_t c = qc.unicode();
+        if ((c >= 0x4E00 && c < 0xA000) || (c >= 0x3041 && c <= 0x3096) ||
+            (c >= 0x30A1 && c <= 0x30FA))
+            return true;
+        return qc.script() > QChar::Script_Common;
+    }
+
+    // The character whose script punctuation at k is drawn in: the text shapes each fitted line
+    // on its own, and a mark takes the script before it, or after it at the start of a line.
+    QChar scriptContext(qsizetype k) const
+    {
+        for (qsizetype p = k - 1; p >= lineStart; --p) {
+            if (hasOwnScript(line[p]))
+                return line[p];
+        }
+        const qsizetype end = std::min(line.size(), k + 64);
+        for (qsizetype p = k + 1; p < end; ++p) {
+            if (hasOwnScript(line[p]))
+                return line[p];
+        }
+        return QChar();
+    }
+
     void startLine(qsizetype at)
     {
         lineStart = at;
         x = 0;
         breakEnd = -1;
         breakNext = -1;
+        breakJoins = false;
         hasTab = false;
+        lineHasUnits = false;
     }
 
     void setBreak(qsizetype contentEnd, qsizetype next)
     {
         breakEnd = contentEnd;
         breakNext = next;
+        breakJoins = false;
     }
 
-    void emitLine(qsizetype from, qsizetype to)
+    void setJoiningBreak(qsizetype at)
     {
-        out.push_back({static_cast<qint32>(offset + from), static_cast<qint32>(to - from)});
+        setBreak(at, at);
+        breakJoins = true;
+    }
+
+    void emitLine(qsizetype from, qsizetype to, bool joinsNext)
+    {
+        LineSpan span;
+        span.start = static_cast<qint32>(offset + from);
+        span.length = static_cast<qint32>(to - from);
+        span.joinsNext = joinsNext ? 1 : 0;
+        out.push_back(span);
     }
 
     qsizetype breakLine()
     {
-        emitLine(lineStart, breakEnd);
+        emitLine(lineStart, breakEnd, breakJoins);
         const qsizetype next = breakNext;
         startLine(next);
         return next;
@@ -239,21 +422,44 @@ private:
         return measurer.advance(line.mid(from, to - from));
     }
 
-    bool fits(double estimate, qsizetype contentEnd) const
+    bool fits(double estimate, qsizetype contentEnd, bool unit) const
     {
         if (estimate > W + kExactCheckMargin)
             return false;
-        if (estimate < W - kExactCheckMargin || hasTab)
+        // A line of break units is not measured whole: text drawn from a fallback font costs
+        // microseconds a character, and units of such text add up exactly.
+        if (estimate < W - kExactCheckMargin || hasTab || unit || lineHasUnits)
             return estimate <= W;
         return measurer.advance(line.mid(lineStart, contentEnd - lineStart)) <= W;
     }
 
-    // A word wider than the whole line: keep as many characters as fit, at least one.
+    // The grapheme boundary at or before `at` after lineStart, or the first one after lineStart
+    // when a single grapheme is wider than the line.
+    qsizetype graphemeBoundary(qsizetype at, qsizetype wordEnd) const
+    {
+        // Enough of the text after `at` to see the marks that belong to its grapheme.
+        const qsizetype end = std::min(wordEnd, at + 1024);
+        QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, line.data() + lineStart,
+                                   end - lineStart);
+        finder.setPosition(at - lineStart);
+        qsizetype p = finder.isAtBoundary() ? at - lineStart : finder.toPreviousBoundary();
+        while (p > 0 && splitsGrapheme(lineStart + p))
+            p = finder.toPreviousBoundary();
+        if (p <= 0) {
+            finder.toStart();
+            p = finder.toNextBoundary();
+            while (p > 0 && p < end - lineStart && splitsGrapheme(lineStart + p))
+                p = finder.toNextBoundary();
+            if (p < 0 || (p == end - lineStart && end < wordEnd))
+                return wordEnd; // a grapheme longer than the window is kept whole
+        }
+        return lineStart + p;
+    }
+
+    // A word wider than the whole line: keep as many graphemes as fit, at least one.
     qsizetype breakInsideWord(qsizetype wordStart, qsizetype wordEnd)
     {
         qsizetype lo = wordStart + 1; // always keep one character
-        if (lo < wordEnd && line[lo - 1].isHighSurrogate() && line[lo].isLowSurrogate())
-            ++lo;
         // Grow the probe exponentially first: a megabyte-long word must not be measured whole
         // for every line it is cut into.
         qsizetype hi = wordEnd - 1; // the whole word does not fit
@@ -274,15 +480,16 @@ private:
                 hi = mid - 1;
             }
         }
-        if (best < wordEnd && best > wordStart && line[best - 1].isHighSurrogate() &&
-            line[best].isLowSurrogate())
-            best = best - 1 > wordStart ? best - 1 : best + 1;
+        if (best < wordEnd)
+            best = graphemeBoundary(best, wordEnd);
         if (best >= wordEnd) {
-            // A single character wider than the page still has to go somewhere.
+            // A single grapheme wider than the page still has to go somewhere.
             x += measurer.advance(line.mid(wordStart, wordEnd - wordStart));
+            if (wordEnd < scannedWordEnd)
+                setJoiningBreak(wordEnd);
             return wordEnd;
         }
-        emitLine(lineStart, best);
+        emitLine(lineStart, best, true);
         startLine(best);
         return best;
     }
@@ -299,8 +506,13 @@ private:
     double x = 0;
     qsizetype breakEnd = -1;  // end of the line's content at the last break opportunity
     qsizetype breakNext = -1; // where the next line starts after that break
+    bool breakJoins = false;  // that break consumes no space
     bool hasTab = false;
+    bool lineHasUnits = false;
     qsizetype scannedWordEnd = 0;
+    // Break opportunities inside the scanned word, its end last; empty for a plain word.
+    std::vector<qsizetype> unitEnds;
+    size_t unitCursor = 0;
 };
 
 } // namespace
@@ -332,8 +544,8 @@ void wrapPiece(FitPiece &piece, double wrapWidth, const TextMeasurer &measurer,
     }
     // No line is counted after a final break.
     if (lineStart < n || n == 0)
-        wrapRawLine(text.mid(lineStart), static_cast<qint32>(lineStart), wrapWidth, measurer,
-                    cache, piece.lines);
+        wrapRawLine(text.mid(lineStart), static_cast<qint32>(lineStart), wrapWidth, measurer, cache,
+                    piece.lines);
 }
 
 int numberFittedLines(FitPieces &pieces)
@@ -362,6 +574,18 @@ QStringView FittedLine(const FitPieces &pieces, int n)
         }
     }
     return {};
+}
+
+bool FittedLineJoinsNext(const FitPieces &pieces, int n)
+{
+    for (const FitPiece &piece : pieces) {
+        if (piece.used() && piece.LastLine >= n) {
+            const size_t index = static_cast<size_t>(n - piece.FirstLine);
+            return n >= piece.FirstLine && index < piece.lines.size() &&
+                   piece.lines[index].joinsNext;
+        }
+    }
+    return false;
 }
 
 int carriedLine(int L0, int totalLines, int previousTotalLines)

@@ -13,12 +13,18 @@
 constexpr int FitPieceCount = 40;
 constexpr qsizetype MinimumPieceSize = 1000;
 
-// One fitted line: a slice of its piece's text.
+// One fitted line: a slice of its piece's text. Books can hold tens of millions of lines, so
+// how the line ended shares the word of its length.
 struct LineSpan
 {
     qint32 start = 0;
-    qint32 length = 0;
+    qint32 length : 31 = 0;
+    // The raw line goes on in the next fitted line with no space consumed between them (a break
+    // between ideographs, between Thai words, or inside a word cut for width): find and copy join
+    // the two lines without a blank.
+    quint32 joinsNext : 1 = 0;
 };
+static_assert(sizeof(LineSpan) == 8);
 
 struct FitPiece
 {
@@ -52,6 +58,11 @@ public:
     WordWidthCache();
     ~WordWidthCache();
     double width(QStringView word, const TextMeasurer &measurer);
+    // One BMP character by table: ideographic text is measured character by character.
+    double charWidth(QChar c, const TextMeasurer &measurer);
+    // A character without a script of its own (punctuation) takes its font from the script of
+    // the text around it: its advance after `context`, a character of that script.
+    double charWidthAfter(QChar c, QChar context, const TextMeasurer &measurer);
     void clear();
     qsizetype size() const;
 
@@ -61,8 +72,11 @@ private:
 };
 
 // Greedy wrapping of one raw line (no CR LF inside) into lines no wider than wrapWidth: a line
-// breaks after the last space that fits, trailing spaces hang and are not part of the line, and
-// a word wider than the line breaks at the last character that fits.
+// breaks after the last space that fits, trailing spaces hang and are not part of the line.
+// Inside a word that holds characters of a script written without spaces (Han, kana, Thai, Lao,
+// Khmer, Myanmar) or CJK punctuation, the line may also break where the Unicode line breaking
+// rules allow. A word or unit wider than the line breaks at the last grapheme boundary that
+// fits.
 void wrapRawLine(QStringView line, qint32 offset, double wrapWidth, const TextMeasurer &measurer,
                  WordWidthCache &cache, std::vector<LineSpan> &out);
 
@@ -75,6 +89,13 @@ int numberFittedLines(FitPieces &pieces);
 
 // Line n (1-based) of the fitted text, without a line break.
 QStringView FittedLine(const FitPieces &pieces, int n);
+
+// Line n and line n + 1 are one raw line broken where no space was consumed.
+bool FittedLineJoinsNext(const FitPieces &pieces, int n);
+
+// A character of a script written without spaces between words, or CJK punctuation: words that
+// hold one are broken by the Unicode line breaking rules.
+bool needsLineBreakRules(QChar c);
 
 // The reading position carried into a refit: line L0 of PreviousTotalLines becomes the returned
 // line of TotalLines, in 1..TotalLines.

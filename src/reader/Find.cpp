@@ -231,6 +231,7 @@ void TForm1::FindInBook(const QString &text, Qt::CaseSensitivity cs)
 
     BookLines book;
     book.line = [this](int n) { return ::FittedLine(state.pieces, n); };
+    book.joinsNext = [this](int n) { return ::FittedLineJoinsNext(state.pieces, n); };
     book.totalLines = state.TotalLines;
     book.linesPerPage = lpp;
     const LayoutHold hold(*this);

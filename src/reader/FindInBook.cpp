@@ -88,7 +88,7 @@ FindMatch MatchAtLine(const BookLines &book, const QString &firstWord, const QSt
     LineReader reader(book, cs);
     const qsizetype S = searchText.size();
 
-    if (firstWord.isEmpty()) {
+    if (firstWord.isEmpty() && !(book.joinsNext && book.joinsNext(n))) {
         const QStringView line = reader.compared(n);
         const qsizetype at = line.indexOf(searchText, std::max(0, k - 1));
         if (at < 0)
@@ -101,15 +101,41 @@ FindMatch MatchAtLine(const BookLines &book, const QString &firstWord, const QSt
     }
 
     const QString lineN = reader.compared(n).toString();
+    // Where a line goes on in the next without a blank, a phrase may start in its last
+    // characters with only a part of its first word.
+    const QString &lead = firstWord.isEmpty() ? searchText : firstWord;
+    const bool joined = book.joinsNext && book.joinsNext(n);
+    const qsizetype firstTail = std::max<qsizetype>(0, lineN.size() - lead.size() + 1);
     qsizetype c = std::max(0, k - 1);
+    bool inTail = false;
     QString R;
     while (true) {
         if (c > lineN.size())
             return match;
-        const qsizetype at = QStringView(lineN).mid(c).indexOf(firstWord);
-        if (at < 0)
+        if (!inTail) {
+            const qsizetype at = QStringView(lineN).mid(c).indexOf(lead);
+            if (at >= 0) {
+                c += at;
+            } else {
+                if (!joined)
+                    return match;
+                inTail = true;
+                c = std::max(c, firstTail);
+            }
+        }
+        if (inTail) {
+            while (c < lineN.size() &&
+                   QStringView(lineN).mid(c) != QStringView(lead).left(lineN.size() - c))
+                ++c;
+            if (c >= lineN.size())
+                return match;
+        } else if (firstWord.isEmpty()) {
+            match.found = true;
+            match.startOffset = static_cast<int>(c) + reader.offsetInPage(p, n);
+            match.length = static_cast<int>(S);
+            match.endPage = p;
             return match;
-        c += at;
+        }
         R = lineN.mid(c);
         int e = n;
         qsizetype beforeLastLine = 0; // |R| before line e was appended, a joining blank included
@@ -126,7 +152,8 @@ FindMatch MatchAtLine(const BookLines &book, const QString &firstWord, const QSt
             const QStringView next = reader.compared(m);
             if (next.isEmpty())
                 continue;
-            if (!R.endsWith(u' ') && !startsWithBlank(next))
+            const bool noBlank = e == m - 1 && book.joinsNext && book.joinsNext(e);
+            if (!noBlank && !R.endsWith(u' ') && !startsWithBlank(next))
                 R += u' ';
             beforeLastLine = R.size();
             R += next;

@@ -11,6 +11,9 @@
 struct BookLines
 {
     LineSource line; // fitted line n, 1 <= n <= totalLines
+    // Line n goes on in line n + 1 with no blank between (a break between ideographs or inside a
+    // word); unset for a book broken at spaces only.
+    std::function<bool(int n)> joinsNext;
     int totalLines = 0;
     int linesPerPage = 1;
 };

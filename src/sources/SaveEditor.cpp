@@ -19,15 +19,6 @@ const QString kEditorTitle = QStringLiteral(
     "Internal editor - Press Esc or click the close button to exit, then use 'Save as' to save "
     "your changes");
 
-// The page controls hand a selection back with paragraph separators for line ends.
-QString selectionWithCrLf(const QPlainTextEdit *page)
-{
-    QString text = page->textCursor().selectedText();
-    text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
-    text.replace(QChar::LineSeparator, QStringLiteral("\r\n"));
-    return text;
-}
-
 // Esc in the editor leaves it; the window's own key preview is off while editing.
 class EditorKeyFilter : public QObject
 {
@@ -76,8 +67,8 @@ void TForm1::SpeichernClick()
 
     Prompts::FileDialogRequest request;
     request.title = QStringLiteral("Save as ...");
-    request.filters = {QStringLiteral("Text files (*.txt)"), QStringLiteral("Tavolex files (*.tvx)"),
-                       QStringLiteral("All files (*)")};
+    request.filters = {QStringLiteral("Text files (*.txt)"),
+                       QStringLiteral("Tavolex files (*.tvx)"), QStringLiteral("All files (*)")};
     request.selectedFilter = 0;
     SpeichernDialogTypeChange(0);
     request.defaultSuffix = saveDialogSuffix;
@@ -110,8 +101,7 @@ void TForm1::SpeichernClick()
     setProgressTitle(QStringLiteral("Saving file ") + name + QStringLiteral(" ..."));
     const QString text = withoutBreaks ? state.WorkingText : state.LoadedText.toString();
     QString error;
-    const SaveBytes saved =
-        encodeForSaving(text, state.LoadedEncoding, state.LoadedEncodingName);
+    const SaveBytes saved = encodeForSaving(text, state.LoadedEncoding, state.LoadedEncodingName);
     if (!writeFileAtomically(name, saved.bytes, &error)) {
         // Nothing names the file that was never written.
         UpdateTitle();
@@ -151,7 +141,17 @@ void TForm1::KopierenClick()
         page = RechteSeite;
     if (!page)
         return;
-    QGuiApplication::clipboard()->setText(JoinSelectionLines(selectionWithCrLf(page)));
+    // The control's block of the selection start is a fitted line, after the trimmed blank lines.
+    const QTextCursor cursor = page->textCursor();
+    const int block = page->document()->findBlock(cursor.selectionStart()).blockNumber();
+    const bool right = page == RechteSeite;
+    const TrimRecord &trim = right ? state.RightTrim : state.LeftTrim;
+    const int firstLine = firstLineOfPage(state.CurrentPage + (right ? 1 : 0), state.LinesPerPage) +
+                          trim.BlankLines + std::max(0, block);
+    const QString lines = selectionLinesForCopy(cursor.selectedText(), firstLine, [this](int line) {
+        return line < state.TotalLines && ::FittedLineJoinsNext(state.pieces, line);
+    });
+    QGuiApplication::clipboard()->setText(JoinSelectionLines(lines));
 }
 
 bool TForm1::editorShown() const

@@ -19,14 +19,34 @@ QString stripExtension(const QString &name)
 
 } // namespace
 
+QString selectionLinesForCopy(QStringView selected, int firstLine,
+                              const std::function<bool(int line)> &joinsNext)
+{
+    QString out;
+    out.reserve(selected.size() + 16);
+    int line = firstLine;
+    for (const QChar c : selected) {
+        if (c == QChar::ParagraphSeparator) {
+            if (!(joinsNext && joinsNext(line)))
+                out += QStringLiteral("\r\n");
+            ++line;
+        } else if (c == QChar::LineSeparator) {
+            out += QStringLiteral("\r\n");
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 QString JoinSelectionLines(const QString &text)
 {
     const qsizetype n = text.size();
     QString out;
     out.reserve(n);
-    QChar lastOther;        // the last character of `out` that is neither CR nor LF
+    QChar lastOther; // the last character of `out` that is neither CR nor LF
     bool haveOther = false;
-    qsizetype ahead = -1;   // first index at or after the current pair that is not CR or LF
+    qsizetype ahead = -1; // first index at or after the current pair that is not CR or LF
     qsizetype i = 0;
     while (i < n) {
         if (!(text[i] == u'\r' && i + 1 < n && text[i + 1] == u'\n')) {
@@ -108,8 +128,8 @@ bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *
 {
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
-    const bool ok = file.open(QIODevice::WriteOnly) &&
-                    file.write(bytes) == bytes.size() && file.commit();
+    const bool ok =
+        file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
     if (!ok) {
         if (error)
             *error = file.errorString();

@@ -5,9 +5,18 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 // A copied page selection as one line: each CR LF becomes one space, or nothing where a space
 // already stands on either side of the break or the break starts the text. Lone CR or LF stay.
 QString JoinSelectionLines(const QString &text);
+
+// A page selection as a text control gives it, a paragraph separator (U+2029) after each line,
+// the first being fitted line firstLine, with CR LF after each line, except after a line that
+// joinsNext says goes on in the next without a blank (broken between ideographs or inside a
+// word): there the two lines run together.
+QString selectionLinesForCopy(QStringView selected, int firstLine,
+                              const std::function<bool(int line)> &joinsNext);
 
 enum class SaveEncoding { Windows1252, Legacy, Utf8 };
 

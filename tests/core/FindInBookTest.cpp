@@ -9,11 +9,14 @@ struct Book
 {
     QStringList lines;
     int linesPerPage = 10;
+    QList<int> joined; // lines that go on in the next without a blank
 
     BookLines view() const
     {
         BookLines b;
         b.line = [this](int n) { return QStringView(lines[n - 1]); };
+        if (!joined.isEmpty())
+            b.joinsNext = [this](int n) { return joined.contains(n); };
         b.totalLines = static_cast<int>(lines.size());
         b.linesPerPage = linesPerPage;
         return b;
@@ -147,6 +150,40 @@ TEST(FindInBookTest, JoiningBlankDoesNotLengthenTheSelection)
     EXPECT_EQ(first.startOffset, 2);
     EXPECT_EQ(first.length, 3 + 2 + 2);
     EXPECT_EQ(book.pageText(1).mid(first.startOffset + first.length, 2), QStringLiteral(" y"));
+}
+
+TEST(FindInBookTest, PhraseAcrossABreakWithoutBlank)
+{
+    Book book;
+    book.lines = {QStringLiteral("我们在学习中"), QStringLiteral("文。他说："),
+                  QStringLiteral("你好 super"), QStringLiteral("califragilistic word"),
+                  QStringLiteral("next")};
+    book.joined = {1, 2, 3};
+    struct Case
+    {
+        const char *text;
+        int line;
+        int start;  // -1: not found
+        int length; // in the page text, CR LF included
+    };
+    const Case cases[] = {
+        {"学习中文", 1, 3, 6},
+        {"中文。他说：你好", 1, 5, 12},
+        {"学习中 文", 1, -1, 0},
+        {"你好 SUPERcalifragilistic", 3, 15, 25},
+        {"fragilistic word next", 4, 29, 22},
+        {"你好super", 3, -1, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        const FindMatch m = match(book, QString::fromUtf8(c.text), Qt::CaseInsensitive, c.line);
+        EXPECT_EQ(m.found, c.start >= 0);
+        if (!m.found || c.start < 0)
+            continue;
+        EXPECT_EQ(m.startOffset, c.start);
+        EXPECT_EQ(m.length, c.length);
+        EXPECT_EQ(m.endPage, 1);
+    }
 }
 
 TEST(FindInBookTest, PhraseRunningOntoTheNextPages)
