@@ -3,8 +3,8 @@
 #include "reader/Tavolex1.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -31,8 +31,9 @@ void writeManySections(const QString &path, int sections)
     f.write(text);
 }
 
-// One page turn of the window: both pages filled, labels, the "Page" key written, the history.
-void BM_PageTurnWith2000Sections(benchmark::State &state)
+// Page turns of the window on a book: both pages filled, labels, the "Page" key written, the
+// history.
+void turnPages(benchmark::State &state, const QByteArray &book)
 {
     QTemporaryDir dir;
     const QString settings = dir.path() + QStringLiteral("/Tavolex.ini");
@@ -41,7 +42,7 @@ void BM_PageTurnWith2000Sections(benchmark::State &state)
     {
         QFile f(bookPath);
         f.open(QIODevice::WriteOnly);
-        f.write(generateBookBytes(7, 3'200'000));
+        f.write(book);
     }
     TForm1 form(settings, dir.path(), {bookPath});
     form.resize(1000, 760);
@@ -59,6 +60,36 @@ void BM_PageTurnWith2000Sections(benchmark::State &state)
     }
     state.counters["pages"] = form.readerState().PageCount;
 }
+
+void BM_PageTurnWith2000Sections(benchmark::State &state)
+{
+    turnPages(state, generateBookBytes(7, 3'200'000));
+}
+
+// Ideographs come from fallback fonts; Arabic is shaped.
+void BM_PageTurnChinese(benchmark::State &state)
+{
+    turnPages(state, generateChineseBook(7, 1'000'000).toUtf8());
+}
+BENCHMARK(BM_PageTurnChinese)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->Iterations(200);
+
+void BM_PageTurnArabic(benchmark::State &state)
+{
+    const QString paragraph = QStringLiteral(
+        "في صباح يوم مشمس خرج الولد الصغير إلى الحديقة ليلعب مع أصدقائه. كانت الأشجار خضراء "
+        "والطيور تغني فوق الأغصان، وكان الجميع سعداء بهذا اليوم الجميل (كما قال المعلم).\r\n\r\n");
+    turnPages(state, paragraph.repeated(3000).toUtf8());
+}
+BENCHMARK(BM_PageTurnArabic)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->Iterations(200);
+
 BENCHMARK(BM_PageTurnWith2000Sections)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)

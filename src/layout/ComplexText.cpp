@@ -1,5 +1,7 @@
 #include "ComplexText.h"
 
+#include <bitset>
+
 namespace {
 
 bool characterNeedsShaping(char32_t c)
@@ -61,4 +63,26 @@ bool needsShaping(QStringView text)
             return true;
     }
     return false;
+}
+
+std::vector<QChar::Script> scriptsOf(QStringView text)
+{
+    std::vector<QChar::Script> scripts;
+    std::bitset<QChar::ScriptCount> seen;
+    seen.set(QChar::Script_Common).set(QChar::Script_Inherited);
+    const qsizetype n = text.size();
+    const char16_t *data = text.utf16();
+    for (qsizetype i = 0; i < n; ++i) {
+        char32_t c = data[i];
+        if (c < 0x300)
+            continue;
+        if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(data[i + 1]))
+            c = QChar::surrogateToUcs4(char16_t(c), data[++i]);
+        const QChar::Script script = QChar::script(c);
+        if (!seen.test(script)) {
+            seen.set(script);
+            scripts.push_back(script);
+        }
+    }
+    return scripts;
 }

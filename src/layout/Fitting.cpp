@@ -2,6 +2,9 @@
 
 #include "layout/ComplexText.h"
 
+#include <QFontDatabase>
+#include <QRawFont>
+
 #include "layout/LineBreakRemoval.h"
 #include "layout/QtTextMeasurer.h"
 
@@ -9,10 +12,10 @@
 #include <QComboBox>
 #include <QFontMetricsF>
 
-#include <cmath>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QSpinBox>
+#include <cmath>
 
 namespace {
 
@@ -78,15 +81,79 @@ void TForm1::takeFittedLayoutSnapshot()
                                : Margins{};
 }
 
-void TForm1::setPageShaping(bool shaping)
+namespace {
+
+// The writing system whose fallback font draws a script; Any for scripts the page font has.
+QFontDatabase::WritingSystem writingSystemOf(QChar::Script script,
+                                             const std::vector<QChar::Script> &scripts)
 {
-    pageShaping = shaping;
-    for (QPlainTextEdit *page : {LinkeSeite, RechteSeite}) {
-        QFont font = page->font();
-        const int others = font.styleStrategy() & ~QFont::PreferNoShaping;
-        font.setStyleStrategy(QFont::StyleStrategy(others | (shaping ? 0 : QFont::PreferNoShaping)));
-        page->setFont(font);
+    const auto has = [&](QChar::Script s) {
+        return std::find(scripts.begin(), scripts.end(), s) != scripts.end();
+    };
+    switch (script) {
+    case QChar::Script_Han:
+        // Ideographs take the font of the language they are written in.
+        if (has(QChar::Script_Hiragana) || has(QChar::Script_Katakana))
+            return QFontDatabase::Japanese;
+        return has(QChar::Script_Hangul) ? QFontDatabase::Korean : QFontDatabase::SimplifiedChinese;
+    case QChar::Script_Hiragana:
+    case QChar::Script_Katakana:
+        return QFontDatabase::Japanese;
+    case QChar::Script_Hangul:
+        return QFontDatabase::Korean;
+    case QChar::Script_Arabic:
+        return QFontDatabase::Arabic;
+    case QChar::Script_Hebrew:
+        return QFontDatabase::Hebrew;
+    case QChar::Script_Thai:
+        return QFontDatabase::Thai;
+    case QChar::Script_Lao:
+        return QFontDatabase::Lao;
+    case QChar::Script_Devanagari:
+        return QFontDatabase::Devanagari;
+    case QChar::Script_Bengali:
+        return QFontDatabase::Bengali;
+    case QChar::Script_Tamil:
+        return QFontDatabase::Tamil;
+    case QChar::Script_Khmer:
+        return QFontDatabase::Khmer;
+    case QChar::Script_Myanmar:
+        return QFontDatabase::Myanmar;
+    case QChar::Script_Greek:
+        return QFontDatabase::Greek;
+    case QChar::Script_Cyrillic:
+        return QFontDatabase::Cyrillic;
+    default:
+        return QFontDatabase::Any;
     }
+}
+
+} // namespace
+
+void TForm1::applyPageScripts()
+{
+    QFont font = LinkeSeite->font();
+    const int others = font.styleStrategy() & ~QFont::PreferNoShaping;
+    const auto strategy =
+        QFont::StyleStrategy(others | (bookScripts.shaping ? 0 : QFont::PreferNoShaping));
+    // The fallback font of each of the book's scripts, named after the page font: found through
+    // the system's fallback list at every line, ideographs cost a hundred times more to lay out.
+    QFont primary(font.family(), font.pointSize());
+    QStringList families{font.family()};
+    for (const QChar::Script script : bookScripts.scripts) {
+        const QFontDatabase::WritingSystem system = writingSystemOf(script, bookScripts.scripts);
+        if (system == QFontDatabase::Any)
+            continue;
+        const QString fallback = QRawFont::fromFont(primary, system).familyName();
+        if (!fallback.isEmpty() && !families.contains(fallback))
+            families << fallback;
+    }
+    if (font.families() == families && font.styleStrategy() == strategy)
+        return;
+    font.setFamilies(families);
+    font.setStyleStrategy(strategy);
+    for (QPlainTextEdit *page : {LinkeSeite, RechteSeite})
+        page->setFont(font);
 }
 
 void TForm1::FitLines()
@@ -134,15 +201,18 @@ void TForm1::FitLines()
     cutIntoPieces(state.WorkingText, state.pieces,
                   [this](int percent) { setProgressTitle(fittingTitle(percent)); });
 
-    // Looked for once per text, not at every refit.
-    const ShapingKey key{state.FileName + u'|' + state.ArchiveMember,
-                         state.WorkingText.constData(), state.WorkingText.size()};
-    if (!(key == shapingCheckedFor)) {
-        setPageShaping(needsShaping(state.WorkingText));
-        shapingCheckedFor = key;
+    // Looked for once per text, not at every refit; the font may have changed since.
+    const BookScripts::Key key{state.FileName + u'|' + state.ArchiveMember,
+                               state.WorkingText.constData(), state.WorkingText.size()};
+    if (!(key == bookScripts.key)) {
+        bookScripts.shaping = needsShaping(state.WorkingText);
+        bookScripts.scripts = scriptsOf(state.WorkingText);
+        bookScripts.key = key;
     }
+    applyPageScripts();
     const QFont font = pageFont();
-    const QString fontKey = font.key();
+    const QString fontKey = font.key() + u'|' + font.families().join(u',') + u'|' +
+                            QString::number(font.styleStrategy());
     if (fontKey != wordWidthsFont) {
         wordWidths.clear();
         wordWidthsFont = fontKey;
@@ -191,9 +261,8 @@ void TForm1::moveBookmarks(int previousLinesPerPage, int previousTotalLines)
         const int page = bookmark->text().toInt(&ok);
         if (!ok)
             continue;
-        bookmark->setText(QString::number(movedBookmarkPage(page, previousLinesPerPage,
-                                                            state.TotalLines, previousTotalLines,
-                                                            state.LinesPerPage)));
+        bookmark->setText(QString::number(movedBookmarkPage(
+            page, previousLinesPerPage, state.TotalLines, previousTotalLines, state.LinesPerPage)));
     }
 }
 

@@ -384,10 +384,10 @@ void TForm1::applyPageFont(const QString &family, int size)
     // Lines are fitted word by word; without kerning a line is exactly the sum of its words.
     font.setKerning(false);
     // Shaping adds nothing to Latin text without kerning, and costs most of a page turn; books
-    // in scripts that need it have it (setPageShaping).
+    // in scripts that need it have it (applyPageScripts).
     font.setStyleStrategy(QFont::StyleStrategy(
         (Antialiasing->isChecked() ? QFont::PreferAntialias : QFont::NoAntialias) |
-        (pageShaping ? 0 : QFont::PreferNoShaping)));
+        (bookScripts.shaping ? 0 : QFont::PreferNoShaping)));
     LinkeSeite->setFont(font);
     RechteSeite->setFont(font);
     state.AppliedFontSize = size;

@@ -156,8 +156,9 @@ public:
     void AnpassenClick();
     QFont pageFont() const;
     double wrapWidth() const;
-    // Shaping on for a book whose script needs it, off (faster) otherwise; measured as drawn.
-    void setPageShaping(bool shaping);
+    // The page font for the book's scripts: shaping on where a script needs it, off (faster)
+    // otherwise, and each script's fallback font named; measured as drawn.
+    void applyPageScripts();
 
     // Page view (PageView.cpp)
     void ShowSpread();
@@ -588,15 +589,20 @@ private:
     bool busyPointerShown = false;
     bool placementRestored = false;
     bool firstShowHookRunning = false;
-    bool pageShaping = false;
-    struct ShapingKey
+    struct BookScripts
     {
-        QString document;
-        const QChar *text = nullptr;
-        qsizetype size = 0;
-        bool operator==(const ShapingKey &) const = default;
+        struct Key
+        {
+            QString document;
+            const QChar *text = nullptr;
+            qsizetype size = 0;
+            bool operator==(const Key &) const = default;
+        };
+        Key key; // the text the rest was found in
+        bool shaping = false;
+        std::vector<QChar::Script> scripts;
     };
-    ShapingKey shapingCheckedFor; // the text pageShaping was chosen for
+    BookScripts bookScripts;
     int layoutHolds = 0;
     bool layoutPassHeld = false;
 };

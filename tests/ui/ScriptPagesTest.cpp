@@ -86,6 +86,10 @@ TEST(ScriptPages, EveryLineIsShownAtOnePitchInItsDirection)
                 QByteArrayList{"Russian", "Greek", "Chinese", "Japanese", "Korean"}.contains(
                     sample.name);
             EXPECT_EQ(unshaped, plainScript) << "shaping of the page font";
+            // A phrase of the script is found and selected exactly, in logical order.
+            const QString phrase = sample.paragraph.mid(12, 6);
+            form.FindInBook(phrase, Qt::CaseSensitive);
+            EXPECT_EQ(form.LinkeSeite->textCursor().selectedText(), phrase) << "find";
             PageCheck check;
             // Spread after spread; the last turn would show the last page again on the left.
             for (bool more = true; more;) {
