@@ -14,15 +14,11 @@ string(TIMESTAMP TAVOLEX_PACKAGE_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
 configure_file(data/debian/changelog.in ${tavolex_doc_build}/changelog @ONLY)
 
 # gzip -n: no name or time stamp inside, so the same input packs to the same bytes.
-foreach(doc changelog tavolex.1)
-    if(doc STREQUAL "changelog")
-        set(doc_source ${tavolex_doc_build}/changelog)
-    else()
-        set(doc_source ${CMAKE_SOURCE_DIR}/data/${doc})
-    endif()
-    add_custom_command(OUTPUT ${tavolex_doc_build}/${doc}.gz
-        COMMAND ${TAVOLEX_GZIP} -9 -n -c ${doc_source} > ${tavolex_doc_build}/${doc}.gz
-        DEPENDS ${doc_source} VERBATIM)
+foreach(doc ${tavolex_doc_build}/changelog ${CMAKE_SOURCE_DIR}/data/tavolex.1)
+    get_filename_component(doc_name ${doc} NAME)
+    add_custom_command(OUTPUT ${tavolex_doc_build}/${doc_name}.gz
+        COMMAND ${TAVOLEX_GZIP} -9 -n -c ${doc} > ${tavolex_doc_build}/${doc_name}.gz
+        DEPENDS ${doc} VERBATIM)
 endforeach()
 add_custom_target(tavolex_package_docs ALL
     DEPENDS ${tavolex_doc_build}/changelog.gz ${tavolex_doc_build}/tavolex.1.gz)

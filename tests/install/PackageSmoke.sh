@@ -36,10 +36,19 @@ step() {
     echo "$((tenths / 10)).$((tenths % 10)) s: $*"
 }
 installed=0
+# Runs dpkg, waiting up to 20 s while another program holds its lock; 75 when it stays locked.
+run_dpkg() {
+    for _ in 1 2 3 4 5 6 7 8 9 10; do
+        DEBIAN_FRONTEND=noninteractive dpkg "$@" >"$work/dpkg.log" 2>&1 && return 0
+        grep -q 'is locked\|was locked' "$work/dpkg.log" || return 1
+        sleep 2
+    done
+    return 75
+}
 cleanup() {
-    if [ "$installed" = 1 ]; then
-        DEBIAN_FRONTEND=noninteractive dpkg -r tavolex >/dev/null 2>&1 ||
-            echo "could not remove the tavolex package: run dpkg -r tavolex" >&2
+    if [ "$installed" = 1 ] && ! run_dpkg -r tavolex; then
+        cat "$work/dpkg.log" >&2
+        echo "could not remove the tavolex package: run dpkg -r tavolex" >&2
     fi
     rm -rf "$work"
 }
@@ -52,7 +61,7 @@ cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/pkg" >"$work/cpack.lo
 deb=$work/pkg/tavolex_${version}_${arch}.deb
 [ -f "$deb" ] || fail "cpack made no $(basename "$deb"): $(ls "$work/pkg")"
 
-step package made
+step "package made"
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = tavolex ] || fail "package name '$(field Package)'"
 [ "$(field Version)" = "$version" ] || fail "package version '$(field Version)'"
@@ -83,14 +92,14 @@ for file in /usr/bin/tavolex /usr/share/tavolex/Help.txt \
 done
 grep -v '^/usr/' "$work/files" && fail "the package puts files outside /usr"
 
-step files and fields checked
+step "files and fields checked"
 # Errors and warnings of lintian fail the test; its remarks are listed for whoever reads the log.
 setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$work" \
     lintian --fail-on error,warning --display-info --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1 ||
     { cat "$work/lintian.log" >&2; fail "lintian reports errors or warnings"; }
 cat "$work/lintian.log"
 
-step lintian done
+step "lintian done"
 # Removal must leave nothing behind: the files of the package, and the folders it made.
 while read -r file; do
     if [ -e "$file" ] || [ -L "$file" ]; then
@@ -101,22 +110,17 @@ dpkg-deb --fsys-tarfile "$deb" | tar -t | sed -n 's|^\./\(.\+\)/$|/\1|p' | while
     [ -d "$dir" ] || echo "$dir"
 done >"$work/new-dirs"
 
-# --- installing, another program may hold dpkg's lock for a while
+# --- installing
 export DEBIAN_FRONTEND=noninteractive
-for attempt in 1 2 3 4 5 6 7 8 9 10; do
-    installed=1
-    if dpkg -i "$deb" >"$work/dpkg.log" 2>&1; then
-        break
-    fi
-    if ! grep -q 'is locked\|was locked' "$work/dpkg.log"; then
-        cat "$work/dpkg.log" >&2
-        fail "dpkg -i failed"
-    fi
+installed=1
+rc=0
+run_dpkg -i "$deb" || rc=$?
+if [ $rc -eq 75 ]; then
     installed=0
-    [ "$attempt" -lt 10 ] || skip "dpkg is locked by another program: $(cat "$work/dpkg.log")"
-    sleep 2
-done
-step installed
+    skip "dpkg stayed locked by another program: $(head -1 "$work/dpkg.log")"
+fi
+[ $rc -eq 0 ] || { cat "$work/dpkg.log" >&2; fail "dpkg -i failed"; }
+step "installed"
 [ "$(dpkg-query -W -f='${Status}' tavolex)" = "install ok installed" ] ||
     fail "the package is not installed after dpkg -i"
 [ "$(/usr/bin/tavolex --version)" = "Tavolex $version" ] || fail "/usr/bin/tavolex --version"
@@ -137,7 +141,7 @@ bash "$here/../../tools/desktop.sh" \
     env -u XDG_CONFIG_HOME -u QT_QPA_PLATFORM HOME="$home" \
     bash "$work/session.sh" /usr/bin/tavolex "$book" "$out/session" ||
     { cat "$out/session.log" >&2 || true; fail "the session on Xvfb failed"; }
-step session done
+step "session done"
 title=$(cat "$out/session.title")
 case "$title" in
 "File $book ("*" pt, "*" pages)") ;;
@@ -153,9 +157,9 @@ page=$(awk -v section="[$book]" '
 grep -qxF "Last read file=$book" "$settings" || fail "the book is not the last read file"
 
 # --- removing
-dpkg -r tavolex >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log" >&2; fail "dpkg -r failed"; }
+run_dpkg -r tavolex || { cat "$work/dpkg.log" >&2; fail "dpkg -r failed"; }
 installed=0
-step removed
+step "removed"
 status=$(dpkg-query -W -f='${db:Status-Status}' tavolex 2>/dev/null || true)
 [ -z "$status" ] || [ "$status" = not-installed ] || fail "the package is '$status' after dpkg -r"
 left=()
