@@ -9,6 +9,7 @@ tavolex_packages=(
     xvfb xauth xdotool imagemagick zip unzip
     openbox wmctrl x11-utils
     appstream desktop-file-utils
+    dpkg-dev file lintian man-db
 )
 
 tavolex_install_missing() {

@@ -118,8 +118,8 @@ QString usageText()
         "      --         end of options: every later argument is a file name\n"
         "\n"
         "Qt's own options (-platform NAME, -style NAME, -reverse ...) are accepted.\n"
-        "Settings are kept in Tavolex.ini beside the program when its folder is writable,\n"
-        "else in $XDG_CONFIG_HOME/tavolex/ (~/.config/tavolex/).\n");
+        "Settings are kept in Tavolex.ini beside the program when its folder is writable\n"
+        "(and not /usr/bin), else in $XDG_CONFIG_HOME/tavolex/ (~/.config/tavolex/).\n");
 }
 
 QString versionText()

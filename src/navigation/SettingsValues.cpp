@@ -270,7 +270,10 @@ QString settingsFilePath(const QString &programDir, FolderAccess programDirAcces
                          const QProcessEnvironment &environment)
 {
     const QString fileName = QStringLiteral("Tavolex.ini");
-    if (programDirAccess == FolderAccess::Writable)
+    // /usr/bin belongs to the package manager: root, for whom it is writable, must not leave
+    // a settings file there that no package owns.
+    const bool packaged = QDir::cleanPath(programDir) == QStringLiteral("/usr/bin");
+    if (programDirAccess == FolderAccess::Writable && !packaged)
         return QDir(programDir).filePath(fileName);
     QString config = environment.value(QStringLiteral("XDG_CONFIG_HOME"));
     if (config.isEmpty() || !QDir::isAbsolutePath(config)) {

@@ -106,7 +106,7 @@ QStringList helpFileCandidates(const QString &programDir);
 
 FolderAccess folderAccess(const QString &folder);
 
-// Tavolex.ini in programDir when that folder is writable, else under $XDG_CONFIG_HOME (an
-// absolute path), else under $HOME/.config, in a folder "tavolex".
+// Tavolex.ini in programDir when that folder is writable and is not /usr/bin, else under
+// $XDG_CONFIG_HOME (an absolute path), else under $HOME/.config, in a folder "tavolex".
 QString settingsFilePath(const QString &programDir, FolderAccess programDirAccess,
                          const QProcessEnvironment &environment);

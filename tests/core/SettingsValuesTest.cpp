@@ -300,6 +300,15 @@ TEST(SettingsValuesTest, SettingsFileLocation)
             env.insert(pair.section(u'=', 0, 0), pair.section(u'=', 1));
         EXPECT_EQ(settingsFilePath("/opt/tavolex", c.access, env), c.expected) << c.name;
     }
+    // A packaged program in /usr/bin keeps root's settings in root's home, not beside itself.
+    QProcessEnvironment rootEnv;
+    rootEnv.insert("HOME", "/root");
+    for (const QString dir : {"/usr/bin", "/usr/bin/", "/usr/../usr/bin"})
+        EXPECT_EQ(settingsFilePath(dir, FolderAccess::Writable, rootEnv),
+                  QString("/root/.config/tavolex/Tavolex.ini"))
+            << dir.toStdString();
+    EXPECT_EQ(settingsFilePath("/usr/local/bin", FolderAccess::Writable, rootEnv),
+              QString("/usr/local/bin/Tavolex.ini"));
 
     const QString dir = makeTempDir();
     EXPECT_EQ(folderAccess(dir), FolderAccess::Writable);

@@ -69,49 +69,7 @@ book="$work/books/Smoke book [1] = Büchlein.txt"
 "$build/genbook" 300k 11 >"$book"
 chmod a+r "$book"
 
-cat >"$work/session.sh" <<'INNER'
-set -euo pipefail
-tavolex=$1 book=$2 out=$3
-"$tavolex" "$book" 2>"$out.log" &
-pid=$!
-title=""
-for _ in $(seq 300); do
-    wid=$(xdotool search --onlyvisible --name '^File .* pages\)$' 2>/dev/null | head -1 || true)
-    if [ -n "$wid" ]; then
-        title=$(xdotool getwindowname "$wid")
-        break
-    fi
-    sleep 0.1
-done
-[ -n "$title" ] || { echo "no reader window with a book appeared" >&2; kill "$pid"; exit 1; }
-xdotool windowfocus --sync "$wid"
-# Two spreads forward, one page forward, one page back, one page forward: page 6.
-xdotool key --delay 150 Down Down Right Left Right
-sleep 0.5
-xdotool getwindowname "$wid" >"$out.title"
-xdotool key ctrl+x
-# The exit question is a window of its own: answer it with the keyboard, as a user would.
-question=""
-for _ in $(seq 50); do
-    question=$(xdotool search --onlyvisible --name '^Tavolex$' 2>/dev/null | head -1 || true)
-    [ -n "$question" ] && break
-    sleep 0.1
-done
-[ -n "$question" ] || { echo "no exit question appeared" >&2; kill "$pid"; exit 1; }
-xdotool windowfocus --sync "$question"
-xdotool key Return
-for _ in $(seq 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-if kill -0 "$pid" 2>/dev/null; then
-    echo "the reader did not exit on Ctrl+X" >&2
-    kill "$pid"
-    exit 1
-fi
-wait "$pid"
-INNER
-chmod 755 "$work/session.sh"
+install -m 755 "$(dirname "$0")/ReaderSession.sh" "$work/session.sh"
 bash "$(dirname "$0")/../../tools/desktop.sh" \
     "${runas[@]}" env -u XDG_CONFIG_HOME -u QT_QPA_PLATFORM HOME="$home" \
     bash "$work/session.sh" "$tavolex" "$book" "$out/session" || { cat "$out/session.log" >&2 || true; fail "the session on Xvfb failed"; }
