@@ -25,8 +25,8 @@ inline QByteArray runTool(const QString &folder, const QString &program,
     process.closeWriteChannel();
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit ||
         process.exitCode() != 0) {
-        ADD_FAILURE() << program.toStdString() << " failed: "
-                      << process.readAllStandardError().toStdString();
+        ADD_FAILURE() << program.toStdString()
+                      << " failed: " << process.readAllStandardError().toStdString();
         return {};
     }
     return process.readAllStandardOutput();
@@ -35,8 +35,9 @@ inline QByteArray runTool(const QString &folder, const QString &program,
 // The program that writes files ending in suffix: "gz", "bz2" or "xz".
 inline QString compressorFor(const QString &suffix)
 {
-    return suffix == u"gz" ? QStringLiteral("gzip") : suffix == u"bz2" ? QStringLiteral("bzip2")
-                                                                        : QStringLiteral("xz");
+    return suffix == u"gz"    ? QStringLiteral("gzip")
+           : suffix == u"bz2" ? QStringLiteral("bzip2")
+                              : QStringLiteral("xz");
 }
 
 inline QByteArray compressed(const QByteArray &bytes, const QString &suffix)

@@ -9,8 +9,8 @@
 
 #include <cerrno>
 #include <climits>
-#include <limits>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include <fcntl.h>
@@ -178,8 +178,7 @@ public:
             archive_read_support_format_tar(handle.get());
         else
             archive_read_support_format_raw(handle.get());
-        if (archive_read_open(handle.get(), this, nullptr, &Unpacker::feed, nullptr) !=
-            ARCHIVE_OK)
+        if (archive_read_open(handle.get(), this, nullptr, &Unpacker::feed, nullptr) != ARCHIVE_OK)
             return archiveFailure(ZipFailure::CannotOpenArchive);
         if (tar)
             return true;
@@ -262,7 +261,8 @@ public:
         std::vector<char> sink(ChunkSize);
         if (handle) {
             la_ssize_t got = 0;
-            while (inEntry && (got = archive_read_data(handle.get(), sink.data(), sink.size())) > 0) {
+            while (inEntry &&
+                   (got = archive_read_data(handle.get(), sink.data(), sink.size())) > 0) {
             }
             if (got < 0)
                 return archiveFailure(ZipFailure::MemberUnreadable);
@@ -340,8 +340,8 @@ MemberData failed(ZipFailure failure, const QString &error)
 MemberData tooLarge(qint64 size, qint64 limit)
 {
     MemberData result =
-        failed(ZipFailure::MemberTooLarge, QStringLiteral("The book is larger than %1 bytes")
-                                               .arg(QString::number(limit)));
+        failed(ZipFailure::MemberTooLarge,
+               QStringLiteral("The book is larger than %1 bytes").arg(QString::number(limit)));
     result.size = size;
     return result;
 }
@@ -449,8 +449,7 @@ ArchiveListing ListTarMembers(const QString &archivePath)
     return result;
 }
 
-MemberData ExtractTarMember(const QString &archivePath, const QString &memberName,
-                            qint64 sizeLimit)
+MemberData ExtractTarMember(const QString &archivePath, const QString &memberName, qint64 sizeLimit)
 {
     const qint64 limit = std::max<qint64>(sizeLimit, 0);
     Unpacker unpacker(archivePath, Packing::Tar, Unlimited);

@@ -46,8 +46,9 @@ void walkFolder(const QString &folder, SubFolders subFolders, FoundEntries &entr
         if (!listing.ok)
             continue;
         for (const QString &member : listing.members) {
+            // The reader would open a packed member as its packed bytes.
             if (member == u"." || member == u".." || member.endsWith(u'/') ||
-                HoldsMembers(PackingOf(member)))
+                PackingOf(member) != Packing::None)
                 continue;
             entries.push_back({path, member});
         }

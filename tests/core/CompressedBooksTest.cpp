@@ -2,6 +2,7 @@
 #include "PackingSupport.h"
 #include "TestSupport.h"
 #include "sources/DocumentFormats.h"
+#include "sources/FindInFilesCore.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,12 @@
 #include <functional>
 #include <optional>
 #include <vector>
+
+// Readable failure messages for entry lists.
+void PrintTo(const FoundEntry &entry, std::ostream *os)
+{
+    *os << entry.path.toStdString() << " | " << entry.member.toStdString();
+}
 
 namespace {
 
@@ -237,10 +244,14 @@ TEST(CompressedBooksTest, TarArchivesListAndExtractTheirBooks)
                      QFile::encodeName(books + QStringLiteral("/novel/hard.txt")).constData()),
               0);
     const QStringList several = {
-        QStringLiteral("novel"),           QStringLiteral("novel/a.txt"),
-        QStringLiteral("novel/sub"),       QStringLiteral("novel/sub/b.html"),
-        u"novel/Глава.txt"_qs,             QStringLiteral("novel/link.txt"),
-        QStringLiteral("novel/hard.txt"),  QStringLiteral("novel/sub"),
+        QStringLiteral("novel"),
+        QStringLiteral("novel/a.txt"),
+        QStringLiteral("novel/sub"),
+        QStringLiteral("novel/sub/b.html"),
+        u"novel/Глава.txt"_qs,
+        QStringLiteral("novel/link.txt"),
+        QStringLiteral("novel/hard.txt"),
+        QStringLiteral("novel/sub"),
     };
     const QStringList members = {QStringLiteral("novel/a.txt"), QStringLiteral("novel/sub/b.html"),
                                  u"novel/Глава.txt"_qs};
@@ -250,11 +261,8 @@ TEST(CompressedBooksTest, TarArchivesListAndExtractTheirBooks)
     {
         const char *name;
         const char *compression;
-    } kinds[] = {{".tar", ""},
-                 {".tar.gz", "gz"},
-                 {".tgz", "gz"},
-                 {".tar.bz2", "bz2"},
-                 {".tar.xz", "xz"}};
+    } kinds[] = {
+        {".tar", ""}, {".tar.gz", "gz"}, {".tgz", "gz"}, {".tar.bz2", "bz2"}, {".tar.xz", "xz"}};
     for (const auto &kind : kinds) {
         SCOPED_TRACE(kind.name);
         const QString many = dir + QStringLiteral("/many") + QLatin1StringView(kind.name);
@@ -307,8 +315,9 @@ TEST(CompressedBooksTest, TarArchivesThatCannotGiveTheBookFail)
     const QString notTar = dir + QStringLiteral("/text.tar");
     writeFileBytes(notTar, text);
     const QString bomb = dir + QStringLiteral("/bomb.tar.xz");
-    runTool(books, QStringLiteral("tar"),
-            {QStringLiteral("-cSJf"), bomb, QStringLiteral("book.txt"), QStringLiteral("huge.txt")});
+    runTool(
+        books, QStringLiteral("tar"),
+        {QStringLiteral("-cSJf"), bomb, QStringLiteral("book.txt"), QStringLiteral("huge.txt")});
     ASSERT_LT(QFile(bomb).size(), 1 << 20);
 
     const struct
@@ -359,4 +368,67 @@ TEST(CompressedBooksTest, TarArchivesThatCannotGiveTheBookFail)
         }
     }
     EXPECT_LT(peakResidentKiB() - before, 256 * 1024);
+}
+
+// Find in files sees a compressed book as the book inside it and a tar member as a ZIP member;
+// plain text is searched as it is unpacked, legacy code pages reading it again from the start.
+TEST(CompressedBooksTest, FindInFilesSearchesInsidePackedBooks)
+{
+    const QString root = makeTempDir() + u'/';
+    const QByteArray phrase = "The old man\r\nand the sea.\r\n";
+    const QByteArray filler = bookBytes("Filler");
+    writeFileBytes(root + "book.txt.gz", compressed(filler + phrase, QStringLiteral("gz")));
+    writeFileBytes(root + "novel.html.bz2",
+                   compressed("<p>the old <i>man</i><br>and the sea</p>", QStringLiteral("bz2")));
+    const QByteArray russian =
+        readFileBytes(QStringLiteral(TAVOLEX_TEST_DATA "/encodings/russian.cp1251.txt"));
+    ASSERT_FALSE(russian.isEmpty());
+    writeFileBytes(root + "russian.txt.xz", compressed(russian, QStringLiteral("xz")));
+    QByteArray damaged = compressed(phrase + filler, QStringLiteral("gz"));
+    damaged[damaged.size() - 8] = char(damaged[damaged.size() - 8] ^ 1);
+    writeFileBytes(root + "damaged.txt.gz", damaged);
+    writeFileBytes(root + "plain.txt.gz", phrase);
+    const QString packing = makeTempDir();
+    writeFileBytes(packing + "/tar/a.txt", filler);
+    writeFileBytes(packing + "/tar/b.txt", filler + phrase);
+    writeFileBytes(packing + "/tar/inner.txt.gz", compressed(phrase, QStringLiteral("gz")));
+    writeTar(root + "books.tar.xz", packing,
+             {QStringLiteral("tar"), QStringLiteral("tar/a.txt"), QStringLiteral("tar/b.txt"),
+              QStringLiteral("tar/inner.txt.gz")},
+             QStringLiteral("xz"));
+
+    const FoundEntries entries = SortFoundEntries(WalkDirectory(root, SubFolders::Skip), root);
+    const auto entry = [](const char *path, const char *member = "") {
+        return FoundEntry{QString::fromUtf8(path), QString::fromUtf8(member)};
+    };
+    const FoundEntries expected =
+        SortFoundEntries({entry("book.txt.gz"), entry("novel.html.bz2"), entry("russian.txt.xz"),
+                          entry("damaged.txt.gz"), entry("plain.txt.gz"),
+                          entry("books.tar.xz", "tar/a.txt"), entry("books.tar.xz", "tar/b.txt")},
+                         root);
+    EXPECT_EQ(entries, expected);
+
+    const struct
+    {
+        const char *path;
+        const char *member;
+        QString search;
+        SearchOutcome outcome;
+    } cases[] = {
+        {"book.txt.gz", "", "old man and the sea", SearchOutcome::Found},
+        {"book.txt.gz", "", "old man and the river", SearchOutcome::NotFound},
+        {"novel.html.bz2", "", "old man and the sea", SearchOutcome::Found},
+        {"russian.txt.xz", "", u"\u0431\u0438\u0431\u043b\u0438\u043e\u0442\u0435\u043a\u0438"_qs,
+         SearchOutcome::Found},
+        {"books.tar.xz", "tar/b.txt", "old man and the sea", SearchOutcome::Found},
+        {"books.tar.xz", "tar/a.txt", "old man and the sea", SearchOutcome::NotFound},
+        {"books.tar.xz", "tar/none.txt", "old man and the sea", SearchOutcome::NotFound},
+        {"damaged.txt.gz", "", "old man and the sea", SearchOutcome::Unreadable},
+        {"plain.txt.gz", "", "old man and the sea", SearchOutcome::Unreadable},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.path) + " " + c.member);
+        EXPECT_EQ(EntryContains(root, entry(c.path, c.member), c.search, Qt::CaseInsensitive),
+                  c.outcome);
+    }
 }
