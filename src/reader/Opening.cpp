@@ -96,8 +96,8 @@ bool TForm1::readDocumentSource(QByteArray &raw, QString &ext, bool preselected)
     setProgressTitle(QStringLiteral("Opening file [") + state.ArchiveMember +
                      QStringLiteral("] from archive ") + state.FileName + QStringLiteral(" ..."));
     const qint64 openable = largestOpenableSize(memory);
-    const MemberData data = ExtractBookMember(state.FileName, state.ArchiveMember,
-                                              std::min(MaxMemberSize, openable));
+    const MemberData data =
+        ExtractBookMember(state.FileName, state.ArchiveMember, std::min(MaxMemberSize, openable));
     if (!data.ok) {
         // A member that cannot be read must not open as an empty book whose page would then
         // overwrite the stored reading position.
@@ -206,7 +206,8 @@ void TForm1::LadenClick()
     request.filters = {QStringLiteral("Tavolex Files (*.tvx)"),
                        QStringLiteral("HTML Files (*.htm *.html)"),
                        QStringLiteral("Rich Text Files (*.rtf)"),
-                       QStringLiteral("Text Files (*.txt)"), QStringLiteral("Zip Files (*.zip)"),
+                       QStringLiteral("Text Files (*.txt)"),
+                       QStringLiteral("Zip Files (*.zip)"),
                        QStringLiteral("Compressed Files (*.gz *.bz2 *.xz *.tgz *.tar)"),
                        QStringLiteral("All Files (*)")};
     request.selectedFilter = 6;
