@@ -3,10 +3,10 @@
 # Sourced by run.sh and test.sh; installs only what is missing.
 tavolex_packages=(
     build-essential cmake pkg-config
-    qt6-base-dev libzip-dev libuchardet-dev
+    qt6-base-dev libzip-dev libuchardet-dev libarchive-dev zlib1g-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core fonts-liberation2 fonts-noto-core fonts-wqy-microhei libthai0
-    xvfb xauth xdotool imagemagick zip unzip
+    xvfb xauth xdotool imagemagick zip unzip gzip bzip2 xz-utils tar
     openbox wmctrl x11-utils
     appstream desktop-file-utils
     dpkg-dev file lintian man-db

@@ -1,5 +1,6 @@
 #include "Tavolex1.h"
 
+#include "sources/CompressedBooks.h"
 #include "sources/DocumentFile.h"
 #include "sources/DocumentFormats.h"
 #include "sources/ZipUtils.h"
@@ -45,7 +46,24 @@ bool TForm1::readDocumentSource(QByteArray &raw, QString &ext, bool preselected)
             prompts().notice(this, message);
         return false;
     };
-    if (ext != QStringLiteral(".ZIP")) {
+    const Packing packing = PackingOf(state.FileName);
+    if (packing == Packing::Compressed) {
+        // The book is known by the compressed file's name, its kind by the name inside it.
+        const qint64 openable = largestOpenableSize(memory);
+        const MemberData data =
+            DecompressBook(state.FileName, std::min(MaxMemberSize, openable), MaxMemberSize);
+        if (!data.ok) {
+            const bool beyondMemory =
+                data.failure == ZipFailure::MemberTooLarge && data.size > openable;
+            return refuse(beyondMemory ? tooLargeMessage(data.size, memory) : kCannotOpen);
+        }
+        raw = data.bytes;
+        ext = upperExtension(InnerBookName(state.FileName));
+        state.ArchiveMember.clear();
+        state.MultiMemberArchive = false;
+        return true;
+    }
+    if (!HoldsMembers(packing)) {
         FileRead file = readDocumentFile(state.FileName, memory);
         if (!file.ok())
             return refuse(file.failure == FileReadFailure::TooLarge
@@ -62,7 +80,7 @@ bool TForm1::readDocumentSource(QByteArray &raw, QString &ext, bool preselected)
                          QStringLiteral(" ..."));
     // Listed on every path, a preselected member too: the archive's own section may be
     // written only when no other member shares it.
-    const ArchiveListing listing = ListArchiveMembers(state.FileName);
+    const ArchiveListing listing = ListBookArchive(state.FileName);
     if (!listing.ok)
         return refuse(kCannotOpen); // an archive that lists nothing is no empty book
     state.MultiMemberArchive = listing.members.size() > 1;
@@ -78,8 +96,8 @@ bool TForm1::readDocumentSource(QByteArray &raw, QString &ext, bool preselected)
     setProgressTitle(QStringLiteral("Opening file [") + state.ArchiveMember +
                      QStringLiteral("] from archive ") + state.FileName + QStringLiteral(" ..."));
     const qint64 openable = largestOpenableSize(memory);
-    const MemberData data = ExtractMemberToMemory(state.FileName, state.ArchiveMember,
-                                                  std::min(MaxMemberSize, openable));
+    const MemberData data =
+        ExtractBookMember(state.FileName, state.ArchiveMember, std::min(MaxMemberSize, openable));
     if (!data.ok) {
         // A member that cannot be read must not open as an empty book whose page would then
         // overwrite the stored reading position.
@@ -188,9 +206,11 @@ void TForm1::LadenClick()
     request.filters = {QStringLiteral("Tavolex Files (*.tvx)"),
                        QStringLiteral("HTML Files (*.htm *.html)"),
                        QStringLiteral("Rich Text Files (*.rtf)"),
-                       QStringLiteral("Text Files (*.txt)"), QStringLiteral("Zip Files (*.zip)"),
+                       QStringLiteral("Text Files (*.txt)"),
+                       QStringLiteral("Zip Files (*.zip)"),
+                       QStringLiteral("Compressed Files (*.gz *.bz2 *.xz *.tgz *.tar)"),
                        QStringLiteral("All Files (*)")};
-    request.selectedFilter = 5;
+    request.selectedFilter = 6;
     const QString chosen = prompts().openFile(this, request);
     if (chosen.isEmpty())
         return;

@@ -1,5 +1,6 @@
 #include "FindInFilesCore.h"
 
+#include "CompressedBooks.h"
 #include "DocumentFormats.h"
 #include "TextDecoding.h"
 #include "ZipUtils.h"
@@ -19,8 +20,6 @@ namespace {
 constexpr qsizetype BlockSize = 1024;
 constexpr qsizetype TextChunk = 4096;
 
-const QLatin1String zipExtension(".ZIP");
-
 void walkFolder(const QString &folder, SubFolders subFolders, FoundEntries &entries)
 {
     // Without QDir::Hidden and QDir::System, dot names, broken links, FIFOs and devices stay out.
@@ -39,16 +38,17 @@ void walkFolder(const QString &folder, SubFolders subFolders, FoundEntries &entr
         if (!info.isFile())
             continue;
         const QString path = folder + name;
-        if (upperExtension(name) != zipExtension) {
+        if (!HoldsMembers(PackingOf(name))) {
             entries.push_back({path, QString()});
             continue;
         }
-        const ArchiveListing listing = ListArchiveMembers(path);
+        const ArchiveListing listing = ListBookArchive(path);
         if (!listing.ok)
             continue;
         for (const QString &member : listing.members) {
+            // The reader would open a packed member as its packed bytes.
             if (member == u"." || member == u".." || member.endsWith(u'/') ||
-                upperExtension(member) == zipExtension)
+                PackingOf(member) != Packing::None)
                 continue;
             entries.push_back({path, member});
         }
@@ -96,9 +96,22 @@ const std::array<QChar, 256> &windows1252Table()
 
 enum class StreamEncoding { Utf8, Utf16LE, Utf16BE };
 
-SearchOutcome searchWindows1252(QFile &file, StreamMatcher &matcher, const KeepGoing &keepGoing)
+class FileStream : public ByteStream
 {
-    if (!file.seek(0))
+public:
+    explicit FileStream(const QString &path) : file(path) {}
+    bool open() { return file.open(QIODevice::ReadOnly); }
+    qint64 read(char *buffer, qint64 size) override { return file.read(buffer, size); }
+    bool rewind() override { return file.seek(0); }
+
+private:
+    QFile file;
+};
+
+SearchOutcome searchWindows1252(ByteStream &file, StreamMatcher &matcher,
+                                const KeepGoing &keepGoing)
+{
+    if (!file.rewind())
         return SearchOutcome::Unreadable;
     const std::array<QChar, 256> &cp1252 = windows1252Table();
     char block[BlockSize];
@@ -121,11 +134,11 @@ SearchOutcome searchWindows1252(QFile &file, StreamMatcher &matcher, const KeepG
 // Searches the file in a codec the detector named; nothing when the bytes before the first
 // NUL turn out not to be that codec, as decodeLegacyBytes would then read the file as
 // Windows-1252. A match found early only counts once that is settled.
-std::optional<SearchOutcome> searchInCodec(QFile &file, const QByteArray &codec,
+std::optional<SearchOutcome> searchInCodec(ByteStream &file, const QByteArray &codec,
                                            StreamMatcher &matcher, const KeepGoing &keepGoing)
 {
     CodecStream stream(codec);
-    if (!stream.isValid() || !file.seek(0))
+    if (!stream.isValid() || !file.rewind())
         return std::nullopt;
     char block[BlockSize];
     QString chars;
@@ -165,9 +178,9 @@ std::optional<SearchOutcome> searchInCodec(QFile &file, const QByteArray &codec,
 
 // Not UTF-8 after all: the detector reads the file first, then the whole file is searched
 // again in the encoding it names, or as Windows-1252. Only one block is held at a time.
-SearchOutcome searchLegacy(QFile &file, StreamMatcher &matcher, const KeepGoing &keepGoing)
+SearchOutcome searchLegacy(ByteStream &file, StreamMatcher &matcher, const KeepGoing &keepGoing)
 {
-    if (!file.seek(0))
+    if (!file.rewind())
         return SearchOutcome::Unreadable;
     LegacyEncodingGuess guess;
     char block[BlockSize];
@@ -340,9 +353,17 @@ SearchOutcome StreamContains(const QString &searchText, const QString &path, Qt:
 {
     if (searchText.isEmpty())
         return SearchOutcome::NotFound;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    FileStream file(path);
+    if (!file.open())
         return SearchOutcome::Unreadable;
+    return StreamContains(searchText, file, cs, keepGoing);
+}
+
+SearchOutcome StreamContains(const QString &searchText, ByteStream &file, Qt::CaseSensitivity cs,
+                             const KeepGoing &keepGoing)
+{
+    if (searchText.isEmpty())
+        return SearchOutcome::NotFound;
     StreamMatcher matcher(searchText, cs, LineBreaks::ReadAsSpace);
     char block[BlockSize];
     qint64 got = file.read(block, BlockSize);
@@ -405,34 +426,48 @@ SearchOutcome EntryContains(const QString &folder, const FoundEntry &entry,
                             const KeepGoing &keepGoing)
 {
     const QString path = folder + entry.path;
+    const bool isMember = !entry.member.isEmpty();
+    const Packing packing = PackingOf(entry.path);
+    const bool unpacked = isMember ? packing == Packing::Tar : packing == Packing::Compressed;
+    const QString ext = upperExtension(isMember ? entry.member : InnerBookName(entry.path));
+    const bool convertedWhole = ext == u".RTF" || ext == u".HTM" || ext == u".HTML";
+    const auto searchConverted = [&](const QByteArray &bytes) {
+        if (asksToStop(keepGoing))
+            return SearchOutcome::Stopped;
+        const ConversionResult converted = ConvertByExtension(bytes, ext);
+        if (!converted.ok)
+            return SearchOutcome::Unreadable;
+        if (asksToStop(keepGoing))
+            return SearchOutcome::Stopped;
+        return searchInText(converted.text, searchText, cs, keepGoing);
+    };
     try {
-        if (!entry.member.isEmpty()) {
-            const MemberData data = ExtractMemberToMemory(path, entry.member);
-            if (asksToStop(keepGoing))
-                return SearchOutcome::Stopped;
-            const QString text =
-                data.ok ? ConvertByExtension(data.bytes, upperExtension(entry.member)).text
-                        : QString();
-            if (asksToStop(keepGoing))
-                return SearchOutcome::Stopped;
-            return searchInText(text, searchText, cs, keepGoing);
+        // Plain text is searched as it is unpacked, a block at a time.
+        if (unpacked && !convertedWhole) {
+            const std::unique_ptr<ByteStream> stream = OpenUnpackedStream(path, entry.member);
+            const SearchOutcome outcome = stream
+                                              ? StreamContains(searchText, *stream, cs, keepGoing)
+                                              : SearchOutcome::Unreadable;
+            return outcome == SearchOutcome::Unreadable && isMember ? SearchOutcome::NotFound
+                                                                    : outcome;
         }
-        const QString ext = upperExtension(entry.path);
-        if (ext == u".RTF" || ext == u".HTM" || ext == u".HTML") {
+        if (isMember) {
+            const MemberData data = ExtractBookMember(path, entry.member);
+            const SearchOutcome outcome = searchConverted(data.ok ? data.bytes : QByteArray());
+            return outcome == SearchOutcome::Unreadable ? SearchOutcome::NotFound : outcome;
+        }
+        if (unpacked) {
+            const MemberData data = DecompressBook(path);
+            return data.ok ? searchConverted(data.bytes) : SearchOutcome::Unreadable;
+        }
+        if (convertedWhole) {
             QFile file(path);
             if (!file.open(QIODevice::ReadOnly))
                 return SearchOutcome::Unreadable;
             const QByteArray bytes = file.readAll();
             if (file.error() != QFileDevice::NoError)
                 return SearchOutcome::Unreadable;
-            if (asksToStop(keepGoing))
-                return SearchOutcome::Stopped;
-            const ConversionResult converted = ConvertByExtension(bytes, ext);
-            if (!converted.ok)
-                return SearchOutcome::Unreadable;
-            if (asksToStop(keepGoing))
-                return SearchOutcome::Stopped;
-            return searchInText(converted.text, searchText, cs, keepGoing);
+            return searchConverted(bytes);
         }
         return StreamContains(searchText, path, cs, keepGoing);
     } catch (...) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ByteStream.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -7,7 +9,7 @@
 #include <functional>
 #include <vector>
 
-// One file, or one member of a ZIP archive, to search. While walking, path is the full path;
+// One file, or one member of a ZIP or tar archive, to search. While walking, path is the full path;
 // after SortFoundEntries it is relative to the search folder.
 struct FoundEntry
 {
@@ -25,7 +27,8 @@ using KeepGoing = std::function<bool()>;
 
 // folder ends in "/". Names beginning with "." are hidden and not visited; symlinked folders
 // are not followed; unreadable folders yield nothing. Archives give one entry per member,
-// members that are archives themselves left out.
+// members that are archives or compressed files themselves left out; a compressed book is one
+// entry, as a plain file.
 FoundEntries WalkDirectory(const QString &folder, SubFolders subFolders);
 
 // Whether the folder can be listed and holds any entry at all, hidden ones included.
@@ -87,10 +90,14 @@ enum class SearchOutcome { Found, NotFound, Unreadable, Stopped };
 // keepGoing is asked after every block.
 SearchOutcome StreamContains(const QString &searchText, const QString &path, Qt::CaseSensitivity cs,
                              const KeepGoing &keepGoing = {});
+// The same for bytes from elsewhere; a failed read or rewind gives Unreadable.
+SearchOutcome StreamContains(const QString &searchText, ByteStream &bytes, Qt::CaseSensitivity cs,
+                             const KeepGoing &keepGoing = {});
 
-// Searches one entry of a sorted list: members and HTML/RTF files converted by their
-// extension, other files as a stream. A member that cannot be extracted is searched as an
-// empty text; an unreadable file gives Unreadable.
+// Searches one entry of a sorted list: ZIP members and HTML/RTF books converted by their
+// extension, other books as a stream (tar members and compressed books unpacked as they are
+// read, up to MaxMemberSize bytes). A member that cannot be extracted is searched as an empty
+// text; an unreadable file, a damaged compressed book included, gives Unreadable.
 SearchOutcome EntryContains(const QString &folder, const FoundEntry &entry,
                             const QString &searchText, Qt::CaseSensitivity cs,
                             const KeepGoing &keepGoing = {});

@@ -1,5 +1,7 @@
 #include "Saving.h"
 
+#include "CompressedBooks.h"
+
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringEncoder>
@@ -141,8 +143,10 @@ bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *
 QString saveDialogPrefill(const QString &fileName, const QString &archiveMember)
 {
     if (archiveMember.isEmpty()) {
-        const qsizetype slash = fileName.lastIndexOf(u'/');
-        return fileName.left(slash + 1) + stripExtension(fileName.mid(slash + 1));
+        // A compressed book is offered by the name of the book inside, not as "book.html".
+        const QString book = InnerBookName(fileName);
+        const qsizetype slash = book.lastIndexOf(u'/');
+        return book.left(slash + 1) + stripExtension(book.mid(slash + 1));
     }
     // Folders inside the archive do not exist beside it; only the member's own name is offered.
     QString member = archiveMember;

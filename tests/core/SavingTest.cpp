@@ -263,6 +263,9 @@ TEST(SaveDialog, PrefillSuffixAndEditorLimit)
         {QStringLiteral("/books/A.zip"), QStringLiteral("README"), QStringLiteral("/books/README")},
         {QStringLiteral("/books/tale.old.txt"), QString(), QStringLiteral("/books/tale.old")},
         {QStringLiteral("/books.v2/tale"), QString(), QStringLiteral("/books.v2/tale")},
+        {QStringLiteral("/books/novel.html.gz"), QString(), QStringLiteral("/books/novel")},
+        {QStringLiteral("/books/A.tar.xz"), QStringLiteral("dir/story.txt"),
+         QStringLiteral("/books/story")},
     };
     for (const Prefill &p : prefills)
         EXPECT_EQ(saveDialogPrefill(p.file, p.member), p.expected) << p.file.toStdString();
