@@ -3,7 +3,9 @@
 #include <QTextBoundaryFinder>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -68,31 +70,98 @@ void releasePieceTexts(FitPieces &pieces)
 
 namespace {
 
-struct U16Hash
+// Words are hashed at every occurrence: eight bytes a step, no allocation, no node to chase.
+quint64 hashUnits(const char16_t *s, size_t n)
 {
-    using is_transparent = void;
-    size_t operator()(std::u16string_view s) const { return std::hash<std::u16string_view>{}(s); }
-};
-
-struct U16Equal
-{
-    using is_transparent = void;
-    bool operator()(std::u16string_view a, std::u16string_view b) const { return a == b; }
-};
-
-std::u16string_view u16(QStringView s)
-{
-    return {s.utf16(), static_cast<size_t>(s.size())};
+    quint64 h = 0x9E3779B97F4A7C15ull ^ n;
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        quint64 v;
+        std::memcpy(&v, s + i, 8);
+        h = (h ^ v) * 0xBF58476D1CE4E5B9ull;
+        h ^= h >> 31;
+    }
+    if (i < n) {
+        quint64 v = 0;
+        std::memcpy(&v, s + i, (n - i) * 2);
+        h = (h ^ v) * 0x94D049BB133111EBull;
+    }
+    h ^= h >> 29;
+    h *= 0xBF58476D1CE4E5B9ull;
+    return h ^ (h >> 32);
 }
+
+constexpr quint32 kEmptySlot = 0xFFFFFFFFu;
 
 } // namespace
 
 struct WordWidthCache::Impl
 {
-    std::unordered_map<std::u16string, double, U16Hash, U16Equal> widths;
+    // Open addressing over one array; the words' characters live together in `units`.
+    struct Slot
+    {
+        quint64 hash = 0;
+        quint32 offset = 0;
+        quint32 length = kEmptySlot;
+        double width = 0;
+    };
+    std::vector<Slot> table;
+    std::vector<char16_t> units;
+    size_t words = 0;
     std::vector<double> chars; // by UTF-16 unit, NaN until measured
     qsizetype charCount = 0;
     std::unordered_map<quint32, double> inScript; // by script and UTF-16 unit
+    const WordWidthCache *base = nullptr;
+
+    const Slot *find(const char16_t *s, size_t n, quint64 h) const
+    {
+        if (table.empty())
+            return nullptr;
+        const size_t mask = table.size() - 1;
+        for (size_t i = h & mask;; i = (i + 1) & mask) {
+            const Slot &slot = table[i];
+            if (slot.length == kEmptySlot)
+                return nullptr;
+            if (slot.hash == h && slot.length == n &&
+                std::memcmp(units.data() + slot.offset, s, n * 2) == 0)
+                return &slot;
+        }
+    }
+
+    void insert(const char16_t *s, size_t n, quint64 h, double width)
+    {
+        if ((words + 1) * 2 > table.size())
+            grow();
+        const size_t mask = table.size() - 1;
+        size_t i = h & mask;
+        while (table[i].length != kEmptySlot)
+            i = (i + 1) & mask;
+        table[i] = {h, static_cast<quint32>(units.size()), static_cast<quint32>(n), width};
+        units.insert(units.end(), s, s + n);
+        ++words;
+    }
+
+    void grow()
+    {
+        std::vector<Slot> old = std::move(table);
+        table.assign(std::max<size_t>(256, old.size() * 2), Slot{});
+        const size_t mask = table.size() - 1;
+        for (const Slot &slot : old) {
+            if (slot.length == kEmptySlot)
+                continue;
+            size_t i = slot.hash & mask;
+            while (table[i].length != kEmptySlot)
+                i = (i + 1) & mask;
+            table[i] = slot;
+        }
+    }
+
+    double knownChar(char16_t c) const
+    {
+        if (base && !base->impl->chars.empty() && !std::isnan(base->impl->chars[c]))
+            return base->impl->chars[c];
+        return chars.empty() ? std::numeric_limits<double>::quiet_NaN() : chars[c];
+    }
 };
 
 WordWidthCache::WordWidthCache() : impl(std::make_unique<Impl>()) {}
@@ -100,30 +169,44 @@ WordWidthCache::~WordWidthCache() = default;
 
 double WordWidthCache::width(QStringView word, const TextMeasurer &measurer)
 {
-    const std::u16string_view key = u16(word);
-    auto it = impl->widths.find(key);
-    if (it != impl->widths.end())
-        return it->second;
+    const auto *s = reinterpret_cast<const char16_t *>(word.utf16());
+    const auto n = static_cast<size_t>(word.size());
+    if (n == 0 || n >= kEmptySlot)
+        return measurer.advance(word);
+    const quint64 h = hashUnits(s, n);
+    if (impl->base) {
+        if (const Impl::Slot *slot = impl->base->impl->find(s, n, h))
+            return slot->width;
+    }
+    if (const Impl::Slot *slot = impl->find(s, n, h))
+        return slot->width;
     const double w = measurer.advance(word);
-    impl->widths.emplace(std::u16string(key), w);
+    impl->insert(s, n, h, w);
     return w;
 }
 
 double WordWidthCache::charWidth(QChar c, const TextMeasurer &measurer)
 {
+    const double known = impl->knownChar(c.unicode());
+    if (!std::isnan(known))
+        return known;
     if (impl->chars.empty())
         impl->chars.assign(0x10000, std::numeric_limits<double>::quiet_NaN());
-    double &w = impl->chars[c.unicode()];
-    if (std::isnan(w)) {
-        w = measurer.advance(QStringView(&c, 1));
-        ++impl->charCount;
-    }
+    const double w = measurer.advance(QStringView(&c, 1));
+    impl->chars[c.unicode()] = w;
+    ++impl->charCount;
     return w;
 }
 
 double WordWidthCache::charWidthAfter(QChar c, QChar context, const TextMeasurer &measurer)
 {
     const quint32 key = (static_cast<quint32>(context.script()) << 16) | c.unicode();
+    if (impl->base) {
+        const auto &shared = impl->base->impl->inScript;
+        auto it = shared.find(key);
+        if (it != shared.end())
+            return it->second;
+    }
     auto it = impl->inScript.find(key);
     if (it != impl->inScript.end())
         return it->second;
@@ -135,7 +218,9 @@ double WordWidthCache::charWidthAfter(QChar c, QChar context, const TextMeasurer
 
 void WordWidthCache::clear()
 {
-    impl->widths.clear();
+    impl->table.clear();
+    impl->units.clear();
+    impl->words = 0;
     impl->chars.clear();
     impl->charCount = 0;
     impl->inScript.clear();
@@ -143,7 +228,38 @@ void WordWidthCache::clear()
 
 qsizetype WordWidthCache::size() const
 {
-    return static_cast<qsizetype>(impl->widths.size() + impl->inScript.size()) + impl->charCount;
+    return static_cast<qsizetype>(impl->words + impl->inScript.size()) + impl->charCount;
+}
+
+void WordWidthCache::setBase(const WordWidthCache *base)
+{
+    impl->base = base;
+}
+
+void WordWidthCache::takeFrom(const WordWidthCache &other)
+{
+    const Impl &o = *other.impl;
+    for (const Impl::Slot &slot : o.table) {
+        if (slot.length == kEmptySlot)
+            continue;
+        const char16_t *s = o.units.data() + slot.offset;
+        if (!impl->find(s, slot.length, slot.hash))
+            impl->insert(s, slot.length, slot.hash, slot.width);
+    }
+    if (!o.chars.empty()) {
+        for (size_t c = 0; c < o.chars.size(); ++c) {
+            if (std::isnan(o.chars[c]))
+                continue;
+            if (impl->chars.empty())
+                impl->chars.assign(0x10000, std::numeric_limits<double>::quiet_NaN());
+            if (std::isnan(impl->chars[c])) {
+                impl->chars[c] = o.chars[c];
+                ++impl->charCount;
+            }
+        }
+    }
+    for (const auto &[key, w] : o.inScript)
+        impl->inScript.emplace(key, w);
 }
 
 bool needsLineBreakRules(QChar qc)

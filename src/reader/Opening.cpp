@@ -22,6 +22,15 @@ const QString kNoMemory = QStringLiteral("There is not enough memory to open thi
 
 } // namespace
 
+QString TForm1::openingTitle(int percent) const
+{
+    const QString document = state.ArchiveMember.isEmpty()
+                                 ? QStringLiteral("Opening file ") + state.FileName
+                                 : QStringLiteral("Opening file [") + state.ArchiveMember +
+                                       QStringLiteral("] from archive ") + state.FileName;
+    return document + QStringLiteral(" ... %1% done").arg(percent);
+}
+
 void TForm1::RestoreAfterFailedOpen()
 {
     state.LayoutCause.clear();
@@ -46,13 +55,17 @@ bool TForm1::readDocumentSource(QByteArray &raw, QString &ext, bool preselected)
         return false;
     };
     if (ext != QStringLiteral(".ZIP")) {
-        FileRead file = readDocumentFile(state.FileName, memory);
+        // Reading is the first half of the percentages of an open, decoding the second. The
+        // member of an archive shown before names no part of this file; a failure puts it back.
+        state.ArchiveMember.clear();
+        FileRead file = readDocumentFile(state.FileName, memory, [this](qint64 done, qint64 size) {
+            setProgressTitle(openingTitle(static_cast<int>(done * 50 / std::max<qint64>(1, size))));
+        });
         if (!file.ok())
             return refuse(file.failure == FileReadFailure::TooLarge
                               ? tooLargeMessage(file.size, memory)
                               : kCannotOpen);
         raw = std::move(file.bytes);
-        state.ArchiveMember.clear();
         state.MultiMemberArchive = false;
         return true;
     }
@@ -111,7 +124,10 @@ void TForm1::OpenDocument()
         QByteArray raw;
         if (!readDocumentSource(raw, ext, preselected))
             return;
-        converted = ConvertByExtension(raw, ext);
+        const int readPercent = state.ArchiveMember.isEmpty() ? 50 : 0;
+        converted = ConvertByExtension(raw, ext, [this, readPercent](int percent) {
+            setProgressTitle(openingTitle(readPercent + percent * (100 - readPercent) / 100));
+        });
     } catch (const std::bad_alloc &) {
         RestoreAfterFailedOpen();
         prompts().notice(this, kNoMemory);
@@ -123,7 +139,12 @@ void TForm1::OpenDocument()
         return;
     }
     shownDocument = {state.ArchiveMember, state.MultiMemberArchive};
-    state.LoadedText = CompactText(converted.text);
+    // A book read as UTF-8 keeps its own bytes as the loaded text instead of encoding it again.
+    state.LoadedText =
+        converted.utf8.isNull()
+            ? CompactText(converted.text)
+            : CompactText::fromUtf8(converted.utf8, converted.utf8Size, converted.text.size());
+    converted.utf8 = QByteArray();
     state.WorkingText = std::move(converted.text);
     state.BreaksRemoved = false;
     state.LoadedEncoding = converted.encoding;
@@ -185,11 +206,10 @@ void TForm1::LadenClick()
     Prompts::FileDialogRequest request;
     request.title = QStringLiteral("Open");
     request.directory = ladenDialogDir.isEmpty() ? state.BaseDirectory : ladenDialogDir;
-    request.filters = {QStringLiteral("Tavolex Files (*.tvx)"),
-                       QStringLiteral("HTML Files (*.htm *.html)"),
-                       QStringLiteral("Rich Text Files (*.rtf)"),
-                       QStringLiteral("Text Files (*.txt)"), QStringLiteral("Zip Files (*.zip)"),
-                       QStringLiteral("All Files (*)")};
+    request.filters = {
+        QStringLiteral("Tavolex Files (*.tvx)"),   QStringLiteral("HTML Files (*.htm *.html)"),
+        QStringLiteral("Rich Text Files (*.rtf)"), QStringLiteral("Text Files (*.txt)"),
+        QStringLiteral("Zip Files (*.zip)"),       QStringLiteral("All Files (*)")};
     request.selectedFilter = 5;
     const QString chosen = prompts().openFile(this, request);
     if (chosen.isEmpty())
@@ -203,14 +223,12 @@ void TForm1::UpdateTitle()
     if (state.FileName.isEmpty()) {
         title = QStringLiteral("Tavolex Version 1.8.2 - May 2003");
     } else {
-        const QString document =
-            state.ArchiveMember.isEmpty()
-                ? QStringLiteral("File ") + state.FileName
-                : QStringLiteral("File [") + state.ArchiveMember +
-                      QStringLiteral("] from archive ") + state.FileName;
-        title = document + QStringLiteral(" (") + Schriftart->currentText() +
-                QStringLiteral(", ") + Fontgroesse->text() + QStringLiteral(" pt, ") +
-                QString::number(state.PageCount) +
+        const QString document = state.ArchiveMember.isEmpty()
+                                     ? QStringLiteral("File ") + state.FileName
+                                     : QStringLiteral("File [") + state.ArchiveMember +
+                                           QStringLiteral("] from archive ") + state.FileName;
+        title = document + QStringLiteral(" (") + Schriftart->currentText() + QStringLiteral(", ") +
+                Fontgroesse->text() + QStringLiteral(" pt, ") + QString::number(state.PageCount) +
                 (state.PageCount == 1 ? QStringLiteral(" page)") : QStringLiteral(" pages)"));
     }
     if (windowTitle() != title)
