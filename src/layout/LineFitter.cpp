@@ -117,19 +117,21 @@ bool sameUnits(const char16_t *a, const char16_t *b, size_t n)
     return i == n || loadTail(a + i, n - i) == loadTail(b + i, n - i);
 }
 
-constexpr quint32 kEmptySlot = 0xFFFFFFFFu;
+// A slot with no word; words of this length or longer are not kept.
+constexpr quint32 kEmptySlot = 0xFFFFu;
 
 } // namespace
 
 struct WordWidthCache::Impl
 {
     // Open addressing over one array; the words' characters live together in `units`.
+    // Sixteen bytes, so that the table of a book's words stays in the processor's cache.
     struct Slot
     {
-        quint64 hash = 0;
-        quint32 offset = 0;
-        quint32 length = kEmptySlot;
         double width = 0;
+        quint32 offset = 0;
+        quint16 length = kEmptySlot;
+        quint16 tag = 0; // the hash's top bits
     };
     std::vector<Slot> table;
     std::vector<char16_t> units;
@@ -148,7 +150,8 @@ struct WordWidthCache::Impl
             const Slot &slot = table[i];
             if (slot.length == kEmptySlot)
                 return nullptr;
-            if (slot.hash == h && slot.length == n && sameUnits(units.data() + slot.offset, s, n))
+            if (slot.tag == quint16(h >> 48) && slot.length == n &&
+                sameUnits(units.data() + slot.offset, s, n))
                 return &slot;
         }
     }
@@ -161,7 +164,8 @@ struct WordWidthCache::Impl
         size_t i = h & mask;
         while (table[i].length != kEmptySlot)
             i = (i + 1) & mask;
-        table[i] = {h, static_cast<quint32>(units.size()), static_cast<quint32>(n), width};
+        table[i] = {width, static_cast<quint32>(units.size()), static_cast<quint16>(n),
+                    static_cast<quint16>(h >> 48)};
         units.insert(units.end(), s, s + n);
         ++words;
     }
@@ -174,7 +178,8 @@ struct WordWidthCache::Impl
         for (const Slot &slot : old) {
             if (slot.length == kEmptySlot)
                 continue;
-            size_t i = slot.hash & mask;
+            // Only the top bits are kept: the rest is found again from the word.
+            size_t i = hashUnits(units.data() + slot.offset, slot.length) & mask;
             while (table[i].length != kEmptySlot)
                 i = (i + 1) & mask;
             table[i] = slot;
@@ -268,8 +273,9 @@ void WordWidthCache::takeFrom(const WordWidthCache &other)
         if (slot.length == kEmptySlot)
             continue;
         const char16_t *s = o.units.data() + slot.offset;
-        if (!impl->find(s, slot.length, slot.hash))
-            impl->insert(s, slot.length, slot.hash, slot.width);
+        const quint64 h = hashUnits(s, slot.length);
+        if (!impl->find(s, slot.length, h))
+            impl->insert(s, slot.length, h, slot.width);
     }
     if (!o.chars.empty()) {
         for (size_t c = 0; c < o.chars.size(); ++c) {
