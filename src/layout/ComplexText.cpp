@@ -2,6 +2,10 @@
 
 #include <bitset>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 bool characterNeedsShaping(char32_t c)
@@ -46,6 +50,25 @@ bool characterNeedsShaping(char32_t c)
     }
 }
 
+// The first position at or after i whose unit is at least U+0300, or n: most books have none,
+// and both scans run over the whole text at every open.
+qsizetype skipBelowMarks(const char16_t *data, qsizetype i, qsizetype n)
+{
+#if defined(__SSE2__)
+    const __m128i below = _mm_set1_epi16(0x2FF);
+    for (; i + 8 <= n; i += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i));
+        // Saturating subtraction leaves zero exactly where a unit is at most U+02FF.
+        const __m128i over = _mm_subs_epu16(v, below);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(over, _mm_setzero_si128())) != 0xFFFF)
+            break;
+    }
+#endif
+    while (i < n && data[i] < 0x300)
+        ++i;
+    return i;
+}
+
 } // namespace
 
 bool needsShaping(QStringView text)
@@ -53,10 +76,11 @@ bool needsShaping(QStringView text)
     const qsizetype n = text.size();
     const char16_t *data = text.utf16();
     for (qsizetype i = 0; i < n; ++i) {
-        char32_t c = data[i];
         // Below the combining marks nothing needs shaping: most books end here at every character.
-        if (c < 0x300)
-            continue;
+        i = skipBelowMarks(data, i, n);
+        if (i == n)
+            break;
+        char32_t c = data[i];
         if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(data[i + 1]))
             c = QChar::surrogateToUcs4(char16_t(c), data[++i]);
         if (characterNeedsShaping(c))
@@ -73,9 +97,10 @@ std::vector<QChar::Script> scriptsOf(QStringView text)
     const qsizetype n = text.size();
     const char16_t *data = text.utf16();
     for (qsizetype i = 0; i < n; ++i) {
+        i = skipBelowMarks(data, i, n);
+        if (i == n)
+            break;
         char32_t c = data[i];
-        if (c < 0x300)
-            continue;
         if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(data[i + 1]))
             c = QChar::surrogateToUcs4(char16_t(c), data[++i]);
         const QChar::Script script = QChar::script(c);

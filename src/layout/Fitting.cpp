@@ -6,6 +6,7 @@
 #include <QRawFont>
 
 #include "layout/LineBreakRemoval.h"
+#include "layout/ParallelFit.h"
 #include "layout/QtTextMeasurer.h"
 
 #include <QCheckBox>
@@ -198,8 +199,7 @@ void TForm1::FitLines()
     }
 
     setProgressTitle(fittingTitle(0));
-    cutIntoPieces(state.WorkingText, state.pieces,
-                  [this](int percent) { setProgressTitle(fittingTitle(percent)); });
+    cutIntoPieces(state.WorkingText, state.pieces);
 
     // Looked for once per text, not at every refit; the font may have changed since.
     const BookScripts::Key key{state.FileName + u'|' + state.ArchiveMember,
@@ -218,18 +218,11 @@ void TForm1::FitLines()
         wordWidthsFont = fontKey;
     }
     const QtTextMeasurer measurer(font, LinkeSeite->tabStopDistance());
-    const double width = wrapWidth();
-    int counter = 50;
-    for (int i = 0; i < FitPieceCount; ++i) {
-        FitPiece &piece = state.pieces[i];
-        if (!piece.used())
-            continue;
-        wrapPiece(piece, width, measurer, wordWidths);
-        if ((i + 1) % 8 == 0) {
-            counter += 10;
-            setProgressTitle(fittingTitle(counter));
-        }
-    }
+    // Percentages follow the pieces wrapped: cutting takes no time worth showing.
+    wrapPieces(
+        state.pieces, wrapWidth(), measurer, [&measurer] { return measurer.forAnotherThread(); },
+        wordWidths, fitThreads > 0 ? fitThreads : fitThreadCount(),
+        [this](int done, int used) { setProgressTitle(fittingTitle(done * 10 / used * 10)); });
     setProgressTitle(fittingTitle(100));
 
     state.TotalLines = numberFittedLines(state.pieces);

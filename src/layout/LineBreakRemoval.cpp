@@ -1,7 +1,13 @@
 #include "LineBreakRemoval.h"
 
+#include <algorithm>
 #include <bitset>
+#include <cstring>
 #include <limits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -29,6 +35,36 @@ struct InputBehind
     }
 };
 
+// What passing s[from..to) one character at a time does to the scan's state; none is a CR.
+void passRun(const char16_t *s, qsizetype from, qsizetype to, const std::bitset<0x10000> &marks,
+             InputBehind &behind, bool &armed)
+{
+    for (qsizetype j = to; j-- > from;) {
+        if (marks.test(s[j])) {
+            armed = false;
+            break;
+        }
+        if (!isBlank(s[j])) {
+            armed = true;
+            break;
+        }
+    }
+    if (s[to - 1] == u'-') {
+        qsizetype h = to - 1;
+        while (h > from && s[h - 1] == u'-')
+            --h;
+        if (h > from) {
+            behind.hasBeforeRun = true;
+            behind.beforeRun = s[h - 1];
+        } else if (!(behind.passedAny && behind.last == u'-')) {
+            behind.hasBeforeRun = behind.passedAny;
+            behind.beforeRun = behind.last;
+        }
+    }
+    behind.last = s[to - 1];
+    behind.passedAny = true;
+}
+
 // A removed break after text, with `next` the character after its LF.
 bool joinsWithoutSpace(const InputBehind &behind, char16_t next)
 {
@@ -40,6 +76,24 @@ bool joinsWithoutSpace(const InputBehind &behind, char16_t next)
     // A hyphen attached to a word ("exam-") keeps the halves together; a dash after a space
     // ("word -") does not.
     return behind.hasBeforeRun && behind.beforeRun != u' ';
+}
+
+// The first CR at or after `from` and before `to`, or `to`.
+qsizetype findCr(const char16_t *s, qsizetype from, qsizetype to)
+{
+    qsizetype i = from;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi16('\r');
+    for (; i + 8 <= to; i += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + i));
+        const int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(v, cr));
+        if (mask)
+            return i + __builtin_ctz(static_cast<unsigned>(mask)) / 2;
+    }
+#endif
+    while (i < to && s[i] != u'\r')
+        ++i;
+    return i;
 }
 
 } // namespace
@@ -82,6 +136,20 @@ void RemoveSingleLineBreaks(QString &text, const LineBreakRules &rules,
                     progress(percent);
             }
             nextMark = (position / step + 1) * step;
+        }
+
+        // A run without CR up to the next progress position is copied whole: what the scan
+        // keeps of it is only its last characters.
+        if (s[i] != u'\r' && position < nextMark) {
+            const qsizetype r = findCr(s, i, std::min(n - 2, nextMark - 1));
+            if (r > i) {
+                passRun(s, i, r, marks, behind, armed);
+                if (k != i)
+                    std::memmove(out + k, s + i, static_cast<size_t>(r - i) * sizeof(char16_t));
+                k += r - i;
+                i = r;
+                continue;
+            }
         }
 
         const char16_t c = s[i];

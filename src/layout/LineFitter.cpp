@@ -3,11 +3,17 @@
 #include <QTextBoundaryFinder>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 void cutIntoPieces(const QString &workingText, FitPieces &pieces,
                    const std::function<void(int)> &progress)
@@ -68,31 +74,124 @@ void releasePieceTexts(FitPieces &pieces)
 
 namespace {
 
-struct U16Hash
+quint64 load4(const char16_t *s)
 {
-    using is_transparent = void;
-    size_t operator()(std::u16string_view s) const { return std::hash<std::u16string_view>{}(s); }
-};
-
-struct U16Equal
-{
-    using is_transparent = void;
-    bool operator()(std::u16string_view a, std::u16string_view b) const { return a == b; }
-};
-
-std::u16string_view u16(QStringView s)
-{
-    return {s.utf16(), static_cast<size_t>(s.size())};
+    quint64 v;
+    std::memcpy(&v, s, 8);
+    return v;
 }
+
+// One to three units; bytes copied one by one into a word would stall the load that follows.
+quint64 loadTail(const char16_t *s, size_t k)
+{
+    quint64 v = s[0];
+    if (k > 1)
+        v |= quint64(s[1]) << 16;
+    if (k > 2)
+        v |= quint64(s[2]) << 32;
+    return v;
+}
+
+// Words are hashed at every occurrence: eight bytes a step, no allocation, no node to chase.
+quint64 hashUnits(const char16_t *s, size_t n)
+{
+    quint64 h = 0x9E3779B97F4A7C15ull ^ n;
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        h = (h ^ load4(s + i)) * 0xBF58476D1CE4E5B9ull;
+        h ^= h >> 31;
+    }
+    if (i < n)
+        h = (h ^ loadTail(s + i, n - i)) * 0x94D049BB133111EBull;
+    h ^= h >> 29;
+    h *= 0xBF58476D1CE4E5B9ull;
+    return h ^ (h >> 32);
+}
+
+bool sameUnits(const char16_t *a, const char16_t *b, size_t n)
+{
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4)
+        if (load4(a + i) != load4(b + i))
+            return false;
+    return i == n || loadTail(a + i, n - i) == loadTail(b + i, n - i);
+}
+
+// A slot with no word; words of this length or longer are not kept.
+constexpr quint32 kEmptySlot = 0xFFFFu;
 
 } // namespace
 
 struct WordWidthCache::Impl
 {
-    std::unordered_map<std::u16string, double, U16Hash, U16Equal> widths;
+    // Open addressing over one array; the words' characters live together in `units`.
+    // Sixteen bytes, so that the table of a book's words stays in the processor's cache.
+    struct Slot
+    {
+        double width = 0;
+        quint32 offset = 0;
+        quint16 length = kEmptySlot;
+        quint16 tag = 0; // the hash's top bits
+    };
+    std::vector<Slot> table;
+    std::vector<char16_t> units;
+    size_t words = 0;
     std::vector<double> chars; // by UTF-16 unit, NaN until measured
     qsizetype charCount = 0;
     std::unordered_map<quint32, double> inScript; // by script and UTF-16 unit
+    const WordWidthCache *base = nullptr;
+
+    const Slot *find(const char16_t *s, size_t n, quint64 h) const
+    {
+        if (table.empty())
+            return nullptr;
+        const size_t mask = table.size() - 1;
+        for (size_t i = h & mask;; i = (i + 1) & mask) {
+            const Slot &slot = table[i];
+            if (slot.length == kEmptySlot)
+                return nullptr;
+            if (slot.tag == quint16(h >> 48) && slot.length == n &&
+                sameUnits(units.data() + slot.offset, s, n))
+                return &slot;
+        }
+    }
+
+    void insert(const char16_t *s, size_t n, quint64 h, double width)
+    {
+        if ((words + 1) * 2 > table.size())
+            grow();
+        const size_t mask = table.size() - 1;
+        size_t i = h & mask;
+        while (table[i].length != kEmptySlot)
+            i = (i + 1) & mask;
+        table[i] = {width, static_cast<quint32>(units.size()), static_cast<quint16>(n),
+                    static_cast<quint16>(h >> 48)};
+        units.insert(units.end(), s, s + n);
+        ++words;
+    }
+
+    void grow()
+    {
+        std::vector<Slot> old = std::move(table);
+        table.assign(std::max<size_t>(256, old.size() * 2), Slot{});
+        const size_t mask = table.size() - 1;
+        for (const Slot &slot : old) {
+            if (slot.length == kEmptySlot)
+                continue;
+            // Only the top bits are kept: the rest is found again from the word.
+            size_t i = hashUnits(units.data() + slot.offset, slot.length) & mask;
+            while (table[i].length != kEmptySlot)
+                i = (i + 1) & mask;
+            table[i] = slot;
+        }
+    }
+
+    double knownChar(char16_t c) const
+    {
+        if (base && !base->impl->chars.empty() && !std::isnan(base->impl->chars[c]))
+            return base->impl->chars[c];
+        return chars.empty() ? std::numeric_limits<double>::quiet_NaN() : chars[c];
+    }
 };
 
 WordWidthCache::WordWidthCache() : impl(std::make_unique<Impl>()) {}
@@ -100,30 +199,44 @@ WordWidthCache::~WordWidthCache() = default;
 
 double WordWidthCache::width(QStringView word, const TextMeasurer &measurer)
 {
-    const std::u16string_view key = u16(word);
-    auto it = impl->widths.find(key);
-    if (it != impl->widths.end())
-        return it->second;
+    const auto *s = reinterpret_cast<const char16_t *>(word.utf16());
+    const auto n = static_cast<size_t>(word.size());
+    if (n == 0 || n >= kEmptySlot)
+        return measurer.advance(word);
+    const quint64 h = hashUnits(s, n);
+    if (impl->base) {
+        if (const Impl::Slot *slot = impl->base->impl->find(s, n, h))
+            return slot->width;
+    }
+    if (const Impl::Slot *slot = impl->find(s, n, h))
+        return slot->width;
     const double w = measurer.advance(word);
-    impl->widths.emplace(std::u16string(key), w);
+    impl->insert(s, n, h, w);
     return w;
 }
 
 double WordWidthCache::charWidth(QChar c, const TextMeasurer &measurer)
 {
+    const double known = impl->knownChar(c.unicode());
+    if (!std::isnan(known))
+        return known;
     if (impl->chars.empty())
         impl->chars.assign(0x10000, std::numeric_limits<double>::quiet_NaN());
-    double &w = impl->chars[c.unicode()];
-    if (std::isnan(w)) {
-        w = measurer.advance(QStringView(&c, 1));
-        ++impl->charCount;
-    }
+    const double w = measurer.advance(QStringView(&c, 1));
+    impl->chars[c.unicode()] = w;
+    ++impl->charCount;
     return w;
 }
 
 double WordWidthCache::charWidthAfter(QChar c, QChar context, const TextMeasurer &measurer)
 {
     const quint32 key = (static_cast<quint32>(context.script()) << 16) | c.unicode();
+    if (impl->base) {
+        const auto &shared = impl->base->impl->inScript;
+        auto it = shared.find(key);
+        if (it != shared.end())
+            return it->second;
+    }
     auto it = impl->inScript.find(key);
     if (it != impl->inScript.end())
         return it->second;
@@ -135,7 +248,9 @@ double WordWidthCache::charWidthAfter(QChar c, QChar context, const TextMeasurer
 
 void WordWidthCache::clear()
 {
-    impl->widths.clear();
+    impl->table.clear();
+    impl->units.clear();
+    impl->words = 0;
     impl->chars.clear();
     impl->charCount = 0;
     impl->inScript.clear();
@@ -143,7 +258,39 @@ void WordWidthCache::clear()
 
 qsizetype WordWidthCache::size() const
 {
-    return static_cast<qsizetype>(impl->widths.size() + impl->inScript.size()) + impl->charCount;
+    return static_cast<qsizetype>(impl->words + impl->inScript.size()) + impl->charCount;
+}
+
+void WordWidthCache::setBase(const WordWidthCache *base)
+{
+    impl->base = base;
+}
+
+void WordWidthCache::takeFrom(const WordWidthCache &other)
+{
+    const Impl &o = *other.impl;
+    for (const Impl::Slot &slot : o.table) {
+        if (slot.length == kEmptySlot)
+            continue;
+        const char16_t *s = o.units.data() + slot.offset;
+        const quint64 h = hashUnits(s, slot.length);
+        if (!impl->find(s, slot.length, h))
+            impl->insert(s, slot.length, h, slot.width);
+    }
+    if (!o.chars.empty()) {
+        for (size_t c = 0; c < o.chars.size(); ++c) {
+            if (std::isnan(o.chars[c]))
+                continue;
+            if (impl->chars.empty())
+                impl->chars.assign(0x10000, std::numeric_limits<double>::quiet_NaN());
+            if (std::isnan(impl->chars[c])) {
+                impl->chars[c] = o.chars[c];
+                ++impl->charCount;
+            }
+        }
+    }
+    for (const auto &[key, w] : o.inScript)
+        impl->inScript.emplace(key, w);
 }
 
 bool needsLineBreakRules(QChar qc)
@@ -280,12 +427,35 @@ private:
         // A tight loop first: English words must not pay for the script test.
         bool beyondLatin = false;
         qsizetype j = from;
-        for (; j < n; ++j) {
-            const char16_t c = chars[j].unicode();
-            if (c == u' ' || c == u'\t')
+#if defined(__SSE2__)
+        // Eight units a step: most words end within the first.
+        const __m128i space = _mm_set1_epi16(' ');
+        const __m128i tab = _mm_set1_epi16('\t');
+        const __m128i latin = _mm_set1_epi16(0x0DFF);
+        for (; j + 8 <= n; j += 8) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(chars + j));
+            const int stop =
+                _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(v, space), _mm_cmpeq_epi16(v, tab)));
+            // Saturating subtraction leaves a unit nonzero exactly where it is beyond U+0DFF.
+            const int beyond =
+                ~_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_subs_epu16(v, latin), _mm_setzero_si128())) &
+                0xFFFF;
+            if (stop) {
+                const int at = __builtin_ctz(static_cast<unsigned>(stop));
+                beyondLatin |= (beyond & ((1 << at) - 1)) != 0;
+                j += at / 2;
                 break;
-            beyondLatin |= c >= 0x0E00;
+            }
+            beyondLatin |= beyond != 0;
         }
+        if (j + 8 > n)
+#endif
+            for (; j < n; ++j) {
+                const char16_t c = chars[j].unicode();
+                if (c == u' ' || c == u'\t')
+                    break;
+                beyondLatin |= c >= 0x0E00;
+            }
         scannedWordEnd = j;
         unitEnds.clear();
         unitCursor = 0;

@@ -65,6 +65,11 @@ public:
     double charWidthAfter(QChar c, QChar context, const TextMeasurer &measurer);
     void clear();
     qsizetype size() const;
+    // Looks in base first and adds only what base lacks: threads of one fit share the widths
+    // known before it read-only. base must not change while it is set.
+    void setBase(const WordWidthCache *base);
+    // Adds the widths of other that this cache lacks.
+    void takeFrom(const WordWidthCache &other);
 
 private:
     struct Impl;

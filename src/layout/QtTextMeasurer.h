@@ -5,15 +5,23 @@
 #include <QFont>
 #include <QFontMetricsF>
 
+#include <memory>
+
 // Widths in a page font, as the page controls draw it.
 class QtTextMeasurer : public TextMeasurer
 {
 public:
-    QtTextMeasurer(const QFont &font, double tabStop) : metrics(font), tabStop(tabStop) {}
+    QtTextMeasurer(const QFont &font, double tabStop) : font(font), metrics(font), tabStop(tabStop)
+    {
+    }
     double advance(QStringView text) const override;
+    // The same measurer for another thread, made on this one: copies of a font share the font
+    // engines they load, and two threads would load them into the same place.
+    std::unique_ptr<QtTextMeasurer> forAnotherThread() const;
     double tabStopDistance() const override { return tabStop; }
 
 private:
+    QFont font;
     QFontMetricsF metrics;
     double tabStop;
 };

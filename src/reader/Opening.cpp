@@ -23,6 +23,15 @@ const QString kNoMemory = QStringLiteral("There is not enough memory to open thi
 
 } // namespace
 
+QString TForm1::openingTitle(int percent) const
+{
+    const QString document = state.ArchiveMember.isEmpty()
+                                 ? QStringLiteral("Opening file ") + state.FileName
+                                 : QStringLiteral("Opening file [") + state.ArchiveMember +
+                                       QStringLiteral("] from archive ") + state.FileName;
+    return document + QStringLiteral(" ... %1% done").arg(percent);
+}
+
 void TForm1::RestoreAfterFailedOpen()
 {
     state.LayoutCause.clear();
@@ -48,7 +57,10 @@ bool TForm1::readDocumentSource(QByteArray &raw, QString &ext, bool preselected)
     };
     const Packing packing = PackingOf(state.FileName);
     if (packing == Packing::Compressed) {
-        // The book is known by the compressed file's name, its kind by the name inside it.
+        // The book is known by the compressed file's name, its kind by the name inside it. The
+        // member of an archive shown before names no part of this file; a failure puts it back.
+        state.ArchiveMember.clear();
+        setProgressTitle(openingTitle(0));
         const qint64 openable = largestOpenableSize(memory);
         const MemberData data =
             DecompressBook(state.FileName, std::min(MaxMemberSize, openable), MaxMemberSize);
@@ -59,18 +71,20 @@ bool TForm1::readDocumentSource(QByteArray &raw, QString &ext, bool preselected)
         }
         raw = data.bytes;
         ext = upperExtension(InnerBookName(state.FileName));
-        state.ArchiveMember.clear();
         state.MultiMemberArchive = false;
         return true;
     }
     if (!HoldsMembers(packing)) {
-        FileRead file = readDocumentFile(state.FileName, memory);
+        // Reading is the first half of the percentages of an open, decoding the second.
+        state.ArchiveMember.clear();
+        FileRead file = readDocumentFile(state.FileName, memory, [this](qint64 done, qint64 size) {
+            setProgressTitle(openingTitle(static_cast<int>(done * 50 / std::max<qint64>(1, size))));
+        });
         if (!file.ok())
             return refuse(file.failure == FileReadFailure::TooLarge
                               ? tooLargeMessage(file.size, memory)
                               : kCannotOpen);
         raw = std::move(file.bytes);
-        state.ArchiveMember.clear();
         state.MultiMemberArchive = false;
         return true;
     }
@@ -129,7 +143,10 @@ void TForm1::OpenDocument()
         QByteArray raw;
         if (!readDocumentSource(raw, ext, preselected))
             return;
-        converted = ConvertByExtension(raw, ext);
+        const int readPercent = state.ArchiveMember.isEmpty() ? 50 : 0;
+        converted = ConvertByExtension(raw, ext, [this, readPercent](int percent) {
+            setProgressTitle(openingTitle(readPercent + percent * (100 - readPercent) / 100));
+        });
     } catch (const std::bad_alloc &) {
         RestoreAfterFailedOpen();
         prompts().notice(this, kNoMemory);
@@ -141,7 +158,12 @@ void TForm1::OpenDocument()
         return;
     }
     shownDocument = {state.ArchiveMember, state.MultiMemberArchive};
-    state.LoadedText = CompactText(converted.text);
+    // A book read as UTF-8 keeps its own bytes as the loaded text instead of encoding it again.
+    state.LoadedText =
+        converted.utf8.isNull()
+            ? CompactText(converted.text)
+            : CompactText::fromUtf8(converted.utf8, converted.utf8Size, converted.text.size());
+    converted.utf8 = QByteArray();
     state.WorkingText = std::move(converted.text);
     state.BreaksRemoved = false;
     state.LoadedEncoding = converted.encoding;
@@ -223,14 +245,12 @@ void TForm1::UpdateTitle()
     if (state.FileName.isEmpty()) {
         title = QStringLiteral("Tavolex Version 1.8.2 - May 2003");
     } else {
-        const QString document =
-            state.ArchiveMember.isEmpty()
-                ? QStringLiteral("File ") + state.FileName
-                : QStringLiteral("File [") + state.ArchiveMember +
-                      QStringLiteral("] from archive ") + state.FileName;
-        title = document + QStringLiteral(" (") + Schriftart->currentText() +
-                QStringLiteral(", ") + Fontgroesse->text() + QStringLiteral(" pt, ") +
-                QString::number(state.PageCount) +
+        const QString document = state.ArchiveMember.isEmpty()
+                                     ? QStringLiteral("File ") + state.FileName
+                                     : QStringLiteral("File [") + state.ArchiveMember +
+                                           QStringLiteral("] from archive ") + state.FileName;
+        title = document + QStringLiteral(" (") + Schriftart->currentText() + QStringLiteral(", ") +
+                Fontgroesse->text() + QStringLiteral(" pt, ") + QString::number(state.PageCount) +
                 (state.PageCount == 1 ? QStringLiteral(" page)") : QStringLiteral(" pages)"));
     }
     if (windowTitle() != title)

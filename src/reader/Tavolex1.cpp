@@ -35,8 +35,8 @@ protected:
             return false;
         auto *widget = static_cast<QWidget *>(watched);
         // The key reaches the filter once per receiver on its way up; act on the focus widget only.
-        if (widget->window() != form || (QApplication::focusWidget() &&
-                                         QApplication::focusWidget() != widget))
+        if (widget->window() != form ||
+            (QApplication::focusWidget() && QApplication::focusWidget() != widget))
             return false;
         auto *key = static_cast<QKeyEvent *>(event);
         return form->FormKeyDown(key->key(), key->modifiers());
@@ -76,8 +76,8 @@ QPlainTextEdit *makePage(QWidget *parent)
 
 } // namespace
 
-TForm1::TForm1(const QString &settingsPath, const QString &programDir,
-               const QStringList &arguments, std::unique_ptr<Prompts> prompts)
+TForm1::TForm1(const QString &settingsPath, const QString &programDir, const QStringList &arguments,
+               std::unique_ptr<Prompts> prompts)
     : QWidget(nullptr), settingsPath(settingsPath), programDir(programDir), arguments(arguments),
       promptsImpl(std::move(prompts))
 {
@@ -247,8 +247,8 @@ void TForm1::InitReaderState()
         w->setToolTip(shown);
         w->setToolTipDuration(80 * static_cast<int>(shown.size()) + 2000);
     };
-    hint(SeitenNrLinks, QStringLiteral(
-                            "Left click: Enter left page number\rRight click: Show/hide page history"));
+    hint(SeitenNrLinks,
+         QStringLiteral("Left click: Enter left page number\rRight click: Show/hide page history"));
     hint(SeitenNrRechts, QStringLiteral("Left click: Enter right page number"));
     hint(ChapterPrev, QStringLiteral("Left click (or Ctrl + <-): Jump to previous section\rRight "
                                      "click: Show table of contents"));
@@ -291,6 +291,7 @@ void TForm1::FirstShowHook()
         return;
     state.PreviousFileName = state.FileName;
     state.FileName = LongPathName(first);
+    setProgressTitle(QStringLiteral("Opening file ") + state.FileName + QStringLiteral(" ..."));
     OpenDocument();
     if (!state.OpenFailed)
         AddToRecent();

@@ -150,6 +150,8 @@ public:
 
     // Line fitting (layout/Fitting.cpp)
     void FitLines();
+    // Threads a fit may use; 0 for fitThreadCount().
+    int fitThreads = 0;
     QString FittedLine(int n) const;
     int LinesPerPageFor() const;
     bool LayoutChangedSinceFit() const;
@@ -554,6 +556,8 @@ private:
     void applyPageFont(const QString &family, int size);
     void setBusyPointer(bool busy);
     void setProgressTitle(const QString &title);
+    // "Opening file ... n% done", for the document being opened.
+    QString openingTitle(int percent) const;
     void takeFittedLayoutSnapshot();
     void refitAfterLineBreakSwitch();
     bool settingsWriteRefusalShown = false;

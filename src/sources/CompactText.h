@@ -13,6 +13,9 @@ class CompactText
 public:
     CompactText() = default;
     explicit CompactText(QStringView text);
+    // Takes the text as the first utf8Size bytes of utf8, valid UTF-8 already, without copying
+    // them; length: its size in UTF-16 units.
+    static CompactText fromUtf8(const QByteArray &utf8, qsizetype utf8Size, qsizetype length);
 
     QString toString() const;
     qsizetype size() const { return length; } // in UTF-16 units, as the QString it stands for
@@ -22,7 +25,9 @@ public:
     qsizetype storedBytes() const;
 
 private:
+    QByteArrayView bytes() const { return QByteArrayView(utf8).first(utf8Size); }
     QByteArray utf8;
+    qsizetype utf8Size = 0;
     QString wide; // used instead when the text holds unpaired surrogates, which UTF-8 cannot
     bool isWide = false;
     qsizetype length = 0;

@@ -11,6 +11,7 @@
 #include <new>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -112,7 +113,19 @@ qint64 availablePhysicalMemory()
     return qint64(pages) > kMaxInt64 / pageSize ? kMaxInt64 : qint64(pages) * pageSize;
 }
 
-FileRead readDocumentFile(const QString &path, qint64 memoryAvailable)
+void preferHugePages(void *data, qint64 size)
+{
+    constexpr quintptr huge = quintptr(2) << 20;
+    const quintptr from = (reinterpret_cast<quintptr>(data) + huge - 1) & ~(huge - 1);
+    const quintptr to = (reinterpret_cast<quintptr>(data) + quintptr(size)) & ~(huge - 1);
+    if (size <= 0 || to <= from)
+        return;
+    // Only a hint: without transparent huge pages the call fails and nothing changes.
+    ::madvise(reinterpret_cast<void *>(from), to - from, MADV_HUGEPAGE);
+}
+
+FileRead readDocumentFile(const QString &path, qint64 memoryAvailable,
+                          const std::function<void(qint64, qint64)> &progress)
 {
     if (!encodable(path))
         return failedRead(FileReadFailure::CannotOpen);
@@ -142,10 +155,12 @@ FileRead readDocumentFile(const QString &path, qint64 memoryAvailable)
     } catch (const std::bad_alloc &) {
         return failedRead(FileReadFailure::TooLarge, size);
     }
+    preferHugePages(result.bytes.data(), size);
     // A file that grows meanwhile is read up to the size it had, so the read always ends.
     qint64 got = 0;
     while (got < size) {
-        const size_t wanted = size_t(std::min<qint64>(size - got, qint64(1) << 30));
+        // Pieces small enough for the progress of a large book to move.
+        const size_t wanted = size_t(std::min<qint64>(size - got, qint64(16) << 20));
         const ssize_t n = ::read(file.fd, result.bytes.data() + got, wanted);
         if (n < 0) {
             if (errno == EINTR)
@@ -155,6 +170,8 @@ FileRead readDocumentFile(const QString &path, qint64 memoryAvailable)
         if (n == 0)
             break;
         got += n;
+        if (progress)
+            progress(got, size);
     }
     result.bytes.truncate(got);
     return result;

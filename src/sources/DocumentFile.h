@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 // What a path names, symbolic links followed.
 enum class FileKind {
     Missing,
@@ -35,7 +37,13 @@ struct [[nodiscard]] FileRead
 
 // Reads a regular file up to the size it had when opened; a larger file than the memory can
 // take is refused before anything is read.
-FileRead readDocumentFile(const QString &path, qint64 memoryAvailable);
+// progress(bytesRead, size) is called as the bytes come in.
+FileRead readDocumentFile(const QString &path, qint64 memoryAvailable,
+                          const std::function<void(qint64 done, qint64 size)> &progress = {});
+
+// Asks the kernel to back a large buffer about to be written with huge pages: a book of hundreds
+// of megabytes otherwise costs a page fault every 4 KB.
+void preferHugePages(void *data, qint64 size);
 
 // The message for a file refused by its size.
 QString tooLargeMessage(qint64 size, qint64 memoryAvailable);

@@ -1,5 +1,6 @@
 #include "DocumentFormats.h"
 
+#include "PlainTextDecoding.h"
 #include "RtfToText.h"
 #include "TvxUtils.h"
 
@@ -86,15 +87,67 @@ QString TrimDocumentText(const QString &text)
     return trimmed;
 }
 
-ConversionResult ConvertByExtension(const QByteArray &raw, const QString &upperExt)
+namespace {
+
+bool startsWithUtf8Bom(const QByteArray &raw)
+{
+    return raw.startsWith("\xEF\xBB\xBF");
+}
+
+bool startsWithUtf16Bom(const QByteArray &raw)
+{
+    return raw.startsWith("\xFF\xFE") || raw.startsWith("\xFE\xFF");
+}
+
+// Plain text in UTF-8, decoded with its line ends in one pass; false for other bytes.
+bool decodePlainUtf8(const QByteArray &raw, ConversionResult &result,
+                     const std::function<void(int)> &progress)
+{
+    const bool bom = startsWithUtf8Bom(raw);
+    if (!bom && startsWithUtf16Bom(raw))
+        return false;
+    const QByteArrayView bytes = QByteArrayView(raw).sliced(bom ? 3 : 0);
+    const auto percent = [&](qsizetype done) {
+        if (progress && !bytes.isEmpty())
+            progress(static_cast<int>(done * 100 / bytes.size()));
+    };
+    const Utf8Decoding decoding = decodeUtf8Document(bytes, result.text, percent);
+    if (!decoding.valid)
+        return false;
+    result.encoding = bom ? TextEncoding::Utf8Bom : TextEncoding::Utf8;
+    result.encodingName.clear();
+    // Trimming takes only CR, LF, TAB and space, one byte each: with nothing taken from the
+    // start, the text's UTF-8 is the first bytes of the file.
+    const qsizetype length = result.text.size();
+    const bool trimsStart =
+        length > 0 && (result.text.front() == u'\r' || result.text.front() == u'\n');
+    trimInPlace(result.text);
+    if (!bom && decoding.sameAsBytes && decoding.bytesUsed == raw.size() && !trimsStart) {
+        result.utf8 = raw;
+        result.utf8Size = raw.size() - (length - result.text.size());
+    }
+    return true;
+}
+
+} // namespace
+
+ConversionResult ConvertByExtension(const QByteArray &raw, const QString &upperExt,
+                                    const std::function<void(int)> &progress)
 {
     ConversionResult result;
+    const bool rtf = upperExt == QLatin1String(".RTF");
+    const bool html = upperExt == QLatin1String(".HTM") || upperExt == QLatin1String(".HTML");
+    if (!rtf && !html && decodePlainUtf8(raw, result, progress)) {
+        if (progress)
+            progress(100);
+        return result;
+    }
     DecodedText decoded;
-    if (upperExt == QLatin1String(".RTF")) {
+    if (rtf) {
         // Code pages come from the document's own control words.
         decoded.text = RtfToText(raw);
         decoded.encoding = TextEncoding::Windows1252;
-    } else if (upperExt == QLatin1String(".HTM") || upperExt == QLatin1String(".HTML")) {
+    } else if (html) {
         decoded = decodeHtmlBytes(raw);
         decoded.text = HtmlToText(decoded.text);
     } else {
@@ -106,5 +159,7 @@ ConversionResult ConvertByExtension(const QByteArray &raw, const QString &upperE
     result.encoding = decoded.encoding;
     result.encodingName = decoded.encodingName;
     result.text = std::move(decoded.text);
+    if (progress)
+        progress(100);
     return result;
 }

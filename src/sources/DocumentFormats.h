@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 // The plain text a document's bytes turn into, chosen by the file-name extension alone.
 struct ConversionResult
 {
@@ -13,12 +15,18 @@ struct ConversionResult
     TextEncoding encoding = TextEncoding::Utf8;
     QByteArray encodingName;
     QString error; // why ok is false
+    // The text in UTF-8 when that is the document's first utf8Size bytes, shared with them;
+    // null otherwise.
+    QByteArray utf8;
+    qsizetype utf8Size = 0;
 };
 
 // The part of the file name from its last "." on, upper-cased; empty when there is none.
 QString upperExtension(const QString &fileName);
 
-ConversionResult ConvertByExtension(const QByteArray &raw, const QString &upperExt);
+// progress receives percentages while plain text is decoded.
+ConversionResult ConvertByExtension(const QByteArray &raw, const QString &upperExt,
+                                    const std::function<void(int percent)> &progress = {});
 
 // Drops every CR and LF at the start and every CR, LF, tab and space at the end.
 QString TrimDocumentText(const QString &text);

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <iterator>
+#include <random>
 
 #include <vector>
 
@@ -205,6 +207,89 @@ TEST(RemoveSingleLineBreaks, KeepsEveryParagraphBreakOfABook)
                 (r != NoIndent && next.startsWith(u' ')) ||
                 (r == WithPunctuation && DefaultPunctuationMarks.contains(line.trimmed().back()));
             ASSERT_TRUE(kept) << "line " << i << ": " << line.toStdString();
+        }
+    }
+}
+
+// The removal one character at a time, as its rules are written, for the fast scan to agree with.
+QString removedStepByStep(const QString &s, const LineBreakRules &rules)
+{
+    const qsizetype n = s.size();
+    if (n < 3)
+        return s;
+    const auto blank = [](QChar c) { return c == u'\r' || c == u'\n' || c == u' '; };
+    const auto mark = [&](QChar c) {
+        return rules.keepAfterPunctuation && rules.punctuationMarks.contains(c);
+    };
+    QString out;
+    bool armed = false;
+    qsizetype p = 0;
+    while (p <= n - 3) {
+        const QChar c = s[p];
+        if (armed && c == u'\r' && s[p + 1] == u'\n') {
+            const QChar next = s[p + 2];
+            if (next == u'\r' || (rules.keepBeforeIndent && (next == u' ' || next == u'\t'))) {
+                out += c;
+                armed = false;
+                ++p;
+                continue;
+            }
+            bool space = true;
+            if (p > 0 && (s[p - 1] == u' ' || next == u' ')) {
+                space = false;
+            } else if (p > 0 && s[p - 1] == u'-') {
+                qsizetype q = p - 2;
+                while (q >= 0 && s[q] == u'-')
+                    --q;
+                space = q >= 0 && s[q] == u' ';
+                if (q < 0)
+                    space = true;
+            } else if (next == u' ') {
+                space = false;
+            }
+            if (space)
+                out += u' ';
+            p += 2;
+            continue;
+        }
+        out += c;
+        if (!blank(c))
+            armed = true;
+        if (mark(c))
+            armed = false;
+        ++p;
+    }
+    out += s.mid(p);
+    return out;
+}
+
+TEST(RemoveSingleLineBreaks, AgreesWithTheRulesOneCharacterAtATime)
+{
+    // Runs of text of every length between breaks, hyphens and marks at the run ends.
+    static const char16_t *const parts[] = {u"a",
+                                            u"word",
+                                            u" ",
+                                            u"-",
+                                            u"--",
+                                            u"\r\n",
+                                            u"\r",
+                                            u"\n",
+                                            u".",
+                                            u"\t",
+                                            u"!) ",
+                                            u"\r\n\r\n",
+                                            u"long enough to be copied as a whole run"};
+    std::mt19937 random(7);
+    for (int round = 0; round < 4000; ++round) {
+        QString text;
+        const int count = static_cast<int>(random() % 40);
+        for (int k = 0; k < count; ++k)
+            text += QString::fromUtf16(parts[random() % std::size(parts)]);
+        for (Rules r : {Default, NoIndent, WithPunctuation, NoIndentWithPunctuation}) {
+            QString fast = text;
+            RemoveSingleLineBreaks(fast, rulesFor(r));
+            ASSERT_EQ(fast, removedStepByStep(text, rulesFor(r)))
+                << "rules " << r << ": " << QString(text).replace(u'\r', u'~').toStdString();
         }
     }
 }

@@ -370,3 +370,57 @@ TEST(OpeningTest, MembersOfSeveralAreNeverSavedHoweverTheyAreOpened)
         EXPECT_EQ(form.settings().sectionExists(zip), !c.multi);
     }
 }
+
+namespace {
+
+// Every window title from the moment the window is shown.
+struct TitleLog : QObject
+{
+    explicit TitleLog(QWidget *window) : window(window) { window->installEventFilter(this); }
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == window && event->type() == QEvent::WindowTitleChange)
+            titles << window->windowTitle();
+        return false;
+    }
+    QWidget *window;
+    QStringList titles;
+};
+
+} // namespace
+
+TEST(OpeningTest, TitleShowsProgressFromTheFirstMomentOfEveryOpen)
+{
+    ReaderFixture fx;
+    QByteArray text;
+    for (int i = 0; i < 3000; ++i)
+        text += "A line of a paragraph that goes on " + QByteArray::number(i) +
+                (i % 5 == 4 ? "\r\n\r\n" : "\r\n");
+    const QString first = fx.writeBook(QStringLiteral("first.txt"), text);
+    const QString second = fx.writeBook(QStringLiteral("second.txt"), text);
+    QStringList fitting;
+    for (int percent = 0; percent <= 100; percent += 10)
+        fitting << QStringLiteral("Fitting lines: %1% done").arg(percent, percent < 10 ? 2 : 0);
+
+    TForm1 &form = fx.start({first}, false);
+    for (const QString &path : {first, second}) {
+        SCOPED_TRACE(path.toStdString());
+        TitleLog log(&form);
+        if (path == first)
+            showWindow(form);
+        else
+            form.openFileFromUser(path);
+        ASSERT_FALSE(form.readerState().OpenFailed);
+        const QString opening = QStringLiteral("Opening file ") + path + QStringLiteral(" ...");
+        ASSERT_FALSE(log.titles.isEmpty());
+        EXPECT_EQ(log.titles.first(), opening);
+        // Reading and decoding count before anything else runs.
+        const qsizetype read = log.titles.indexOf(opening + QStringLiteral(" 50% done"));
+        const qsizetype decoded = log.titles.indexOf(opening + QStringLiteral(" 100% done"));
+        EXPECT_GT(read, 0);
+        EXPECT_GT(decoded, read);
+        EXPECT_LT(decoded, log.titles.indexOf(QStringLiteral("Removing line breaks: 10% done")));
+        EXPECT_EQ(log.titles.filter(QStringLiteral("Fitting lines")), fitting);
+        EXPECT_TRUE(log.titles.last().startsWith(QStringLiteral("File ") + path));
+    }
+}

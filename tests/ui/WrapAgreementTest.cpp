@@ -1,7 +1,10 @@
 #include "ReaderFixture.h"
 
+#include "BookGenerator.h"
+
 #include "layout/LineBreakRemoval.h"
 #include "layout/LineFitter.h"
+#include "layout/ParallelFit.h"
 #include "layout/QtTextMeasurer.h"
 #include "navigation/IniFile.h"
 #include "sources/DocumentFormats.h"
@@ -303,6 +306,42 @@ TEST_F(WrapAgreement, PiecesWrapTheSameOnTwoThreads)
     for (int n = 1; n <= total; ++n)
         ASSERT_EQ(FittedLine(threadPieces, n).toString(), FittedLine(mainPieces, n).toString())
             << "line " << n;
+}
+
+// The fit the window runs, on one thread and on several, in the page font with the fallback
+// fonts of other scripts: the lines must not depend on the number of threads.
+TEST_F(WrapAgreement, ParallelFitGivesTheLinesOfOneThread)
+{
+    QString joinedBook = QString::fromUtf8(generateBookBytes(31, 200000));
+    RemoveSingleLineBreaks(joinedBook, LineBreakRules{});
+    std::vector<HostileText> texts = {{"license", joinedLicense()},
+                                      {"joined book", joinedBook},
+                                      {"Chinese book", generateChineseBook(31, 40000)}};
+    // The megabyte texts take seconds in real fonts; the core test fits them on threads.
+    for (const HostileText &h : hostileTexts())
+        if (h.text.size() < 100000)
+            texts.push_back(h);
+    QFont font(QStringLiteral("Liberation Serif"), 12);
+    font.setKerning(false);
+    const QtTextMeasurer measurer(font, 80);
+    const MeasurerFactory make = [&measurer] { return measurer.forAnotherThread(); };
+    const auto lines = [&](const QString &text, int threads) {
+        FitPieces pieces;
+        cutIntoPieces(text, pieces);
+        WordWidthCache cache;
+        wrapPieces(pieces, 300, measurer, make, cache, threads);
+        QStringList out;
+        const int total = numberFittedLines(pieces);
+        for (int n = 1; n <= total; ++n)
+            out << FittedLine(pieces, n).toString() +
+                       (FittedLineJoinsNext(pieces, n) ? QStringLiteral("+") : QString());
+        return out;
+    };
+    for (const HostileText &t : texts) {
+        SCOPED_TRACE(t.name);
+        const QStringList one = lines(t.text, 1);
+        EXPECT_EQ(lines(t.text, 3), one);
+    }
 }
 
 } // namespace

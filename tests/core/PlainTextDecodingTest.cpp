@@ -1,0 +1,156 @@
+#include "sources/PlainTextDecoding.h"
+
+#include "BookGenerator.h"
+#include "TestSupport.h"
+#include "sources/CompactText.h"
+#include "sources/DocumentFormats.h"
+#include "sources/TextDecoding.h"
+
+#include <QStringDecoder>
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+namespace {
+
+// The decoding as it is stated: cut at the NUL, validate, decode, then every line end CR LF.
+bool referenceDecode(QByteArray bytes, QString &out)
+{
+    truncateAtNul(bytes);
+    if (!isValidUtf8(bytes))
+        return false;
+    // A byte-order mark is the caller's to take off; here it is a character of the text.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    const QString text = decoder.decode(bytes);
+    out.clear();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+            out += QStringLiteral("\r\n");
+            ++i;
+        } else if (c == u'\r' || c == u'\n' || c == QChar::LineSeparator ||
+                   c == QChar::ParagraphSeparator) {
+            out += QStringLiteral("\r\n");
+        } else {
+            out += c;
+        }
+    }
+    return true;
+}
+
+void expectSameAsReference(const QByteArray &bytes)
+{
+    QString expected;
+    const bool valid = referenceDecode(bytes, expected);
+    QString text;
+    const Utf8Decoding d = decodeUtf8Document(bytes, text);
+    ASSERT_EQ(d.valid, valid);
+    if (!valid)
+        return;
+    ASSERT_EQ(text, expected);
+    const qsizetype nul = bytes.indexOf('\0');
+    EXPECT_EQ(d.bytesUsed, nul < 0 ? bytes.size() : nul);
+    EXPECT_EQ(d.sameAsBytes, text.toUtf8() == bytes.first(d.bytesUsed));
+}
+
+} // namespace
+
+TEST(PlainTextDecoding, AgreesWithDecodingStepByStep)
+{
+    struct Case
+    {
+        const char *name;
+        QByteArray bytes;
+    };
+    const QByteArray line = QByteArray("0123456789abcd"); // 14 bytes: breaks meet 16-byte blocks
+    std::vector<Case> cases = {
+        {"CR LF across a block end", line + "x\r\n" + line + line},
+        {"CR ends a block, no LF", line + "x\r" + line + line},
+        {"CR LF after a lone CR", line + "\r\r\n" + line},
+        {"lone LF in a block", line + line + "\n" + line},
+        {"LF first in a block after CR", QByteArray(15, 'a') + "\r\n" + line},
+        {"NUL inside a block", line + line + QByteArray("a\0b", 3) + line},
+        {"CR before NUL", line + QByteArray("\r\0\n", 3)},
+        {"ends with CR", line + line + "\r"},
+        {"line separators", "one\xE2\x80\xA8two\xE2\x80\xA9three\r\xE2\x80\xA8"},
+        {"non-ASCII after ASCII block", QByteArray(16, 'a') + "caf\xC3\xA9\r\n\xF0\x9F\x93\x96"},
+        {"overlong", QByteArray(20, 'a') + "\xC0\xAF"},
+        {"surrogate", QByteArray(20, 'a') + "\xED\xA0\x80"},
+        {"beyond U+10FFFF", "\xF4\x90\x80\x80"},
+        {"truncated at the end", QByteArray(30, 'a') + "\xE2\x82"},
+        {"invalid after NUL is ignored", QByteArray("ok\0\xFF", 4)},
+        {"NUL inside a sequence", QByteArray("\xC3\0", 2)},
+        {"LF-only book", generateBookBytes(3, 20000).replace("\r\n", "\n")},
+        {"CR LF book", generateBookBytes(3, 20000)},
+        {"Chinese book", generateChineseBook(3, 5000).toUtf8()},
+    };
+    for (const HostileText &h : hostileTexts())
+        cases.push_back({h.name, h.text.toUtf8()});
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        expectSameAsReference(c.bytes);
+    }
+}
+
+TEST(PlainTextDecoding, RandomBytesAgreeWithDecodingStepByStep)
+{
+    // Line ends, NUL and the lead bytes of each sequence length, at every place in a block.
+    static const char pool[][5] = {
+        "a",    "\r",   "\n", "\r\n", "\xC3\xA9", "\xE2\x80\xA8", "\xF0\x9F\x93\x96",
+        "\xC3", "\x80", " "};
+    std::mt19937 random(19);
+    for (int round = 0; round < 3000; ++round) {
+        QByteArray bytes;
+        const int parts = static_cast<int>(random() % 60);
+        for (int k = 0; k < parts; ++k) {
+            const unsigned pick = random() % 100;
+            // Mostly valid text, so that the decoded case is met as often as the invalid one.
+            const char *part = pick < 60 ? "abcdefgh" : pool[pick % 10];
+            if (pick < 60)
+                bytes.append(part, 1 + random() % 8);
+            else if (pick % 10 >= 7 && random() % 4 != 0)
+                bytes.append('b');
+            else
+                bytes.append(part);
+        }
+        if (random() % 20 == 0)
+            bytes.insert(static_cast<qsizetype>(random() % (bytes.size() + 1)), '\0');
+        SCOPED_TRACE(bytes.toHex().toStdString());
+        expectSameAsReference(bytes);
+        if (HasFatalFailure())
+            return;
+    }
+}
+
+TEST(PlainTextDecoding, OpenedUtf8KeepsItsBytesAsTheLoadedText)
+{
+    struct Case
+    {
+        const char *name;
+        QByteArray bytes;
+        bool shared; // the loaded text is the file's own bytes
+    };
+    const QByteArray book = generateBookBytes(5, 30000);
+    const Case cases[] = {
+        {"CR LF book", book, true},
+        {"trailing blank lines", book + "\r\n\r\n  \t", true},
+        {"LF book", QByteArray(book).replace("\r\n", "\n"), false},
+        {"leading blank line", "\r\n" + book, false},
+        {"byte-order mark", "\xEF\xBB\xBF" + book, false},
+        {"NUL inside", QByteArray("ab\0cd", 5), false},
+        {"Windows-1252", "caf\xE9\r\n", false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const ConversionResult r = ConvertByExtension(c.bytes, QStringLiteral(".TXT"));
+        EXPECT_EQ(!r.utf8.isNull(), c.shared);
+        if (!r.utf8.isNull()) {
+            EXPECT_EQ(r.utf8.constData(), c.bytes.constData()); // shared, not copied
+            const CompactText loaded = CompactText::fromUtf8(r.utf8, r.utf8Size, r.text.size());
+            EXPECT_TRUE(loaded == r.text);
+            EXPECT_EQ(loaded.toString(), r.text);
+        }
+    }
+}
