@@ -94,6 +94,7 @@ bool TForm1::readDocumentSource(QByteArray &raw, QString &ext, bool preselected)
 
 void TForm1::OpenDocument()
 {
+    StopReadingAloud(); // the voice reads the book on the pages, not one that is going
     state.LayoutCause = QStringLiteral("DateiLaden");
     setBusyPointer(true);
     state.OpenFailed = false;
@@ -211,7 +212,8 @@ void TForm1::UpdateTitle()
         title = document + QStringLiteral(" (") + Schriftart->currentText() +
                 QStringLiteral(", ") + Fontgroesse->text() + QStringLiteral(" pt, ") +
                 QString::number(state.PageCount) +
-                (state.PageCount == 1 ? QStringLiteral(" page)") : QStringLiteral(" pages)"));
+                (state.PageCount == 1 ? QStringLiteral(" page)") : QStringLiteral(" pages)")) +
+                readAloudTitleSuffix();
     }
     if (windowTitle() != title)
         setWindowTitle(title);
