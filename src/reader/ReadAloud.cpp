@@ -65,7 +65,7 @@ protected:
         if (watched != form->Menu)
             return false;
         if (event->type() == QEvent::Show)
-            form->refreshReadAloudCommand();
+            form->refreshReadAloudCommand(); // also orders the voices for the book shown
         if ((event->type() == QEvent::Show || event->type() == QEvent::Resize) &&
             form->Menu->isVisible() && form->Menu->width() > kSmallMenuWidth &&
             form->ReadAloud->isEnabled())
@@ -102,7 +102,6 @@ void TForm1::buildSpeechControls(QWidget *box, QVBoxLayout *layout)
     connect(VoiceChoice, &QComboBox::activated, this, &TForm1::VoiceChoiceChange);
     connect(SpeechRate, &QSpinBox::valueChanged, this, &TForm1::SpeechRateChange);
     Menu->installEventFilter(new MenuWatch(this));
-    refreshReadAloudCommand();
     speaker().callbacks.ready = [this](const QList<SpeakerVoice> &voices) { speakerReady(voices); };
     speaker().callbacks.finished = [this] {
         if (readAloud.active && readAloud.hasSentence)
@@ -121,6 +120,8 @@ void TForm1::refreshReadAloudCommand()
         ReadAloud->setToolTip(missing);
     else if (!had || ReadAloud->toolTip().isEmpty())
         ReadAloud->setToolTip(kReadHint);
+    if (VoiceChoice)
+        fillVoiceChoice();
 }
 
 void TForm1::applySpeechSettings()
@@ -133,12 +134,20 @@ void TForm1::applySpeechSettings()
                          .toInt(&ok);
     const QSignalBlocker blocker(SpeechRate);
     SpeechRate->setValue(ok ? std::clamp(rate, -10, 10) : 0);
-    fillVoiceChoice();
+    refreshReadAloudCommand();
 }
 
 void TForm1::fillVoiceChoice()
 {
     const QLocale::Language language = guessBookLanguage(state.WorkingText, QLocale::system());
+    // The control keeps the language its list is ordered for: another book may speak another.
+    const QVariant orderedFor = VoiceChoice->property("language");
+    const int count = VoiceChoice->property("voices").toInt();
+    if (orderedFor.isValid() && orderedFor.toInt() == int(language) &&
+        count == speakerVoices.size())
+        return;
+    VoiceChoice->setProperty("language", int(language));
+    VoiceChoice->setProperty("voices", int(speakerVoices.size()));
     QStringList names = voiceChoices(speakerVoices, language);
     // Until the engine answers, the stored voice stands alone beside the automatic choice.
     if (speakerVoices.isEmpty() && !storedVoice.isEmpty())

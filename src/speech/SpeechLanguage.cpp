@@ -150,11 +150,22 @@ QStringList voiceChoices(const QList<SpeakerVoice> &voices, QLocale::Language la
 
 QString automaticVoice(const QList<SpeakerVoice> &voices, QLocale::Language language)
 {
+    // The language's own country first ("English" is the United States' as Qt sees it), and a
+    // plain voice before its variants ("German+Max").
+    const QLocale::Territory home = QLocale(language).territory();
+    QString best;
+    int bestScore = -1;
     for (const SpeakerVoice &voice : voices) {
-        if (voiceSpeaks(voice, language))
-            return voice.name;
+        if (!voiceSpeaks(voice, language))
+            continue;
+        const int score =
+            (voice.locale.territory() == home ? 2 : 0) + (voice.name.contains(u'+') ? 0 : 1);
+        if (score > bestScore) {
+            best = voice.name;
+            bestScore = score;
+        }
     }
-    return QString();
+    return best;
 }
 
 double speechRate(int stored)

@@ -19,7 +19,8 @@ bool voiceSpeaks(const SpeakerVoice &voice, QLocale::Language language);
 // every other language.
 QStringList voiceChoices(const QList<SpeakerVoice> &voices, QLocale::Language language);
 
-// The voice "automatic" speaks in: the first of the language, or none (the engine's own).
+// The voice "automatic" speaks in: one of the language, of its main country and not a variant
+// where there is one; none (the engine's own) when no voice speaks it.
 QString automaticVoice(const QList<SpeakerVoice> &voices, QLocale::Language language);
 
 // The stored speed -10 .. 10 as the engine's rate -1 .. 1.
