@@ -4,6 +4,8 @@
 tavolex_packages=(
     build-essential cmake pkg-config
     qt6-base-dev libzip-dev libuchardet-dev libarchive-dev zlib1g-dev
+    # Debian 12's qt6-speech-dev includes QtQmlIntegration headers it does not depend on.
+    qt6-speech-dev qt6-declarative-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core fonts-liberation2 fonts-noto-core fonts-wqy-microhei libthai0
     xvfb xauth xdotool imagemagick zip unzip gzip bzip2 xz-utils tar
@@ -12,9 +14,16 @@ tavolex_packages=(
     dpkg-dev file lintian man-db
 )
 
+# What reading aloud needs at run time: the engine plugins, speech-dispatcher and its voice.
+tavolex_speech_packages=(
+    qt6-speech-speechd-plugin qt6-speech-flite-plugin
+    speech-dispatcher speech-dispatcher-espeak-ng espeak-ng
+)
+
+# Installs tavolex_packages and any packages given as arguments.
 tavolex_install_missing() {
     local missing=()
-    for p in "${tavolex_packages[@]}"; do
+    for p in "${tavolex_packages[@]}" "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0

@@ -133,6 +133,7 @@ void TForm1::buildHelpPanel()
             QStringLiteral("Ctrl+T:  Change text color"),
             QStringLiteral("F11:  Full screen on/off"),
             QStringLiteral("Mouse wheel:  Double page back/forward"),
+            QStringLiteral("Ctrl+P:  Read aloud / stop (Esc)"),
         };
         for (int i = 0; i < pairs.size(); ++i)
             grid->addWidget(helpLine(Help4, pairs[i]), i / 2, i % 2);

@@ -152,6 +152,8 @@ void TForm1::buildMenuPanels()
                        [this] { AnpassenClick(); });
     Suchen = command(QStringLiteral("Suchen"), QStringLiteral("&Find"),
                      QStringLiteral("Dialog for searching text."), [this] { SuchenClick(); });
+    ReadAloud = command(QStringLiteral("ReadAloud"), QStringLiteral("Read aloud"), QString(),
+                        [this] { ReadAloudClick(); });
     Bearbeiten = command(QStringLiteral("Bearbeiten"), QStringLiteral("&Edit"),
                          QStringLiteral("Edit the current text in a simple internal editor"),
                          [this] { BearbeitenClick(); });
@@ -369,6 +371,7 @@ void TForm1::buildMenuPanels()
     quickRow->addStretch(1);
     generalLayout->addLayout(quickRow);
     generalLayout->addWidget(AutoOpen);
+    buildSpeechControls(generalBox, generalLayout);
     settingsLayout->addWidget(generalBox);
     settingsLayout->addStretch(1);
 
@@ -435,7 +438,7 @@ void TForm1::applyMenuSettings()
 
 QList<QLabel *> TForm1::commandLabels() const
 {
-    return {Laden,    RecentShow, ShowTOC,   Anpassen,    Suchen,  Bearbeiten,
+    return {Laden,    RecentShow, ShowTOC,   Anpassen,    Suchen,  ReadAloud,    Bearbeiten,
             Kopieren, Speichern,  Textfarbe, Hintergrund, Beenden, ChangeMargins};
 }
 

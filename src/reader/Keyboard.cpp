@@ -42,6 +42,12 @@ bool TForm1::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
         return true;
     }
 
+    // Esc stops the voice at once, whatever else is open.
+    if (key == Qt::Key_Escape && readingAloud()) {
+        StopReadingAloud();
+        return true;
+    }
+
     // Typing a heading rule is typing, not page turning; Esc still closes the panel.
     if (tocRuleHasFocus() && !ctrl && !alt && key != Qt::Key_Escape)
         return false;
@@ -93,6 +99,9 @@ bool TForm1::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
             case Qt::Key_O:
                 LadenClick();
                 return true;
+            case Qt::Key_P:
+                ReadAloudClick();
+                return true;
             case Qt::Key_R:
                 if (shift)
                     OpenLatest();
@@ -137,6 +146,9 @@ bool TForm1::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
             return true;
         }
     }
+    // The reader takes the pages over: the voice stops before they turn.
+    if (readingAloud() && isPageTurnKey(key, modifiers))
+        StopReadingAloud();
     if (ctrl && (key == Qt::Key_Left || key == Qt::Key_Right)) {
         JumpToSection(key == Qt::Key_Right);
         return true;

@@ -126,6 +126,7 @@ bool TForm1::readDocumentSource(QByteArray &raw, QString &ext, bool preselected)
 
 void TForm1::OpenDocument()
 {
+    StopReadingAloud(); // the voice reads the book on the pages, not one that is going
     state.LayoutCause = QStringLiteral("DateiLaden");
     setBusyPointer(true);
     state.OpenFailed = false;
@@ -245,13 +246,16 @@ void TForm1::UpdateTitle()
     if (state.FileName.isEmpty()) {
         title = QStringLiteral("Tavolex Version 1.8.2 - May 2003");
     } else {
-        const QString document = state.ArchiveMember.isEmpty()
-                                     ? QStringLiteral("File ") + state.FileName
-                                     : QStringLiteral("File [") + state.ArchiveMember +
-                                           QStringLiteral("] from archive ") + state.FileName;
-        title = document + QStringLiteral(" (") + Schriftart->currentText() + QStringLiteral(", ") +
-                Fontgroesse->text() + QStringLiteral(" pt, ") + QString::number(state.PageCount) +
-                (state.PageCount == 1 ? QStringLiteral(" page)") : QStringLiteral(" pages)"));
+        const QString document =
+            state.ArchiveMember.isEmpty()
+                ? QStringLiteral("File ") + state.FileName
+                : QStringLiteral("File [") + state.ArchiveMember +
+                      QStringLiteral("] from archive ") + state.FileName;
+        title = document + QStringLiteral(" (") + Schriftart->currentText() +
+                QStringLiteral(", ") + Fontgroesse->text() + QStringLiteral(" pt, ") +
+                QString::number(state.PageCount) +
+                (state.PageCount == 1 ? QStringLiteral(" page)") : QStringLiteral(" pages)")) +
+                readAloudTitleSuffix();
     }
     if (windowTitle() != title)
         setWindowTitle(title);

@@ -109,6 +109,7 @@ void TForm1::ShowSpread()
         History->addItem(entries.last());
         History->setCurrentIndex(selected);
     }
+    readAloudSpreadShown();
 }
 
 void TForm1::Blaettern(Qt::MouseButton button)

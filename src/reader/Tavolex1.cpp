@@ -4,6 +4,7 @@
 #include "reader/FixedPitchLayout.h"
 #include "sources/TvxFindInFiles.h"
 #include "sources/ZipForm.h"
+#include "speech/QtSpeaker.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -77,9 +78,9 @@ QPlainTextEdit *makePage(QWidget *parent)
 } // namespace
 
 TForm1::TForm1(const QString &settingsPath, const QString &programDir, const QStringList &arguments,
-               std::unique_ptr<Prompts> prompts)
+               std::unique_ptr<Prompts> prompts, std::unique_ptr<Speaker> speaker)
     : QWidget(nullptr), settingsPath(settingsPath), programDir(programDir), arguments(arguments),
-      promptsImpl(std::move(prompts))
+      promptsImpl(std::move(prompts)), speakerImpl(std::move(speaker))
 {
     FormCreate();
 }
@@ -104,6 +105,8 @@ void TForm1::FormCreate()
     state.Creating = true;
     state.Closing = false;
     setWindowTitle(QStringLiteral("Tavolex Version 1.8.2 - May 2003"));
+    if (!speakerImpl)
+        speakerImpl = std::make_unique<QtSpeaker>();
     createControls();
     setAcceptDrops(true);
     ZipForm = new TZipForm(this);
@@ -118,6 +121,7 @@ void TForm1::FormCreate()
         return; // the program ends before the window is shown
     InitReaderState();
     applyMenuSettings();
+    applySpeechSettings();
     // Smoothing is a property of the page font here; it starts on.
     state.InitialFontSmoothing = true;
     Antialiasing->setChecked(true);

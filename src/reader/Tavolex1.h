@@ -6,6 +6,8 @@
 #include "reader/Prompts.h"
 #include "sources/CompactText.h"
 #include "sources/TextDecoding.h"
+#include "speech/Speaker.h"
+#include "speech/SpokenText.h"
 
 #include <QFont>
 #include <QImage>
@@ -24,6 +26,7 @@ class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class QTableWidget;
+class QVBoxLayout;
 struct FindMatch;
 class QSpinBox;
 class QWheelEvent;
@@ -115,6 +118,21 @@ struct ReaderState
     QString HeadingRule; // the reader's own heading rule as last accepted (a valid one)
 };
 
+// Reading aloud: the sentence being spoken and where reading goes on.
+struct ReadAloudState
+{
+    bool active = false;
+    bool waitingForEngine = false;
+    bool turning = false; // the reading itself turns the pages
+    bool hasSentence = false;
+    SpokenSentence sentence;
+    TextPoint next;
+    // The layout the sentence was shown in: a turn in the same layout is the reader's own.
+    int page = 0;
+    int linesPerPage = 0;
+    int totalLines = 0;
+};
+
 // The reader window.
 class TForm1 : public QWidget
 {
@@ -124,11 +142,12 @@ public:
     // settingsPath: the settings file; programDir: where Help.txt and the included path live;
     // arguments: the command line without the program name.
     TForm1(const QString &settingsPath, const QString &programDir, const QStringList &arguments,
-           std::unique_ptr<Prompts> prompts = nullptr);
+           std::unique_ptr<Prompts> prompts = nullptr, std::unique_ptr<Speaker> speaker = nullptr);
     ~TForm1() override;
 
     const ReaderState &readerState() const { return state; }
     Prompts &prompts() { return *promptsImpl; }
+    Speaker &speaker() { return *speakerImpl; }
     IniFile &settings() { return *ini; }
 
     // Start-up (Tavolex1.cpp)
@@ -532,6 +551,40 @@ private:
     QRect fullScreenReturn; // the normal bounds to return to from full screen
 
 public:
+    // Reading aloud (reader/ReadAloud.cpp)
+    // Starts reading at the first line of the left page, or at the selection; stops when reading.
+    void ReadAloudClick();
+    void StopReadingAloud();
+    bool readingAloud() const { return readAloud.active; }
+    const ReadAloudState &readAloudState() const { return readAloud; }
+    // Keys that turn pages; they stop the reading before they turn.
+    static bool isPageTurnKey(int key, Qt::KeyboardModifiers modifiers);
+    void VoiceChoiceChange();
+    void SpeechRateChange();
+    // Enables the command when an engine is installed, else says in its hint what to install.
+    void refreshReadAloudCommand();
+    // What the title shows after the document while reading.
+    QString readAloudTitleSuffix() const;
+    // Every page change ends here: one the reader made stops the reading.
+    void readAloudSpreadShown();
+    QLabel *ReadAloud = nullptr;
+    QComboBox *VoiceChoice = nullptr;
+    QSpinBox *SpeechRate = nullptr;
+
+private:
+    void buildSpeechControls(QWidget *box, QVBoxLayout *layout);
+    void applySpeechSettings();
+    void speakNextSentence();
+    void showSpokenSentence();
+    void fillVoiceChoice();
+    QString chosenVoice() const;
+    void speakerReady(const QList<SpeakerVoice> &voices);
+    void speakerFailed(const QString &reason);
+    ReadAloudState readAloud;
+    QList<SpeakerVoice> speakerVoices;
+    QString storedVoice; // as the settings hold it; empty for the automatic choice
+
+public:
     // Dropping a file onto the window (reader/Dropping.cpp)
     // The local file a drop offers, or an empty string when it offers none the reader takes.
     static QString droppedFile(const QMimeData *data);
@@ -584,6 +637,7 @@ private:
     QString programDir;
     QStringList arguments;
     std::unique_ptr<Prompts> promptsImpl;
+    std::unique_ptr<Speaker> speakerImpl;
     std::unique_ptr<IniFile> ini;
     std::unique_ptr<KeyPreviewFilter> keyPreview;
     WordWidthCache wordWidths;

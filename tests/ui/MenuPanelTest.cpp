@@ -251,8 +251,9 @@ TEST(MenuPanelTest, HelpPagesHoldTheirTexts)
     EXPECT_EQ(labelTexts(form.Help3).last(),
               QStringLiteral("Zip-Files can be opened directly just like txt-Files."));
     const QStringList shortcuts = labelTexts(form.Help4);
-    EXPECT_EQ(shortcuts.size(), 22);
+    EXPECT_EQ(shortcuts.size(), 23);
     EXPECT_TRUE(shortcuts.contains(QStringLiteral("F11:  Full screen on/off")));
+    EXPECT_TRUE(shortcuts.contains(QStringLiteral("Ctrl+P:  Read aloud / stop (Esc)")));
     EXPECT_EQ(shortcuts.first(), QStringLiteral("Ctrl+E:  Edit text"));
     EXPECT_EQ(shortcuts.last(), QStringLiteral("Over text: Show menu;     Over menu: Close menu"));
     EXPECT_TRUE(form.Tips->isReadOnly());

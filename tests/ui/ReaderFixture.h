@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ScriptedPrompts.h"
+#include "ScriptedSpeaker.h"
 #include "TestSupport.h"
 #include "reader/Tavolex1.h"
 
@@ -16,7 +17,8 @@ inline void showWindow(TForm1 &form)
     QCoreApplication::sendPostedEvents(&form, QEvent::MetaCall);
 }
 
-// A reader window in a fresh program folder with its own settings file and scripted dialogs.
+// A reader window in a fresh program folder with its own settings file, scripted dialogs and a
+// scripted speech engine.
 class ReaderFixture
 {
 public:
@@ -29,7 +31,10 @@ public:
     {
         auto scripted = std::make_unique<ScriptedPrompts>();
         prompts = scripted.get();
-        form = std::make_unique<TForm1>(settingsPath(), programDir, arguments, std::move(scripted));
+        auto voice = std::make_unique<ScriptedSpeaker>();
+        speaker = voice.get();
+        form = std::make_unique<TForm1>(settingsPath(), programDir, arguments, std::move(scripted),
+                                        std::move(voice));
         if (show)
             showWindow(*form);
         return *form;
@@ -42,6 +47,7 @@ public:
             form->close();
         form.reset();
         prompts = nullptr;
+        speaker = nullptr;
     }
 
     QString settingsText() const { return QString::fromUtf8(readFileBytes(settingsPath())); }
@@ -56,4 +62,5 @@ public:
     QString programDir;
     std::unique_ptr<TForm1> form;
     ScriptedPrompts *prompts = nullptr;
+    ScriptedSpeaker *speaker = nullptr;
 };

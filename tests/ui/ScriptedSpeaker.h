@@ -1,0 +1,38 @@
+#pragma once
+
+#include "speech/Speaker.h"
+
+#include <QStringList>
+
+// Records what the window asks of the speech engine; the test gives the engine's answers.
+class ScriptedSpeaker : public Speaker
+{
+public:
+    QString missing; // what missingEngine() reports
+    bool engineReady = false;
+    int starts = 0;
+    int stops = 0;
+    QStringList said;
+    QStringList voices; // the voice of each text said
+    QList<double> rates;
+
+    QString missingEngine() const override { return missing; }
+    void start() override { ++starts; }
+    bool ready() const override { return engineReady; }
+    void say(const QString &text, const QString &voice, double rate) override
+    {
+        said << text;
+        voices << voice;
+        rates << rate;
+    }
+    void stop() override { ++stops; }
+
+    // The engine's answers, as the real one gives them later from its event.
+    void answerReady(const QList<SpeakerVoice> &list = {})
+    {
+        engineReady = true;
+        callbacks.ready(list);
+    }
+    void finish() { callbacks.finished(); }
+    void fail(const QString &reason) { callbacks.failed(reason); }
+};
