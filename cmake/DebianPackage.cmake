@@ -42,5 +42,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Reading aloud goes through Qt's speech-dispatcher plugin; the reader works without it.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-speech-speechd-plugin, speech-dispatcher, espeak-ng")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "qt6-speech-speechd-plugin, speech-dispatcher, speech-dispatcher-espeak-ng, espeak-ng")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "qt6-speech-flite-plugin")
 include(CPack)

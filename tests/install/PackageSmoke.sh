@@ -75,7 +75,7 @@ for library in libc6 libqt6widgets6 libzip4 libuchardet0; do
         fail "Depends lacks $library: $depends"
 done
 recommends=$(field Recommends)
-for speech in qt6-speech-speechd-plugin speech-dispatcher espeak-ng; do
+for speech in qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng espeak-ng; do
     [[ $recommends == *$speech* ]] || fail "Recommends lacks $speech: $recommends"
     [[ $depends != *$speech* ]] || fail "$speech is a dependency, not a recommendation"
 done
