@@ -106,12 +106,14 @@ void TForm1::OpenDocument()
 
     QString ext = upperExtension(state.FileName);
     ConversionResult converted;
+    QString codePage;
     try {
         // The bytes live only here: a large book should not hold them while it fits.
         QByteArray raw;
         if (!readDocumentSource(raw, ext, preselected))
             return;
-        converted = ConvertByExtension(raw, ext);
+        codePage = codePageForOpen(ext);
+        converted = ConvertByExtension(raw, ext, codePage);
     } catch (const std::bad_alloc &) {
         RestoreAfterFailedOpen();
         prompts().notice(this, kNoMemory);
@@ -128,6 +130,7 @@ void TForm1::OpenDocument()
     state.BreaksRemoved = false;
     state.LoadedEncoding = converted.encoding;
     state.LoadedEncodingName = converted.encodingName;
+    state.CodePage = codePage;
     if (ext == QStringLiteral(".HTM") || ext == QStringLiteral(".HTML")) {
         state.OptionRefitBlocked = true;
         ZWEntfernen->setChecked(false);
@@ -139,6 +142,7 @@ void TForm1::OpenDocument()
     LinkeSeite->clear();
     RechteSeite->clear();
     LoadDocumentSettings();
+    carryPlaceIntoReopen();
     Letzte->hide();
     History->clear();
 

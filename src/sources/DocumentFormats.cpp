@@ -1,5 +1,6 @@
 #include "DocumentFormats.h"
 
+#include "CodePages.h"
 #include "RtfToText.h"
 #include "TvxUtils.h"
 
@@ -86,7 +87,8 @@ QString TrimDocumentText(const QString &text)
     return trimmed;
 }
 
-ConversionResult ConvertByExtension(const QByteArray &raw, const QString &upperExt)
+ConversionResult ConvertByExtension(const QByteArray &raw, const QString &upperExt,
+                                    const QString &codePage)
 {
     ConversionResult result;
     DecodedText decoded;
@@ -95,8 +97,10 @@ ConversionResult ConvertByExtension(const QByteArray &raw, const QString &upperE
         decoded.text = RtfToText(raw);
         decoded.encoding = TextEncoding::Windows1252;
     } else if (upperExt == QLatin1String(".HTM") || upperExt == QLatin1String(".HTML")) {
-        decoded = decodeHtmlBytes(raw);
+        decoded = codePage.isEmpty() ? decodeHtmlBytes(raw) : decodeInCodePage(raw, codePage);
         decoded.text = HtmlToText(decoded.text);
+    } else if (!codePage.isEmpty()) {
+        decoded = decodeInCodePage(raw, codePage);
     } else {
         decoded = decodeDocumentBytes(raw);
     }

@@ -183,13 +183,18 @@ SearchOutcome searchLegacy(QFile &file, StreamMatcher &matcher, const KeepGoing 
         if (!guess.wantsMore())
             break;
     }
-    const QByteArray codec = guess.answer();
-    if (!codec.isEmpty()) {
-        if (const std::optional<SearchOutcome> outcome =
-                searchInCodec(file, codec, matcher, keepGoing))
-            return *outcome;
-        matcher.reset();
-    }
+    const auto searchIn = [&](const QByteArray &codec) -> std::optional<SearchOutcome> {
+        if (codec.isEmpty())
+            return std::nullopt;
+        const std::optional<SearchOutcome> outcome = searchInCodec(file, codec, matcher, keepGoing);
+        if (!outcome)
+            matcher.reset();
+        return outcome;
+    };
+    if (const std::optional<SearchOutcome> outcome = searchIn(guess.answer()))
+        return *outcome;
+    if (const std::optional<SearchOutcome> outcome = searchIn(guess.eastAsianFallback()))
+        return *outcome;
     return searchWindows1252(file, matcher, keepGoing);
 }
 
@@ -402,7 +407,7 @@ SearchOutcome StreamContains(const QString &searchText, const QString &path, Qt:
 
 SearchOutcome EntryContains(const QString &folder, const FoundEntry &entry,
                             const QString &searchText, Qt::CaseSensitivity cs,
-                            const KeepGoing &keepGoing)
+                            const KeepGoing &keepGoing, const QString &codePage)
 {
     const QString path = folder + entry.path;
     try {
@@ -411,14 +416,16 @@ SearchOutcome EntryContains(const QString &folder, const FoundEntry &entry,
             if (asksToStop(keepGoing))
                 return SearchOutcome::Stopped;
             const QString text =
-                data.ok ? ConvertByExtension(data.bytes, upperExtension(entry.member)).text
-                        : QString();
+                data.ok
+                    ? ConvertByExtension(data.bytes, upperExtension(entry.member), codePage).text
+                    : QString();
             if (asksToStop(keepGoing))
                 return SearchOutcome::Stopped;
             return searchInText(text, searchText, cs, keepGoing);
         }
         const QString ext = upperExtension(entry.path);
-        if (ext == u".RTF" || ext == u".HTM" || ext == u".HTML") {
+        // A book read in a chosen code page is searched as the reader shows it, whole.
+        if (ext == u".RTF" || ext == u".HTM" || ext == u".HTML" || !codePage.isEmpty()) {
             QFile file(path);
             if (!file.open(QIODevice::ReadOnly))
                 return SearchOutcome::Unreadable;
@@ -427,7 +434,7 @@ SearchOutcome EntryContains(const QString &folder, const FoundEntry &entry,
                 return SearchOutcome::Unreadable;
             if (asksToStop(keepGoing))
                 return SearchOutcome::Stopped;
-            const ConversionResult converted = ConvertByExtension(bytes, ext);
+            const ConversionResult converted = ConvertByExtension(bytes, ext, codePage);
             if (!converted.ok)
                 return SearchOutcome::Unreadable;
             if (asksToStop(keepGoing))
