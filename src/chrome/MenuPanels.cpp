@@ -209,6 +209,11 @@ void TForm1::buildMenuPanels()
     auto *fileLayout = new QVBoxLayout(fileBox);
     fileLayout->setContentsMargins(6, 2, 6, 4);
     fileLayout->setSpacing(2);
+    auto *codePageRow = row();
+    codePageRow->addWidget(new QLabel(QStringLiteral("Code page"), fileBox));
+    CodePageMenu = makeCodePageChoice(fileBox);
+    codePageRow->addWidget(CodePageMenu, 1);
+    fileLayout->addLayout(codePageRow);
     ZWEntfernen = makeCheck(fileBox, QStringLiteral("ZWEntfernen"),
                             QStringLiteral("Remove single line breaks"), true,
                             QStringLiteral("... when fitting line length to page width"));

@@ -3,6 +3,7 @@
 #include "navigation/ChapterHeadings.h"
 #include "navigation/IniFile.h"
 #include "navigation/SettingsValues.h"
+#include "sources/CodePages.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -244,6 +245,7 @@ void TForm1::SaveDocumentSettings()
         {QStringLiteral("Sections start at"),
          tocSourceKey(static_cast<TocSource>(std::max(0, TocSourceChoice->currentIndex())))},
         {QStringLiteral("Heading rule"), state.HeadingRule},
+        {QStringLiteral("Code page"), codePageSetting(state.CodePage)},
     };
     // One replacement of the file for the whole section.
     checkSettingsWrite(ini->writeStrings(state.FileName, entries) == IniFile::WriteResult::Written);

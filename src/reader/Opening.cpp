@@ -139,13 +139,15 @@ void TForm1::OpenDocument()
 
     QString ext = upperExtension(state.FileName);
     ConversionResult converted;
+    QString codePage;
     try {
         // The bytes live only here: a large book should not hold them while it fits.
         QByteArray raw;
         if (!readDocumentSource(raw, ext, preselected))
             return;
+        codePage = codePageForOpen(ext);
         const int readPercent = state.ArchiveMember.isEmpty() ? 50 : 0;
-        converted = ConvertByExtension(raw, ext, [this, readPercent](int percent) {
+        converted = ConvertByExtension(raw, ext, codePage, [this, readPercent](int percent) {
             setProgressTitle(openingTitle(readPercent + percent * (100 - readPercent) / 100));
         });
     } catch (const std::bad_alloc &) {
@@ -169,6 +171,7 @@ void TForm1::OpenDocument()
     state.BreaksRemoved = false;
     state.LoadedEncoding = converted.encoding;
     state.LoadedEncodingName = converted.encodingName;
+    state.CodePage = codePage;
     if (ext == QStringLiteral(".HTM") || ext == QStringLiteral(".HTML")) {
         state.OptionRefitBlocked = true;
         ZWEntfernen->setChecked(false);
@@ -180,6 +183,7 @@ void TForm1::OpenDocument()
     LinkeSeite->clear();
     RechteSeite->clear();
     LoadDocumentSettings();
+    carryPlaceIntoReopen();
     Letzte->hide();
     History->clear();
 

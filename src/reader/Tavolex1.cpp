@@ -2,6 +2,7 @@
 
 #include "navigation/IniFile.h"
 #include "reader/FixedPitchLayout.h"
+#include "sources/CodePages.h"
 #include "sources/TvxFindInFiles.h"
 #include "sources/ZipForm.h"
 #include "speech/QtSpeaker.h"
@@ -111,6 +112,9 @@ void TForm1::FormCreate()
     setAcceptDrops(true);
     ZipForm = new TZipForm(this);
     FIFForm = new TFIFForm(this);
+    FIFForm->codePageOf = [this](const QString &path) {
+        return codePageFromSetting(ini->readString(path, QStringLiteral("Code page"), {}));
+    };
     if (!promptsImpl)
         promptsImpl = std::make_unique<QtPrompts>(ZipForm);
     ini = std::make_unique<IniFile>(settingsPath);

@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAbstractButton;
 class QCheckBox;
@@ -67,6 +68,7 @@ struct ReaderState
     QString WorkingText;
     TextEncoding LoadedEncoding = TextEncoding::Utf8;
     QByteArray LoadedEncodingName;
+    QString CodePage; // the code page chosen for the book (codePageNames()); empty: automatic
     FitPieces pieces;
 
     // Page arithmetic.
@@ -416,6 +418,13 @@ public:
     QComboBox *TocSourceMenu = nullptr;
     QLineEdit *TocRule = nullptr;
     QLineEdit *TocRuleMenu = nullptr;
+    // The code page of the book (reader/CodePageChoice.cpp): the choice in the menu reopens
+    // the book in it at the same place.
+    QComboBox *makeCodePageChoice(QWidget *parent);
+    void CodePageChange(int index);
+    // Shows the chosen code page, or the one the automatic decision took.
+    void showCodePageInUse();
+    QComboBox *CodePageMenu = nullptr;
     void FindDoneClick();
     void FindInBook(const QString &text, Qt::CaseSensitivity cs);
     void setFindOptionsCaption(const QString &caption);
@@ -624,6 +633,22 @@ private:
     // Reads the file or the archive member named by the state into raw; false when the open
     // failed and was already reported.
     bool readDocumentSource(QByteArray &raw, QString &ext, bool preselected);
+    // The code page the document being opened is read in: the one a reopen asks for, else the
+    // one stored for the book; empty for the automatic decision.
+    QString codePageForOpen(const QString &ext) const;
+    // After the document's settings are loaded: a reopen in another code page goes on from the
+    // place the book was left, as a refit does.
+    void carryPlaceIntoReopen();
+    // The place a reopen in another code page goes on from.
+    struct CodePageReopen
+    {
+        QString codePage;
+        int page = 1;
+        int totalLines = 0;
+        int linesPerPage = 1;
+        QStringList bookmarks;
+    };
+    std::optional<CodePageReopen> codePageReopen;
 
     // The archive identity of the document on screen, put back when another open fails.
     struct ShownDocument

@@ -1,6 +1,7 @@
 #include "DocumentFormats.h"
 
 #include "PlainTextDecoding.h"
+#include "CodePages.h"
 #include "RtfToText.h"
 #include "TvxUtils.h"
 
@@ -132,12 +133,13 @@ bool decodePlainUtf8(const QByteArray &raw, ConversionResult &result,
 } // namespace
 
 ConversionResult ConvertByExtension(const QByteArray &raw, const QString &upperExt,
+                                    const QString &codePage,
                                     const std::function<void(int)> &progress)
 {
     ConversionResult result;
     const bool rtf = upperExt == QLatin1String(".RTF");
     const bool html = upperExt == QLatin1String(".HTM") || upperExt == QLatin1String(".HTML");
-    if (!rtf && !html && decodePlainUtf8(raw, result, progress)) {
+    if (!rtf && !html && codePage.isEmpty() && decodePlainUtf8(raw, result, progress)) {
         if (progress)
             progress(100);
         return result;
@@ -148,8 +150,10 @@ ConversionResult ConvertByExtension(const QByteArray &raw, const QString &upperE
         decoded.text = RtfToText(raw);
         decoded.encoding = TextEncoding::Windows1252;
     } else if (html) {
-        decoded = decodeHtmlBytes(raw);
+        decoded = codePage.isEmpty() ? decodeHtmlBytes(raw) : decodeInCodePage(raw, codePage);
         decoded.text = HtmlToText(decoded.text);
+    } else if (!codePage.isEmpty()) {
+        decoded = decodeInCodePage(raw, codePage);
     } else {
         decoded = decodeDocumentBytes(raw);
     }

@@ -24,8 +24,11 @@ struct ConversionResult
 // The part of the file name from its last "." on, upper-cased; empty when there is none.
 QString upperExtension(const QString &fileName);
 
+// codePage: a code page of codePageNames() the reader chose for a plain text or HTML document,
+// read in it whatever the bytes declare; empty for the automatic decision. RTF names its own.
 // progress receives percentages while plain text is decoded.
 ConversionResult ConvertByExtension(const QByteArray &raw, const QString &upperExt,
+                                    const QString &codePage = {},
                                     const std::function<void(int percent)> &progress = {});
 
 // Drops every CR and LF at the start and every CR, LF, tab and space at the end.

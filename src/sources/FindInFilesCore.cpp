@@ -196,13 +196,18 @@ SearchOutcome searchLegacy(ByteStream &file, StreamMatcher &matcher, const KeepG
         if (!guess.wantsMore())
             break;
     }
-    const QByteArray codec = guess.answer();
-    if (!codec.isEmpty()) {
-        if (const std::optional<SearchOutcome> outcome =
-                searchInCodec(file, codec, matcher, keepGoing))
-            return *outcome;
-        matcher.reset();
-    }
+    const auto searchIn = [&](const QByteArray &codec) -> std::optional<SearchOutcome> {
+        if (codec.isEmpty())
+            return std::nullopt;
+        const std::optional<SearchOutcome> outcome = searchInCodec(file, codec, matcher, keepGoing);
+        if (!outcome)
+            matcher.reset();
+        return outcome;
+    };
+    if (const std::optional<SearchOutcome> outcome = searchIn(guess.answer()))
+        return *outcome;
+    if (const std::optional<SearchOutcome> outcome = searchIn(guess.eastAsianFallback()))
+        return *outcome;
     return searchWindows1252(file, matcher, keepGoing);
 }
 
@@ -423,18 +428,20 @@ SearchOutcome StreamContains(const QString &searchText, ByteStream &file, Qt::Ca
 
 SearchOutcome EntryContains(const QString &folder, const FoundEntry &entry,
                             const QString &searchText, Qt::CaseSensitivity cs,
-                            const KeepGoing &keepGoing)
+                            const KeepGoing &keepGoing, const QString &codePage)
 {
     const QString path = folder + entry.path;
     const bool isMember = !entry.member.isEmpty();
     const Packing packing = PackingOf(entry.path);
     const bool unpacked = isMember ? packing == Packing::Tar : packing == Packing::Compressed;
     const QString ext = upperExtension(isMember ? entry.member : InnerBookName(entry.path));
-    const bool convertedWhole = ext == u".RTF" || ext == u".HTM" || ext == u".HTML";
+    // A book read in a chosen code page is searched as the reader shows it, whole.
+    const bool convertedWhole =
+        ext == u".RTF" || ext == u".HTM" || ext == u".HTML" || !codePage.isEmpty();
     const auto searchConverted = [&](const QByteArray &bytes) {
         if (asksToStop(keepGoing))
             return SearchOutcome::Stopped;
-        const ConversionResult converted = ConvertByExtension(bytes, ext);
+        const ConversionResult converted = ConvertByExtension(bytes, ext, codePage);
         if (!converted.ok)
             return SearchOutcome::Unreadable;
         if (asksToStop(keepGoing))

@@ -86,7 +86,8 @@ enum class SearchOutcome { Found, NotFound, Unreadable, Stopped };
 
 // Reads the file in 1024-byte blocks, decoding as it goes (UTF-8 or UTF-16 with a byte-order
 // mark; else UTF-8, and at the first invalid sequence the file is read again from the start
-// as decodeLegacyBytes would decode it), and matches with line breaks read as spaces.
+// as decodeLegacyBytes would decode it, in the detector's code page or its East Asian
+// fallback), and matches with line breaks read as spaces.
 // keepGoing is asked after every block.
 SearchOutcome StreamContains(const QString &searchText, const QString &path, Qt::CaseSensitivity cs,
                              const KeepGoing &keepGoing = {});
@@ -97,7 +98,8 @@ SearchOutcome StreamContains(const QString &searchText, ByteStream &bytes, Qt::C
 // Searches one entry of a sorted list: ZIP members and HTML/RTF books converted by their
 // extension, other books as a stream (tar members and compressed books unpacked as they are
 // read, up to MaxMemberSize bytes). A member that cannot be extracted is searched as an empty
-// text; an unreadable file, a damaged compressed book included, gives Unreadable.
+// text; an unreadable file, a damaged compressed book included, gives Unreadable. codePage: the
+// code page the reader keeps for the entry (ConvertByExtension), empty for the automatic decision.
 SearchOutcome EntryContains(const QString &folder, const FoundEntry &entry,
                             const QString &searchText, Qt::CaseSensitivity cs,
-                            const KeepGoing &keepGoing = {});
+                            const KeepGoing &keepGoing = {}, const QString &codePage = {});

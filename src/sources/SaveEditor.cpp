@@ -101,7 +101,10 @@ void TForm1::SpeichernClick()
     setProgressTitle(QStringLiteral("Saving file ") + name + QStringLiteral(" ..."));
     const QString text = withoutBreaks ? state.WorkingText : state.LoadedText.toString();
     QString error;
-    const SaveBytes saved = encodeForSaving(text, state.LoadedEncoding, state.LoadedEncodingName);
+    // The new file keeps the code page only where its settings can be written.
+    const bool remembered = !IsExcludedFile(name) && !state.MultiMemberArchive;
+    const SaveBytes saved = encodeForSavingInCodePage(
+        text, state.CodePage, remembered, state.LoadedEncoding, state.LoadedEncodingName);
     if (!writeFileAtomically(name, saved.bytes, &error)) {
         // Nothing names the file that was never written.
         UpdateTitle();
@@ -110,6 +113,13 @@ void TForm1::SpeichernClick()
     }
 
     state.FileName = name;
+    // Written otherwise, the new file is read by the automatic decision, in what it holds now.
+    if (saved.encoding != SaveEncoding::ChosenCodePage)
+        state.CodePage.clear();
+    if (saved.encoding == SaveEncoding::Utf8) {
+        state.LoadedEncoding = TextEncoding::Utf8;
+        state.LoadedEncodingName.clear();
+    }
     if (withoutBreaks)
         state.LoadedText = CompactText(state.WorkingText);
     AddToRecent();
@@ -124,6 +134,7 @@ void TForm1::SpeichernClick()
     }
     UpdateTitle();
     SaveDocumentSettings();
+    showCodePageInUse();
     state.TextModified = false;
 }
 

@@ -1,6 +1,7 @@
 #include "Saving.h"
 
 #include "CompressedBooks.h"
+#include "CodePages.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
@@ -124,6 +125,20 @@ SaveBytes encodeForSaving(const QString &text, TextEncoding loaded, const QByteA
     result.bytes = text.toUtf8();
     result.encoding = SaveEncoding::Utf8;
     return result;
+}
+
+SaveBytes encodeForSavingInCodePage(const QString &text, const QString &codePage, bool remembered,
+                                    TextEncoding loaded, const QByteArray &encodingName)
+{
+    QByteArray bytes;
+    if (!codePage.isEmpty() && encodeInCodePage(text, codePage, bytes) &&
+        (remembered || decodeDocumentBytes(bytes).text == text)) {
+        SaveBytes result;
+        result.bytes = std::move(bytes);
+        result.encoding = SaveEncoding::ChosenCodePage;
+        return result;
+    }
+    return encodeForSaving(text, loaded, encodingName);
 }
 
 bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error)

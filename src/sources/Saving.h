@@ -18,7 +18,7 @@ QString JoinSelectionLines(const QString &text);
 QString selectionLinesForCopy(QStringView selected, int firstLine,
                               const std::function<bool(int line)> &joinsNext);
 
-enum class SaveEncoding { Windows1252, Legacy, Utf8 };
+enum class SaveEncoding { Windows1252, Legacy, Utf8, ChosenCodePage };
 
 struct SaveBytes
 {
@@ -31,6 +31,13 @@ struct SaveBytes
 // UTF-8 without a byte-order mark. Either way reading the bytes back gives the text again.
 SaveBytes encodeForSaving(const QString &text, TextEncoding loaded,
                           const QByteArray &encodingName = {});
+
+// The bytes of a document read in a chosen code page (codePageNames()): written in that code
+// page when the text survives the trip and the file will be read in it again - the reader
+// remembers the choice for it, or decodeDocumentBytes finds the same text - otherwise as
+// encodeForSaving writes it.
+SaveBytes encodeForSavingInCodePage(const QString &text, const QString &codePage, bool remembered,
+                                    TextEncoding loaded, const QByteArray &encodingName = {});
 
 // Writes into a temporary file beside the target and renames it over the target, so a failed
 // write leaves an existing file as it was. False with the reason in `error` on failure.

@@ -1,5 +1,7 @@
 #include "TextDecoding.h"
 
+#include "EastAsianGuess.h"
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -130,6 +132,8 @@ namespace {
 constexpr qsizetype minimumEvidence = 16;
 // Past this the answer no longer changes, and a whole book would take the detector a second.
 constexpr qsizetype enoughEvidence = 32 * 1024;
+// The bytes the East Asian fallback decides on; each candidate decodes them once.
+constexpr qsizetype fallbackSample = 64 * 1024;
 
 bool meansWindows1252(QByteArrayView answer)
 {
@@ -166,12 +170,31 @@ void LegacyEncodingGuess::feed(QByteArrayView bytes)
         return;
     }
     constexpr qsizetype piece = 4096;
-    for (qsizetype at = 0; at < bytes.size() && wantsMore(); at += piece) {
+    qsizetype at = 0;
+    for (; at < bytes.size() && wantsMore(); at += piece) {
         const QByteArrayView part = bytes.sliced(at, std::min(piece, bytes.size() - at));
         nonAscii += std::count_if(part.begin(), part.end(),
                                   [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
         uchardet_handle_data(detector, part.data(), static_cast<size_t>(part.size()));
+        const qsizetype room = fallbackSample - sample.size();
+        sample.append(part.first(std::min(room, part.size())));
+        sampleCut = sampleCut || part.size() > room;
     }
+    sampleCut = sampleCut || (at < bytes.size() && !atNul);
+}
+
+QByteArray LegacyEncodingGuess::eastAsianFallback() const
+{
+    if (nonAscii < minimumEvidence)
+        return {};
+    if (!sampleCut)
+        return guessEastAsianCodePage(sample);
+    // A sample cut inside a character would not decode; no multibyte sequence of these code
+    // pages holds a byte below 0x30.
+    qsizetype end = sample.size();
+    while (end > 0 && static_cast<unsigned char>(sample[end - 1]) >= 0x30)
+        --end;
+    return guessEastAsianCodePage(QByteArrayView(sample).first(end));
 }
 
 QByteArray LegacyEncodingGuess::answer()
@@ -302,15 +325,18 @@ DecodedText decodeLegacyBytes(QByteArray bytes)
     DecodedText result;
     LegacyEncodingGuess guess;
     guess.feed(bytes);
-    const QByteArray codec = guess.answer();
-    QString text;
-    if (!codec.isEmpty() && decodeWithCodec(bytes, codec, text) && !looksMisdecoded(text)) {
+    const auto decodes = [&](const QByteArray &codec) {
+        QString text;
+        if (codec.isEmpty() || !decodeWithCodec(bytes, codec, text) || looksMisdecoded(text))
+            return false;
         truncateAtNul(text);
         result.text = std::move(text);
         result.encoding = TextEncoding::Other;
         result.encodingName = codec;
+        return true;
+    };
+    if (decodes(guess.answer()) || decodes(guess.eastAsianFallback()))
         return result;
-    }
     result.encoding = TextEncoding::Windows1252;
     result.text = decodeWindows1252(bytes);
     return result;

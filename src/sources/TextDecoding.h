@@ -25,8 +25,9 @@ DecodedText decodeDocumentBytes(const QByteArray &bytes);
 bool decodeUnicodeBytes(const QByteArray &bytes, DecodedText &out);
 
 // For bytes that are neither marked Unicode nor valid UTF-8: the encoding LegacyEncodingGuess
-// names when the whole text decodes in it without error and without looksMisdecoded, else
-// Windows-1252. The bytes are cut at their first NUL before anything is decided.
+// names when the whole text decodes in it without error and without looksMisdecoded, else its
+// East Asian fallback when the whole text decodes so in that, else Windows-1252. The bytes are
+// cut at their first NUL before anything is decided.
 DecodedText decodeLegacyBytes(QByteArray bytes);
 
 // Asks the charset detector about bytes fed in pieces of any size; nothing after the first
@@ -46,11 +47,16 @@ public:
     bool wantsMore() const;
     // Once, after the last piece.
     QByteArray answer();
+    // When the answer is of no use: the East Asian code page the pieces seen so far read as
+    // (guessEastAsianCodePage), or empty; empty too for text too short for answer() to trust.
+    QByteArray eastAsianFallback() const;
 
 private:
     uchardet *detector;
     qsizetype nonAscii = 0;
     bool atNul = false;
+    QByteArray sample;      // the first pieces, as many as the detector reads, within a bound
+    bool sampleCut = false; // pieces were left out of the sample
 };
 
 // Decoded text that a legacy codec must not produce: C1 control characters mean the bytes

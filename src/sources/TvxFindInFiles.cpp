@@ -238,7 +238,15 @@ void TFIFForm::searchEntries(const FoundEntries &entries)
         if (!entry.member.isEmpty())
             caption += QStringLiteral(" / ") + entry.member;
         setWindowTitle(caption);
-        if (EntryContains(folder, entry, searchText, cs, keepGoing) == SearchOutcome::Found)
+        // A member keeps a code page of its archive's only when it is the archive's one member,
+        // as other settings of members do.
+        const auto sameArchive = [&](size_t j) {
+            return j < entries.size() && entries[j].path == entry.path;
+        };
+        const bool stored = entry.member.isEmpty() || (!sameArchive(i - 1) && !sameArchive(i + 1));
+        const QString codePage = stored && codePageOf ? codePageOf(folder + entry.path) : QString();
+        if (EntryContains(folder, entry, searchText, cs, keepGoing, codePage) ==
+            SearchOutcome::Found)
             addResultRow(nextRow++, entry);
     }
     if (SearchState == kFind)

@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QElapsedTimer>
 
+#include <functional>
+
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -62,6 +64,8 @@ public:
     QString SearchState;
     QString ChosenFile;
     QString ChosenMember;
+    // The code page the reader keeps for a file (full path), empty for the automatic decision.
+    std::function<QString(const QString &path)> codePageOf;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -98,12 +98,12 @@ TEST(SpeechLanguageTest, GuessesTheBookLanguageAndOrdersVoices)
         (QStringList{QStringLiteral("German"), QStringLiteral("German+Max"),
                      QStringLiteral("English (America)"), QStringLiteral("Chinese (Mandarin)")}));
     EXPECT_EQ(automaticVoice(voices, QLocale::Chinese), QStringLiteral("Chinese (Mandarin)"));
-    const QList<SpeakerVoice> english = {
+    const QList<SpeakerVoice> englishVoices = {
         {QStringLiteral("English (Caribbean)"), QLocale(QLocale::English, QLocale::Jamaica)},
         {QStringLiteral("English (America)+Max"), QLocale(QLocale::English, QLocale::UnitedStates)},
         {QStringLiteral("English (America)"), QLocale(QLocale::English, QLocale::UnitedStates)},
     };
-    EXPECT_EQ(automaticVoice(english, QLocale::English), QStringLiteral("English (America)"));
+    EXPECT_EQ(automaticVoice(englishVoices, QLocale::English), QStringLiteral("English (America)"));
     EXPECT_EQ(automaticVoice(voices, QLocale::Korean), QString());
     EXPECT_DOUBLE_EQ(speechRate(-10), -1.0);
     EXPECT_DOUBLE_EQ(speechRate(5), 0.5);
