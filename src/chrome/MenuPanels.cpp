@@ -19,6 +19,8 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QStyle>
 #include <QToolButton>
@@ -181,7 +183,12 @@ void TForm1::buildMenuPanels()
     connect(expand, &QToolButton::clicked, this, &TForm1::ExpandClick);
     commandLayout->addWidget(expand, 0, Qt::AlignLeft);
 
-    auto *settingsArea = new QWidget(Menu);
+    menuSettings = new QScrollArea(Menu);
+    menuSettings->setFrameShape(QFrame::NoFrame);
+    menuSettings->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    menuSettings->setWidgetResizable(true);
+    menuSettings->viewport()->setAutoFillBackground(false);
+    auto *settingsArea = new QWidget;
     auto *settingsLayout = new QVBoxLayout(settingsArea);
     settingsLayout->setContentsMargins(2, 4, 6, 6);
     settingsLayout->setSpacing(4);
@@ -382,11 +389,10 @@ void TForm1::buildMenuPanels()
 
     const int frame = Menu->frameWidth();
     commands->setGeometry(frame, frame, kSmallMenuWidth - 2 * frame, commands->sizeHint().height());
-    settingsArea->setGeometry(kSmallMenuWidth, frame, kLargeMenuWidth - kSmallMenuWidth - frame,
-                              std::max(settingsArea->sizeHint().height(), commands->height()));
+    menuSettings->setWidget(settingsArea);
     smallMenuHeight = commands->height() + 2 * frame;
-    largeMenuHeight = settingsArea->height() + 2 * frame;
-    Menu->resize(kSmallMenuWidth, smallMenuHeight);
+    largeMenuHeight = std::max(settingsArea->sizeHint().height(), commands->height()) + 2 * frame;
+    sizeMenu(false);
     Menu->move(Menu->x(), kPanelTop);
 
     TOCLeft = makeCheck(Contents, QStringLiteral("TOCLeft"), QStringLiteral("&Left"), false,
@@ -435,10 +441,27 @@ void TForm1::applyMenuSettings()
         readSwitch(ini->readString(QStringLiteral("Options"), QStringLiteral("Large Menu"),
                                    QStringLiteral("No")),
                    SwitchTest::OnOnlyIfYes);
-    Menu->resize(large ? kLargeMenuWidth : kSmallMenuWidth,
-                 large ? largeMenuHeight : smallMenuHeight);
+    sizeMenu(large);
     Expand->setText(large ? QStringLiteral("<") : QStringLiteral(">"));
     state.MenuHomeTop = Menu->y();
+}
+
+void TForm1::sizeMenu(bool large)
+{
+    if (!menuSettings)
+        return;
+    // Never taller than the window below the panel's top: what does not fit scrolls.
+    const int room = height() - kPanelTop;
+    const int h =
+        large ? std::max(smallMenuHeight, std::min(largeMenuHeight, room)) : smallMenuHeight;
+    // The scroll bar widens the menu rather than covering the settings' right edge.
+    const int bar = large && h < largeMenuHeight
+                        ? menuSettings->verticalScrollBar()->sizeHint().width()
+                        : 0;
+    Menu->resize(large ? kLargeMenuWidth + bar : kSmallMenuWidth, h);
+    const int frame = Menu->frameWidth();
+    menuSettings->setGeometry(kSmallMenuWidth, frame,
+                              kLargeMenuWidth - kSmallMenuWidth - frame + bar, h - 2 * frame);
 }
 
 QList<QLabel *> TForm1::commandLabels() const

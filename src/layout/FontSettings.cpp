@@ -166,8 +166,7 @@ void TForm1::ExpandClick()
 {
     const bool large = Expand->text() == QLatin1String(">");
     // The small menu is only as tall as its commands.
-    Menu->resize(large ? kLargeMenuWidth : kSmallMenuWidth,
-                 large ? largeMenuHeight : smallMenuHeight);
+    sizeMenu(large);
     Expand->setText(large ? QStringLiteral("<") : QStringLiteral(">"));
     writeSetting(kOptions, QStringLiteral("Large Menu"), switchText(large));
     Menu->setFocus(Qt::OtherFocusReason);

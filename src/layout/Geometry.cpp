@@ -1,5 +1,7 @@
 #include "reader/Tavolex1.h"
 
+#include "chrome/PanelWidgets.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCursor>
@@ -71,6 +73,7 @@ void TForm1::placeFromGeometry(const PageGeometry &g)
     HistoryPanel->move(t.historyPanelLeft, 0);
     MenuPanel->setGeometry(t.menuPanelLeft, 0, t.menuPanelWidth, MenuPanel->height());
     Menu->move(t.menuLeft, Menu->y());
+    sizeMenu(Menu->width() > panels::kSmallMenuWidth);
     Finden->setGeometry(t.findenLeft, t.findenTop, t.findenWidth, Finden->height());
     FindOptionsPanel->setGeometry(t.findOptionsPanelLeft, t.findOptionsPanelTop, t.findenWidth,
                                   FindOptionsPanel->height());

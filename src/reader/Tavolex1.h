@@ -23,6 +23,7 @@ class QCheckBox;
 class QComboBox;
 class QFrame;
 class QLabel;
+class QScrollArea;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
@@ -517,6 +518,9 @@ private:
     QObject *menuPointerFilter = nullptr;
     int smallMenuHeight = 0;
     int largeMenuHeight = 0;
+    // The large menu's settings scroll when the window is shorter than they are.
+    QScrollArea *menuSettings = nullptr;
+    void sizeMenu(bool large);
 
 public:
     // Saving, copying and the internal editor (sources/SaveEditor.cpp)

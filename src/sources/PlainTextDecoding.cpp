@@ -1,6 +1,7 @@
 #include "PlainTextDecoding.h"
 
 #include "DocumentFile.h"
+#include "Utf8Lead.h"
 
 #include <algorithm>
 
@@ -112,25 +113,14 @@ Utf8Decoding decodeUtf8Document(QByteArrayView bytes, QString &out,
                 ++i;
                 continue;
             }
-            int extra = 0;
-            char32_t cp = 0;
-            char32_t minimum = 0;
-            if ((c & 0xE0) == 0xC0) {
-                extra = 1;
-                cp = c & 0x1F;
-                minimum = 0x80;
-            } else if ((c & 0xF0) == 0xE0) {
-                extra = 2;
-                cp = c & 0x0F;
-                minimum = 0x800;
-            } else if ((c & 0xF8) == 0xF0) {
-                extra = 3;
-                cp = c & 0x07;
-                minimum = 0x10000;
-            } else {
+            Utf8Lead lead;
+            if (!readUtf8Lead(c, lead)) {
                 out.clear();
                 return result;
             }
+            const int extra = lead.extra;
+            char32_t cp = lead.bits;
+            const char32_t minimum = lead.minimum;
             if (i + extra >= n) {
                 out.clear();
                 return result;

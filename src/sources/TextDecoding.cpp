@@ -1,6 +1,7 @@
 #include "TextDecoding.h"
 
 #include "EastAsianGuess.h"
+#include "Utf8Lead.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -36,24 +37,12 @@ bool isValidUtf8(const QByteArray &bytes)
             ++i;
             continue;
         }
-        int extra = 0;
-        char32_t cp = 0;
-        char32_t minimum = 0;
-        if ((c & 0xE0) == 0xC0) {
-            extra = 1;
-            cp = c & 0x1F;
-            minimum = 0x80;
-        } else if ((c & 0xF0) == 0xE0) {
-            extra = 2;
-            cp = c & 0x0F;
-            minimum = 0x800;
-        } else if ((c & 0xF8) == 0xF0) {
-            extra = 3;
-            cp = c & 0x07;
-            minimum = 0x10000;
-        } else {
+        Utf8Lead lead;
+        if (!readUtf8Lead(c, lead))
             return false;
-        }
+        const int extra = lead.extra;
+        char32_t cp = lead.bits;
+        const char32_t minimum = lead.minimum;
         if (i + extra >= n)
             return false;
         for (int k = 1; k <= extra; ++k) {
