@@ -329,18 +329,10 @@ private:
     ArchivePtr handle;
 };
 
-MemberData failed(ZipFailure failure, const QString &error)
-{
-    MemberData result;
-    result.failure = failure;
-    result.error = error;
-    return result;
-}
-
 MemberData tooLarge(qint64 size, qint64 limit)
 {
     MemberData result =
-        failed(ZipFailure::MemberTooLarge,
+        failedMember(ZipFailure::MemberTooLarge,
                QStringLiteral("The book is larger than %1 bytes").arg(QString::number(limit)));
     result.size = size;
     return result;
@@ -370,7 +362,7 @@ MemberData unpackWhole(Unpacker &unpacker, qint64 limit, qint64 measureUpTo)
             got = unpacker.read(sink.data(), ChunkSize);
         }
         if (got < 0)
-            return failed(unpacker.failure, unpacker.error);
+            return failedMember(unpacker.failure, unpacker.error);
         if (got == 0)
             break;
         counted += got;
@@ -454,13 +446,13 @@ MemberData ExtractTarMember(const QString &archivePath, const QString &memberNam
     const qint64 limit = std::max<qint64>(sizeLimit, 0);
     Unpacker unpacker(archivePath, Packing::Tar, Unlimited);
     if (!unpacker.open() || !unpacker.findMember(memberName))
-        return failed(unpacker.failure, unpacker.error);
+        return failedMember(unpacker.failure, unpacker.error);
     // The header tells the size: nothing is unpacked for a member that would not be kept.
     if (unpacker.declaredSize > limit)
         return tooLarge(unpacker.declaredSize, limit);
     MemberData data = unpackWhole(unpacker, limit, 0);
     if (data.ok && !unpacker.readToEnd())
-        return failed(unpacker.failure, unpacker.error);
+        return failedMember(unpacker.failure, unpacker.error);
     return data;
 }
 
@@ -468,7 +460,7 @@ MemberData DecompressBook(const QString &path, qint64 sizeLimit, qint64 measureU
 {
     Unpacker unpacker(path, Packing::Compressed, Unlimited);
     if (!unpacker.open())
-        return failed(unpacker.failure, unpacker.error);
+        return failedMember(unpacker.failure, unpacker.error);
     return unpackWhole(unpacker, std::max<qint64>(sizeLimit, 0), measureUpTo);
 }
 

@@ -136,27 +136,19 @@ ArchiveListing listMembers(const OpenedArchive &opened)
     return result;
 }
 
-MemberData failed(ZipFailure failure, const QString &error)
-{
-    MemberData result;
-    result.failure = failure;
-    result.error = error;
-    return result;
-}
-
 MemberData extractMember(const OpenedArchive &opened, const QString &memberName, qint64 sizeLimit)
 {
     if (!opened.archive)
-        return failed(ZipFailure::CannotOpenArchive,
+        return failedMember(ZipFailure::CannotOpenArchive,
                       QStringLiteral("Cannot open the archive: %1").arg(opened.error));
     zip_t *archive = opened.archive.get();
     const std::optional<zip_uint64_t> index = findEntry(archive, memberName);
     if (!index)
-        return failed(ZipFailure::MemberNotFound,
+        return failedMember(ZipFailure::MemberNotFound,
                       QStringLiteral("The archive holds no member named \"%1\"").arg(memberName));
 
     const auto unreadable = [&](const char *why) {
-        return failed(ZipFailure::MemberUnreadable,
+        return failedMember(ZipFailure::MemberUnreadable,
                       QStringLiteral("Cannot read the member \"%1\": %2")
                           .arg(memberName, QString::fromUtf8(why)));
     };
@@ -167,7 +159,7 @@ MemberData extractMember(const OpenedArchive &opened, const QString &memberName,
     const bool sizeDeclared = (stat.valid & ZIP_STAT_SIZE) != 0;
     const qint64 limit = std::max<qint64>(sizeLimit, 0);
     if (sizeDeclared && stat.size > zip_uint64_t(limit)) {
-        MemberData tooLarge = failed(ZipFailure::MemberTooLarge,
+        MemberData tooLarge = failedMember(ZipFailure::MemberTooLarge,
                                      QStringLiteral("The member \"%1\" is larger than %2 bytes")
                                          .arg(memberName, QString::number(limit)));
         tooLarge.size = qint64(std::min<zip_uint64_t>(stat.size, zip_uint64_t(INT64_MAX)));
@@ -194,16 +186,16 @@ MemberData extractMember(const OpenedArchive &opened, const QString &memberName,
         bytes.append(chunk, qsizetype(got));
         if (bytes.size() > expected) {
             if (!sizeDeclared)
-                return failed(ZipFailure::MemberTooLarge,
+                return failedMember(ZipFailure::MemberTooLarge,
                               QStringLiteral("The member \"%1\" is larger than %2 bytes")
                                   .arg(memberName, QString::number(limit)));
-            return failed(ZipFailure::MemberTooLarge,
+            return failedMember(ZipFailure::MemberTooLarge,
                           QStringLiteral("The member \"%1\" holds more than its declared %2 bytes")
                               .arg(memberName, QString::number(expected)));
         }
     }
     if (sizeDeclared && bytes.size() != expected)
-        return failed(ZipFailure::MemberUnreadable,
+        return failedMember(ZipFailure::MemberUnreadable,
                       QStringLiteral("The member \"%1\" ends before its declared %2 bytes")
                           .arg(memberName, QString::number(expected)));
 

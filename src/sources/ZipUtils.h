@@ -41,6 +41,15 @@ struct [[nodiscard]] MemberData
     QString error;
 };
 
+// A result that failed for `failure`, with the message `error`.
+inline MemberData failedMember(ZipFailure failure, const QString &error)
+{
+    MemberData result;
+    result.failure = failure;
+    result.error = error;
+    return result;
+}
+
 ArchiveListing ListArchiveMembers(const QString &archivePath);
 ArchiveListing ListArchiveMembersInMemory(const QByteArray &archive);
 

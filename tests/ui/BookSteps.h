@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QPlainTextEdit>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -58,4 +59,28 @@ inline void goToPage(TForm1 &form, int page)
     for (int p = 1; p < page; ++p)
         press(form, Qt::Key_Right);
     ASSERT_EQ(form.readerState().CurrentPage, page);
+}
+
+// The document identity and what a page turn writes, as the user would find them.
+struct Shown
+{
+    QString fileName;
+    QString member;
+    bool multi;
+    QString title;
+    QString left;
+
+    static Shown of(const TForm1 &form)
+    {
+        const ReaderState &s = form.readerState();
+        return {s.FileName, s.ArchiveMember, s.MultiMemberArchive, form.windowTitle(),
+                form.LinkeSeite->toPlainText()};
+    }
+    bool operator==(const Shown &) const = default;
+};
+
+inline void PrintTo(const Shown &s, std::ostream *os)
+{
+    *os << s.fileName.toStdString() << " [" << s.member.toStdString() << "] multi " << s.multi
+        << " title " << s.title.toStdString();
 }

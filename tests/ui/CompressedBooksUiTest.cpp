@@ -42,23 +42,6 @@ QString writeTarOf(ReaderFixture &fixture, const QString &archive, const QString
     return path;
 }
 
-struct Shown
-{
-    QString fileName;
-    QString member;
-    bool multi;
-    QString title;
-    QString left;
-
-    static Shown of(const TForm1 &form)
-    {
-        const ReaderState &s = form.readerState();
-        return {s.FileName, s.ArchiveMember, s.MultiMemberArchive, form.windowTitle(),
-                form.LinkeSeite->toPlainText()};
-    }
-    bool operator==(const Shown &) const = default;
-};
-
 QString savedPage(TForm1 &form, const QString &section)
 {
     return form.settings().readString(section, QStringLiteral("Page"), QString());

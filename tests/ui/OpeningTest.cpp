@@ -95,30 +95,6 @@ void drop(TForm1 &form, const QString &path)
     QApplication::processEvents();
 }
 
-// The document identity and what a page turn writes, as the user would find them.
-struct Shown
-{
-    QString fileName;
-    QString member;
-    bool multi;
-    QString title;
-    QString left;
-
-    static Shown of(const TForm1 &form)
-    {
-        const ReaderState &s = form.readerState();
-        return {s.FileName, s.ArchiveMember, s.MultiMemberArchive, form.windowTitle(),
-                form.LinkeSeite->toPlainText()};
-    }
-    bool operator==(const Shown &) const = default;
-};
-
-void PrintTo(const Shown &s, std::ostream *os)
-{
-    *os << s.fileName.toStdString() << " [" << s.member.toStdString() << "] multi " << s.multi
-        << " title " << s.title.toStdString();
-}
-
 // Turns a page and tells whether the page was written to the document's section.
 bool pageTurnIsSaved(TForm1 &form)
 {
