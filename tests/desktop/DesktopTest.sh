@@ -53,6 +53,17 @@ wait_inner() {
     done
     return 1
 }
+# Waits until window $1 does ($2 = yes) or does not ($2 = no) hold the state $3. The window
+# manager sets the geometry and the state apart, so a key sent between them would find the
+# reader's state not yet changed.
+wait_state() {
+    for _ in $(seq 50); do
+        if states "$1" | grep -q "$3"; then [ "$2" = yes ] && return 0
+        else [ "$2" = no ] && return 0; fi
+        sleep 0.1
+    done
+    return 1
+}
 # Message boxes are windows of their own, titled with the program's name.
 boxes() { { xdotool search --onlyvisible --name '^Tavolex$' 2>/dev/null || true; } | wc -l; }
 
@@ -125,7 +136,7 @@ quit
 [ "$(window_key Maximized)" = "Yes" ] || fail "a maximized window was stored as not maximized"
 [ "$(stored_window)" = "$stored" ] || fail "maximizing changed the stored bounds to $(stored_window)"
 start "$with_book" "$book"
-states "$wid" | grep -q MAXIMIZED_HORZ || fail "the window did not reopen maximized"
+wait_state "$wid" yes MAXIMIZED_HORZ || fail "the window did not reopen maximized"
 wmctrl -i -r "$wid" -b remove,maximized_vert,maximized_horz
 wait_inner "$wid" "$first" || fail "unmaximized to $(inner "$wid"), not to $first"
 echo "ok: maximized start keeps the normal bounds"
@@ -134,24 +145,26 @@ echo "ok: maximized start keeps the normal bounds"
 screen=$(xdotool getdisplaygeometry | awk '{ print "0,0 " $1 "x" $2 }')
 press F11
 wait_inner "$wid" "$screen" || fail "F11 gave $(inner "$wid"), not the screen $screen"
-states "$wid" | grep -q FULLSCREEN || fail "F11 did not enter full screen: $(states "$wid")"
+wait_state "$wid" yes FULLSCREEN || fail "F11 did not enter full screen: $(states "$wid")"
 press F11
 wait_inner "$wid" "$first" || fail "the second F11 gave $(inner "$wid"), not $first"
-states "$wid" | grep -q FULLSCREEN && fail "the second F11 did not leave full screen"
+wait_state "$wid" no FULLSCREEN || fail "the second F11 did not leave full screen"
 # Full screen entered by the window manager: the next F11 leaves it.
 wmctrl -i -r "$wid" -b add,fullscreen
 wait_inner "$wid" "$screen" || fail "the window manager's full screen was not taken"
+wait_state "$wid" yes FULLSCREEN || fail "the window manager's full screen left no state"
 press F11
 wait_inner "$wid" "$first" || fail "F11 after the window manager's full screen gave $(inner "$wid")"
 # From maximized and back.
 wmctrl -i -r "$wid" -b add,maximized_vert,maximized_horz
+wait_state "$wid" yes MAXIMIZED_HORZ || fail "the window manager did not maximize"
 sleep 0.5
 maximized=$(inner "$wid")
 press F11
 wait_inner "$wid" "$screen" || fail "F11 from maximized gave $(inner "$wid")"
 press F11
 wait_inner "$wid" "$maximized" || fail "F11 back gave $(inner "$wid"), not maximized $maximized"
-states "$wid" | grep -q MAXIMIZED_HORZ || fail "F11 back did not keep the window maximized"
+wait_state "$wid" yes MAXIMIZED_HORZ || fail "F11 back did not keep the window maximized"
 wmctrl -i -r "$wid" -b remove,maximized_vert,maximized_horz
 wait_inner "$wid" "$first" || fail "unmaximized to $(inner "$wid")"
 echo "ok: F11 in and out"
