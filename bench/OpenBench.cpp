@@ -9,6 +9,7 @@
 #include "BookGenerator.h"
 #include "layout/ParallelFit.h"
 #include "reader/Tavolex1.h"
+#include "sources/ParallelWork.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -181,7 +182,7 @@ BENCHMARK(BM_RefitWidthsKnown)
 void printSummary()
 {
     std::printf("\nFastest of each (wall ms / process CPU ms), %d processors usable:\n",
-                fitThreadCount());
+                usableThreadCount());
     for (const auto &[name, f] : figures()) {
         const auto best = [](const std::vector<double> &v) {
             return v.empty() ? 0.0 : *std::min_element(v.begin(), v.end());

@@ -8,6 +8,7 @@
 #include "layout/LineBreakRemoval.h"
 #include "layout/ParallelFit.h"
 #include "layout/QtTextMeasurer.h"
+#include "sources/ParallelWork.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -157,6 +158,11 @@ void TForm1::applyPageScripts()
         page->setFont(font);
 }
 
+int TForm1::workThreads() const
+{
+    return fitThreads > 0 ? fitThreads : usableThreadCount();
+}
+
 void TForm1::FitLines()
 {
     if (state.FileName.isEmpty())
@@ -221,7 +227,7 @@ void TForm1::FitLines()
     // Percentages follow the pieces wrapped: cutting takes no time worth showing.
     wrapPieces(
         state.pieces, wrapWidth(), measurer, [&measurer] { return measurer.forAnotherThread(); },
-        wordWidths, fitThreads > 0 ? fitThreads : fitThreadCount(),
+        wordWidths, workThreads(),
         [this](int done, int used) { setProgressTitle(fittingTitle(done * 10 / used * 10)); });
     setProgressTitle(fittingTitle(100));
 

@@ -9,10 +9,6 @@
 // shared between threads.
 using MeasurerFactory = std::function<std::unique_ptr<TextMeasurer>()>;
 
-// The threads a fit may use: TAVOLEX_THREADS when set, else the processors this process may run
-// on (taskset), at most 16.
-int fitThreadCount();
-
 // Wraps every used piece as wrapPiece does, on up to `threads` threads, the calling one among
 // them; the lines come out the same for any number of threads. The calling thread measures with
 // `measurer`, every other one with a measurer from makeMeasurer. Widths the cache lacks are

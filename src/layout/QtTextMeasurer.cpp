@@ -1,5 +1,14 @@
 #include "QtTextMeasurer.h"
 
+QtTextMeasurer::QtTextMeasurer(const QFont &font, double tabStop)
+    : font(font), metrics(font), tabStop(tabStop),
+      // Without shaping Qt gives these scripts one glyph per character, each with its own
+      // advance; kerning and spacing are what could make a pair differ from its parts.
+      addsUp(!font.kerning() && (font.styleStrategy() & QFont::PreferNoShaping) &&
+             font.letterSpacing() == 0 && font.wordSpacing() == 0)
+{
+}
+
 double QtTextMeasurer::advance(QStringView text) const
 {
     // fromRawData avoids copying the word: the view outlives this call.

@@ -11,4 +11,7 @@ public:
     virtual double advance(QStringView text) const = 0;
     // Distance between tab stops of the page controls.
     virtual double tabStopDistance() const = 0;
+    // The advance of a word of letters, digits and punctuation of the Latin, Greek and Cyrillic
+    // blocks is exactly the sum of its characters' advances (no kerning, no shaping).
+    virtual bool widthsAddUp() const { return false; }
 };

@@ -77,9 +77,13 @@ bool TForm1::readDocumentSource(QByteArray &raw, QString &ext, bool preselected)
     if (!HoldsMembers(packing)) {
         // Reading is the first half of the percentages of an open, decoding the second.
         state.ArchiveMember.clear();
-        FileRead file = readDocumentFile(state.FileName, memory, [this](qint64 done, qint64 size) {
-            setProgressTitle(openingTitle(static_cast<int>(done * 50 / std::max<qint64>(1, size))));
-        });
+        FileRead file = readDocumentFile(
+            state.FileName, memory,
+            [this](qint64 done, qint64 size) {
+                setProgressTitle(
+                    openingTitle(static_cast<int>(done * 50 / std::max<qint64>(1, size))));
+            },
+            workThreads());
         if (!file.ok())
             return refuse(file.failure == FileReadFailure::TooLarge
                               ? tooLargeMessage(file.size, memory)
@@ -147,9 +151,12 @@ void TForm1::OpenDocument()
             return;
         codePage = codePageForOpen(ext);
         const int readPercent = state.ArchiveMember.isEmpty() ? 50 : 0;
-        converted = ConvertByExtension(raw, ext, codePage, [this, readPercent](int percent) {
-            setProgressTitle(openingTitle(readPercent + percent * (100 - readPercent) / 100));
-        });
+        converted = ConvertByExtension(
+            raw, ext, codePage,
+            [this, readPercent](int percent) {
+                setProgressTitle(openingTitle(readPercent + percent * (100 - readPercent) / 100));
+            },
+            workThreads());
     } catch (const std::bad_alloc &) {
         RestoreAfterFailedOpen();
         prompts().notice(this, kNoMemory);

@@ -172,8 +172,9 @@ public:
 
     // Line fitting (layout/Fitting.cpp)
     void FitLines();
-    // Threads a fit may use; 0 for fitThreadCount().
+    // Threads reading, decoding and fitting a book may use; 0 for usableThreadCount().
     int fitThreads = 0;
+    int workThreads() const;
     QString FittedLine(int n) const;
     int LinesPerPageFor() const;
     bool LayoutChangedSinceFit() const;

@@ -1,14 +1,18 @@
 #include "DocumentFile.h"
 
+#include "ParallelWork.h"
+
 #include <QFile>
 #include <QLocale>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 #include <new>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -125,7 +129,7 @@ void preferHugePages(void *data, qint64 size)
 }
 
 FileRead readDocumentFile(const QString &path, qint64 memoryAvailable,
-                          const std::function<void(qint64, qint64)> &progress)
+                          const std::function<void(qint64, qint64)> &progress, int threads)
 {
     if (!encodable(path))
         return failedRead(FileReadFailure::CannotOpen);
@@ -156,24 +160,45 @@ FileRead readDocumentFile(const QString &path, qint64 memoryAvailable,
         return failedRead(FileReadFailure::TooLarge, size);
     }
     preferHugePages(result.bytes.data(), size);
-    // A file that grows meanwhile is read up to the size it had, so the read always ends.
-    qint64 got = 0;
-    while (got < size) {
-        // Pieces small enough for the progress of a large book to move.
-        const size_t wanted = size_t(std::min<qint64>(size - got, qint64(16) << 20));
-        const ssize_t n = ::read(file.fd, result.bytes.data() + got, wanted);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return failedRead(FileReadFailure::ReadError, size);
-        }
-        if (n == 0)
+    // Pieces small enough for the progress of a large book to move, read on several threads:
+    // most of the time goes into the first touch of the buffer's pages.
+    constexpr qint64 piece = qint64(16) << 20;
+    const int pieces = int((size + piece - 1) / piece);
+    std::vector<qint64> got(size_t(pieces), 0);
+    std::atomic<bool> failed{false};
+    parallelFor(
+        pieces, threads,
+        [&](int k, int) {
+            const qint64 from = k * piece;
+            const qint64 wanted = std::min(size - from, piece);
+            qint64 &have = got[size_t(k)];
+            while (have < wanted && !failed) {
+                const ssize_t n = ::pread(file.fd, result.bytes.data() + from + have,
+                                          size_t(wanted - have), off_t(from + have));
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n < 0)
+                    failed = true;
+                if (n <= 0)
+                    break;
+                have += n;
+            }
+        },
+        [&](int done) {
+            if (progress)
+                progress(std::min(size, done * piece), size);
+        });
+    if (failed)
+        return failedRead(FileReadFailure::ReadError, size);
+    // A file that grows meanwhile is read up to the size it had, so the read always ends; one
+    // that shrinks is read up to its first short piece.
+    qint64 total = 0;
+    for (int k = 0; k < pieces; ++k) {
+        total += got[size_t(k)];
+        if (got[size_t(k)] < std::min(size - k * piece, piece))
             break;
-        got += n;
-        if (progress)
-            progress(got, size);
     }
-    result.bytes.truncate(got);
+    result.bytes.truncate(total);
     return result;
 }
 

@@ -37,9 +37,11 @@ struct [[nodiscard]] FileRead
 
 // Reads a regular file up to the size it had when opened; a larger file than the memory can
 // take is refused before anything is read.
-// progress(bytesRead, size) is called as the bytes come in.
+// progress(bytesRead, size) is called on the calling thread as the bytes come in; a large file
+// is read on up to `threads` threads.
 FileRead readDocumentFile(const QString &path, qint64 memoryAvailable,
-                          const std::function<void(qint64 done, qint64 size)> &progress = {});
+                          const std::function<void(qint64 done, qint64 size)> &progress = {},
+                          int threads = 1);
 
 // Asks the kernel to back a large buffer about to be written with huge pages: a book of hundreds
 // of megabytes otherwise costs a page fault every 4 KB.

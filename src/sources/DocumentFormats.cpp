@@ -102,7 +102,7 @@ bool startsWithUtf16Bom(const QByteArray &raw)
 
 // Plain text in UTF-8, decoded with its line ends in one pass; false for other bytes.
 bool decodePlainUtf8(const QByteArray &raw, ConversionResult &result,
-                     const std::function<void(int)> &progress)
+                     const std::function<void(int)> &progress, int threads)
 {
     const bool bom = startsWithUtf8Bom(raw);
     if (!bom && startsWithUtf16Bom(raw))
@@ -112,7 +112,7 @@ bool decodePlainUtf8(const QByteArray &raw, ConversionResult &result,
         if (progress && !bytes.isEmpty())
             progress(static_cast<int>(done * 100 / bytes.size()));
     };
-    const Utf8Decoding decoding = decodeUtf8Document(bytes, result.text, percent);
+    const Utf8Decoding decoding = decodeUtf8Document(bytes, result.text, percent, threads);
     if (!decoding.valid)
         return false;
     result.encoding = bom ? TextEncoding::Utf8Bom : TextEncoding::Utf8;
@@ -134,12 +134,12 @@ bool decodePlainUtf8(const QByteArray &raw, ConversionResult &result,
 
 ConversionResult ConvertByExtension(const QByteArray &raw, const QString &upperExt,
                                     const QString &codePage,
-                                    const std::function<void(int)> &progress)
+                                    const std::function<void(int)> &progress, int threads)
 {
     ConversionResult result;
     const bool rtf = upperExt == QLatin1String(".RTF");
     const bool html = upperExt == QLatin1String(".HTM") || upperExt == QLatin1String(".HTML");
-    if (!rtf && !html && codePage.isEmpty() && decodePlainUtf8(raw, result, progress)) {
+    if (!rtf && !html && codePage.isEmpty() && decodePlainUtf8(raw, result, progress, threads)) {
         if (progress)
             progress(100);
         return result;

@@ -26,10 +26,12 @@ QString upperExtension(const QString &fileName);
 
 // codePage: a code page of codePageNames() the reader chose for a plain text or HTML document,
 // read in it whatever the bytes declare; empty for the automatic decision. RTF names its own.
-// progress receives percentages while plain text is decoded.
+// progress receives percentages while plain text is decoded; a large UTF-8 text is decoded on up
+// to `threads` threads.
 ConversionResult ConvertByExtension(const QByteArray &raw, const QString &upperExt,
                                     const QString &codePage = {},
-                                    const std::function<void(int percent)> &progress = {});
+                                    const std::function<void(int percent)> &progress = {},
+                                    int threads = 1);
 
 // Drops every CR and LF at the start and every CR, LF, tab and space at the end.
 QString TrimDocumentText(const QString &text);

@@ -15,6 +15,8 @@ struct Utf8Decoding
 
 // Decodes UTF-8 in one pass straight into the reader's text: it ends at the first NUL, and
 // every lone CR, lone LF and line or paragraph separator becomes CR LF. Nothing is kept in out
-// when the bytes are not valid UTF-8. progress(bytesDone) is called now and then.
+// when the bytes are not valid UTF-8. progress(bytesDone) is called now and then, on the calling
+// thread. A large text is decoded on up to `threads` threads, with the same result.
 Utf8Decoding decodeUtf8Document(QByteArrayView bytes, QString &out,
-                                const std::function<void(qsizetype bytesDone)> &progress = {});
+                                const std::function<void(qsizetype bytesDone)> &progress = {},
+                                int threads = 1);

@@ -119,6 +119,28 @@ TEST(DocumentFileTest, FileIsReadUpToTheSizeItHadWhenOpened)
     EXPECT_EQ(read.size, QFileInfo(status).size());
 }
 
+// A large file is read in pieces on several threads: every byte must land at its place.
+TEST(DocumentFileTest, LargeFileReadOnThreadsIsTheFileByteForByte)
+{
+    const QString path = makeTempDir() + "/book.txt";
+    QByteArray bytes((qint64(40) << 20) + 5, Qt::Uninitialized);
+    quint32 x = 1;
+    for (char &c : bytes) {
+        x = x * 1664525u + 1013904223u;
+        c = char(x >> 24);
+    }
+    writeFileBytes(path, bytes);
+    for (const int threads : {1, 3}) {
+        SCOPED_TRACE(threads);
+        qint64 last = 0;
+        const FileRead read = readDocumentFile(
+            path, kPlenty, [&last](qint64 done, qint64) { last = std::max(last, done); }, threads);
+        ASSERT_TRUE(read.ok());
+        EXPECT_TRUE(read.bytes == bytes);
+        EXPECT_EQ(last, bytes.size());
+    }
+}
+
 TEST(DocumentFileTest, TooLargeMessageNamesTheSize)
 {
     EXPECT_EQ(tooLargeMessage(5'000'000'000, 2'000'000'000),

@@ -55,6 +55,19 @@ void expectSameAsReference(const QByteArray &bytes)
     EXPECT_EQ(d.sameAsBytes, text.toUtf8() == bytes.first(d.bytesUsed));
 }
 
+// The one pass is held to the reference above; texts too large for that are held to it.
+void expectSameAsOnePass(const QByteArray &bytes, int threads)
+{
+    QString one;
+    const Utf8Decoding d1 = decodeUtf8Document(bytes, one);
+    QString parts;
+    const Utf8Decoding dn = decodeUtf8Document(bytes, parts, {}, threads);
+    ASSERT_EQ(dn.valid, d1.valid);
+    EXPECT_EQ(dn.bytesUsed, d1.bytesUsed);
+    EXPECT_EQ(dn.sameAsBytes, d1.sameAsBytes);
+    EXPECT_TRUE(parts == one);
+}
+
 } // namespace
 
 TEST(PlainTextDecoding, AgreesWithDecodingStepByStep)
@@ -153,4 +166,46 @@ TEST(PlainTextDecoding, OpenedUtf8KeepsItsBytesAsTheLoadedText)
             EXPECT_EQ(loaded.toString(), r.text);
         }
     }
+}
+
+// Large texts are decoded in parts on several threads; whatever lies across a part's edge must
+// come out as it does in one pass. The edges are near every 4 MiB; each insert is tried at
+// several offsets around them.
+TEST(PlainTextDecoding, PartsOnThreadsAgreeWithOnePass)
+{
+    struct Case
+    {
+        const char *name;
+        QByteArray insert;
+        qsizetype at; // bytes from the first edge
+    };
+    const Case cases[] = {
+        {"CR LF across an edge", "\r\n", 0},
+        {"lone CR at an edge", "x\rx", 0},
+        {"LF alone at an edge", "x\nx", 0},
+        {"three-byte character across an edge", "\xE2\x82\xAC", 0},
+        {"four-byte character across an edge", "\xF0\x9F\x93\x96", 0},
+        {"line separator across an edge", "\xE2\x80\xA8", 0},
+        {"NUL in the second part, invalid in the third", QByteArray("\0", 1), 1000},
+        {"invalid in the second part", "\xFF", 1000},
+        {"truncated character at an edge", "\xE2\x82x", 0},
+        {"continuation bytes over an edge", QByteArray(40, '\x80'), -20},
+    };
+    const qsizetype edge = qsizetype(4) << 20;
+    const QByteArray book = generateBookBytes(11, 10 << 20);
+    ASSERT_GT(book.size(), 2 * edge + 100000);
+    for (const Case &c : cases) {
+        for (const qsizetype shift : {-3, -2, -1, 0, 1}) {
+            SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(shift));
+            QByteArray bytes = book;
+            bytes.replace(edge + c.at + shift, c.insert.size(), c.insert);
+            if (c.insert == QByteArray("\0", 1))
+                bytes[2 * edge + 10] = '\xFF';
+            expectSameAsOnePass(bytes, 3);
+            if (HasFatalFailure())
+                return;
+        }
+    }
+    SCOPED_TRACE("LF-only book");
+    expectSameAsOnePass(QByteArray(book).replace("\r\n", "\n"), 2);
 }

@@ -270,6 +270,43 @@ TEST_F(WrapAgreement, FontMetricsAgreeOnWorkerThreads)
     }
 }
 
+// The cache adds the advances of Latin, Greek and Cyrillic words up instead of measuring them:
+// for the page font that sum must be the measured advance to the last bit.
+TEST_F(WrapAgreement, AddedUpWordWidthsAreTheMeasuredOnes)
+{
+    QSet<QString> distinct;
+    const QString samples =
+        joinedLicense() +
+        QStringLiteral(
+            " naïve Ærøskøbing Straße «Привет,» Їжак—ґанок ΑΒΓ-δέκα (EULA) 1,234.56 AVAWAY To\"Ty "
+            "ﬁnal f\u00ADi e\u0301 İstanbul ǅemal ʻOkina كتابها हिन्दी ภาษาไทย");
+    for (const QString &word :
+         samples.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts))
+        distinct.insert(word);
+    // One cache, cleared between fonts as the reader clears it when the font changes.
+    WordWidthCache cache;
+    for (const FontCase &font : kFonts) {
+        const QString family = QString::fromLatin1(font.family);
+        if (!QFontDatabase::families().contains(family))
+            continue;
+        SCOPED_TRACE(font.family);
+        QFont page(family, font.size);
+        page.setKerning(false);
+        page.setStyleStrategy(QFont::PreferNoShaping);
+        const QtTextMeasurer measurer(page, 80);
+        ASSERT_TRUE(measurer.widthsAddUp());
+        cache.clear();
+        for (const QString &word : distinct)
+            EXPECT_EQ(cache.width(word, measurer), measurer.advance(word)) << qPrintable(word);
+        QFont kerned = page;
+        kerned.setKerning(true);
+        EXPECT_FALSE(QtTextMeasurer(kerned, 80).widthsAddUp());
+        QFont shaped = page;
+        shaped.setStyleStrategy(QFont::PreferDefault);
+        EXPECT_FALSE(QtTextMeasurer(shaped, 80).widthsAddUp());
+    }
+}
+
 TEST_F(WrapAgreement, PiecesWrapTheSameOnTwoThreads)
 {
     const QString text = joinedLicense();
