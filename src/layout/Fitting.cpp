@@ -199,6 +199,8 @@ void TForm1::FitLines()
         RemoveSingleLineBreaks(state.WorkingText, rules, [this](int percent) {
             setProgressTitle(QStringLiteral("Removing line breaks: %1% done").arg(percent));
         });
+        // The joined text is shorter: what it no longer needs is returned while it fits.
+        state.WorkingText.squeeze();
         state.BreaksRemoved = true;
         state.RemovalPunctuationRule = Punctuation->isChecked();
         state.RemovalIndentRule = Einzug->isChecked();

@@ -121,7 +121,7 @@ class RawLineWrapper
 {
 public:
     RawLineWrapper(QStringView line, qint32 offset, double wrapWidth, const TextMeasurer &measurer,
-                   WordWidthCache &cache, std::vector<LineSpan> &out)
+                   WordWidthCache &cache, LineSpans &out)
         : line(line), offset(offset), W(wrapWidth), measurer(measurer), cache(cache), out(out),
           spaceWidth(cache.width(u" ", measurer))
     {
@@ -442,7 +442,7 @@ private:
     double W;
     const TextMeasurer &measurer;
     WordWidthCache &cache;
-    std::vector<LineSpan> &out;
+    LineSpans &out;
     double spaceWidth;
 
     qsizetype lineStart = 0;
@@ -461,7 +461,7 @@ private:
 } // namespace
 
 void wrapRawLine(QStringView line, qint32 offset, double wrapWidth, const TextMeasurer &measurer,
-                 WordWidthCache &cache, std::vector<LineSpan> &out)
+                 WordWidthCache &cache, LineSpans &out)
 {
     RawLineWrapper(line, offset, wrapWidth, measurer, cache, out).run();
 }

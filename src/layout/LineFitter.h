@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LineSpans.h"
 #include "TextMeasurer.h"
 #include "WordWidthCache.h"
 
@@ -14,19 +15,6 @@
 constexpr int FitPieceCount = 40;
 constexpr qsizetype MinimumPieceSize = 1000;
 
-// One fitted line: a slice of its piece's text. Books can hold tens of millions of lines, so
-// how the line ended shares the word of its length.
-struct LineSpan
-{
-    qint32 start = 0;
-    qint32 length : 31 = 0;
-    // The raw line goes on in the next fitted line with no space consumed between them (a break
-    // between ideographs, between Thai words, or inside a word cut for width): find and copy join
-    // the two lines without a blank.
-    quint32 joinsNext : 1 = 0;
-};
-static_assert(sizeof(LineSpan) == 8);
-
 struct FitPiece
 {
     // While cutting: 1-based character positions in the working text; after the fit: the numbers
@@ -36,7 +24,7 @@ struct FitPiece
     // A slice of the working text that copies nothing: source keeps the whole text alive.
     QString text;
     QString source;
-    std::vector<LineSpan> lines;
+    LineSpans lines;
 
     bool used() const { return FirstLine > 0; }
 };
@@ -59,7 +47,7 @@ void releasePieceTexts(FitPieces &pieces);
 // rules allow. A word or unit wider than the line breaks at the last grapheme boundary that
 // fits.
 void wrapRawLine(QStringView line, qint32 offset, double wrapWidth, const TextMeasurer &measurer,
-                 WordWidthCache &cache, std::vector<LineSpan> &out);
+                 WordWidthCache &cache, LineSpans &out);
 
 // Wraps every raw line of a piece; an empty raw line is one empty line.
 void wrapPiece(FitPiece &piece, double wrapWidth, const TextMeasurer &measurer,

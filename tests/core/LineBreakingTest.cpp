@@ -180,7 +180,7 @@ TEST(LineBreaking, IdeographsAreMeasuredOnceEach)
         paragraph += han + QStringLiteral("，") + han + QStringLiteral("。");
     FixedMeasurer m;
     WordWidthCache cache;
-    std::vector<LineSpan> out;
+    LineSpans out;
     wrapRawLine(paragraph, 0, 200, m, cache, out);
     EXPECT_GT(out.size(), 90u);
     EXPECT_LE(m.calls, han.size() + 3); // the characters, the two marks and a space

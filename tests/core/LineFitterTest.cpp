@@ -207,7 +207,7 @@ TEST(LineFitter, WordsAreMeasuredOncePerFont)
 {
     FakeMeasurer m;
     WordWidthCache cache;
-    std::vector<LineSpan> out;
+    LineSpans out;
     const QString text = QStringLiteral("the cat the cat the cat the cat");
     wrapRawLine(text, 0, 10000, m, cache, out);
     EXPECT_EQ(cache.size(), 3); // "the", "cat", " "
