@@ -15,6 +15,10 @@
 #include <algorithm>
 #include <optional>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr qsizetype BlockSize = 1024;
@@ -268,6 +272,13 @@ StreamMatcher::StreamMatcher(const QString &searchText, Qt::CaseSensitivity cs, 
         canSkip = !breaksAsSpace || (first != u' ' && first != u'\r' && first != u'\n');
         for (int i = 0; i < 256; ++i)
             lowBegins[i] = fold(char16_t(i)) == first;
+        // Only ASCII units fold to an ASCII letter among the first 128; beyond them the table
+        // and the fold decide one by one.
+        asciiFirst = first < 0x80;
+        firstForms = {first, first};
+        for (char16_t c = 0; c < 0x80; ++c)
+            if (lowBegins[c] && c != first)
+                firstForms[1] = c;
     }
     // Longest proper border of every prefix, so that no character is ever read twice.
     fallback.assign(pattern.size(), 0);
@@ -316,8 +327,7 @@ bool StreamMatcher::feed(const QChar *chars, qsizetype count)
     for (qsizetype i = 0; i < count; ++i) {
         if (matched == 0 && canSkip) {
             // Whatever precedes a character that can begin a match cannot change the match.
-            while (i < count && !beginsMatch(chars[i].unicode()))
-                ++i;
+            i = skipToPossibleStart(chars, i, count);
             if (i == count)
                 break;
         }
@@ -345,6 +355,35 @@ bool StreamMatcher::feed(const QChar *chars, qsizetype count)
             return true;
     }
     return false;
+}
+
+qsizetype StreamMatcher::skipToPossibleStart(const QChar *chars, qsizetype i, qsizetype count) const
+{
+#if defined(__SSE2__)
+    if (asciiFirst) {
+        // Eight at a time past ASCII text without the first letter; a group holding other
+        // characters is looked at one by one, then the groups go on.
+        const __m128i a = _mm_set1_epi16(short(firstForms[0]));
+        const __m128i b = _mm_set1_epi16(short(firstForms[1]));
+        const __m128i ascii = _mm_set1_epi16(0x7F);
+        const __m128i zero = _mm_setzero_si128();
+        while (i + 8 <= count) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(chars + i));
+            const __m128i hit = _mm_or_si128(_mm_cmpeq_epi16(v, a), _mm_cmpeq_epi16(v, b));
+            const __m128i inAscii = _mm_cmpeq_epi16(_mm_subs_epu16(v, ascii), zero);
+            if (_mm_movemask_epi8(inAscii) == 0xFFFF && _mm_movemask_epi8(hit) == 0) {
+                i += 8;
+                continue;
+            }
+            for (const qsizetype end = i + 8; i < end; ++i)
+                if (beginsMatch(chars[i].unicode()))
+                    return i;
+        }
+    }
+#endif
+    while (i < count && !beginsMatch(chars[i].unicode()))
+        ++i;
+    return i;
 }
 
 bool TextContains(QStringView text, const QString &searchText, Qt::CaseSensitivity cs,

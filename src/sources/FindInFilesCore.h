@@ -62,12 +62,17 @@ private:
     char16_t fold(char16_t c) const;
     void step(char16_t c);
     bool beginsMatch(char16_t c) const;
+    // The first position from i on whose character may begin a match, or count.
+    qsizetype skipToPossibleStart(const QChar *chars, qsizetype i, qsizetype count) const;
 
     std::vector<char16_t> pattern;
     std::vector<int> fallback;
     std::array<char16_t, 256> lowFold{};
     std::array<bool, 256> lowBegins{};
     bool canSkip = false;
+    // When the match begins with an ASCII character: its forms, for skipping eight at a time.
+    bool asciiFirst = false;
+    std::array<char16_t, 2> firstForms{};
     bool caseInsensitive;
     bool breaksAsSpace;
     int matched = 0;

@@ -99,6 +99,36 @@ TEST(FindInFilesCoreTest, StreamMatchesAcrossEveryBlockBoundary)
     }
 }
 
+// The stream skips eight characters at a time to a possible first letter of the match; the
+// first letter may stand at any place of such a group, after ASCII or other text, and a letter
+// beyond ASCII may fold to it.
+TEST(FindInFilesCoreTest, MatchStartsAtEveryPlaceOfASkippedGroup)
+{
+    const struct
+    {
+        const char *name;
+        QString first; // the text's form of the first letter
+        Qt::CaseSensitivity cs;
+        bool found;
+    } cases[] = {
+        {"same case", QStringLiteral("S"), Qt::CaseSensitive, true},
+        {"other case", QStringLiteral("s"), Qt::CaseInsensitive, true},
+        {"other case, sensitive", QStringLiteral("s"), Qt::CaseSensitive, false},
+        {"long s folds to S", u"\u017F"_qs, Qt::CaseInsensitive, true},
+        {"long s, sensitive", u"\u017F"_qs, Qt::CaseSensitive, false},
+    };
+    for (const auto &c : cases) {
+        for (const QString &filler : {QStringLiteral("x"), u"\u00E9"_qs, u"\u0436x"_qs}) {
+            for (int before = 0; before < 20; ++before) {
+                SCOPED_TRACE(std::string(c.name) + ", " + std::to_string(before) + " before");
+                const QString text = filler.repeated(before) + c.first + QStringLiteral("tuff x");
+                EXPECT_EQ(StreamContains(QStringLiteral("Stuff x"), fileWith(text.toUtf8()), c.cs),
+                          c.found ? SearchOutcome::Found : SearchOutcome::NotFound);
+            }
+        }
+    }
+}
+
 // The step-by-step procedure this replaces got these wrong.
 TEST(FindInFilesCoreTest, StreamBreaksCountAsOneCharacterWhenAnAttemptFails)
 {
