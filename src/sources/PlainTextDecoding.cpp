@@ -18,11 +18,27 @@ constexpr qsizetype kProgressStep = qsizetype(4) << 20;
 constexpr qsizetype kParallelFrom = qsizetype(8) << 20;
 constexpr qsizetype kPartSize = qsizetype(4) << 20;
 
+// Writes into room counted beforehand.
+struct CountedOut
+{
+    char16_t *at;
+    void reserve(qsizetype) {}
+    void put(char16_t c) { *at++ = c; }
+#if defined(__SSE2__)
+    void put16(__m128i lo, __m128i hi)
+    {
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(at), lo);
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(at + 8), hi);
+        at += 16;
+    }
+#endif
+};
+
 // Writes into a text that grows when the guess of its length was short.
-class GrowingOut
+class GrowingOut : public CountedOut
 {
 public:
-    explicit GrowingOut(QString &out, qsizetype expected) : out(out)
+    explicit GrowingOut(QString &out, qsizetype expected) : CountedOut{nullptr}, out(out)
     {
         out.resize(expected);
         begin = reinterpret_cast<char16_t *>(out.data());
@@ -43,38 +59,12 @@ public:
         end = begin + size;
         at = begin + used;
     }
-    void put(char16_t c) { *at++ = c; }
-#if defined(__SSE2__)
-    void put16(__m128i lo, __m128i hi)
-    {
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(at), lo);
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(at + 8), hi);
-        at += 16;
-    }
-#endif
     void finish() { out.truncate(at - begin); }
 
 private:
     QString &out;
     char16_t *begin;
     char16_t *end;
-    char16_t *at;
-};
-
-// Writes into room counted beforehand.
-struct CountedOut
-{
-    char16_t *at;
-    void reserve(qsizetype) {}
-    void put(char16_t c) { *at++ = c; }
-#if defined(__SSE2__)
-    void put16(__m128i lo, __m128i hi)
-    {
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(at), lo);
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(at + 8), hi);
-        at += 16;
-    }
-#endif
 };
 
 // Only counts the units the text will take.
