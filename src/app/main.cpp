@@ -67,6 +67,11 @@ int main(int argc, char *argv[])
         break;
     }
 
+    // Read on another core while the application and its window are set up.
+    std::unique_ptr<BookPrefetch> prefetch;
+    if (commandLine.action == CommandLine::Action::Run && !commandLine.files.isEmpty())
+        prefetch = BookPrefetch::start(commandLine.files.first());
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavolex"));
     QApplication::setApplicationVersion(QStringLiteral(TAVOLEX_VERSION));
@@ -83,6 +88,7 @@ int main(int argc, char *argv[])
     TForm1 form(settingsPath, programDir, commandLine.files);
     if (form.noFontsLeft())
         return 0;
+    form.prefetchBook(std::move(prefetch));
     form.show();
     probeStartupWhenAsked(app);
     return app.exec();

@@ -145,18 +145,32 @@ void TForm1::OpenDocument()
     ConversionResult converted;
     QString codePage;
     try {
-        // The bytes live only here: a large book should not hold them while it fits.
-        QByteArray raw;
-        if (!readDocumentSource(raw, ext, preselected))
-            return;
-        codePage = codePageForOpen(ext);
-        const int readPercent = state.ArchiveMember.isEmpty() ? 50 : 0;
-        converted = ConvertByExtension(
-            raw, ext, codePage,
-            [this, readPercent](int percent) {
-                setProgressTitle(openingTitle(readPercent + percent * (100 - readPercent) / 100));
-            },
-            workThreads());
+        // The book of the command line may have been read while the window was built.
+        std::unique_ptr<BookPrefetch> prefetch = std::move(bookPrefetch);
+        std::optional<ConversionResult> prefetched;
+        if (prefetch && codePageForOpen(ext).isEmpty())
+            prefetched = prefetch->take(state.FileName);
+        prefetch.reset();
+        if (prefetched) {
+            // What readDocumentSource does for a plain file, read and decoded already.
+            state.ArchiveMember.clear();
+            state.MultiMemberArchive = false;
+            converted = std::move(*prefetched);
+        } else {
+            // The bytes live only here: a large book should not hold them while it fits.
+            QByteArray raw;
+            if (!readDocumentSource(raw, ext, preselected))
+                return;
+            codePage = codePageForOpen(ext);
+            const int readPercent = state.ArchiveMember.isEmpty() ? 50 : 0;
+            converted = ConvertByExtension(
+                raw, ext, codePage,
+                [this, readPercent](int percent) {
+                    setProgressTitle(
+                        openingTitle(readPercent + percent * (100 - readPercent) / 100));
+                },
+                workThreads());
+        }
     } catch (const std::bad_alloc &) {
         RestoreAfterFailedOpen();
         prompts().notice(this, kNoMemory);

@@ -4,6 +4,7 @@
 #include "layout/PageGeometry.h"
 #include "reader/PageArithmetic.h"
 #include "reader/Prompts.h"
+#include "sources/BookPrefetch.h"
 #include "sources/CompactText.h"
 #include "sources/TextDecoding.h"
 #include "speech/Speaker.h"
@@ -504,12 +505,19 @@ public:
     void AntialiasingClick();
     // No usable font was left: the program is to end with exit code 0.
     bool noFontsLeft() const { return fontsExhausted; }
+    // The book of the command line, read ahead while the window was built; the first open takes
+    // it when it is still that file, any open lets it go.
+    void prefetchBook(std::unique_ptr<BookPrefetch> prefetch)
+    {
+        bookPrefetch = std::move(prefetch);
+    }
     const QImage &bookImage() const { return bookPicture; }
 
 private:
     void connectFontSettings();
     bool fontsExhausted = false;
     QImage bookSource; // the composed book before the pages are coloured
+    std::unique_ptr<BookPrefetch> bookPrefetch;
 
 private:
     void buildMenuPanels();

@@ -400,3 +400,39 @@ TEST(OpeningTest, TitleShowsProgressFromTheFirstMomentOfEveryOpen)
         EXPECT_TRUE(log.titles.last().startsWith(QStringLiteral("File ") + path));
     }
 }
+
+// The book of the command line is read ahead while the window is built; the open shows it only
+// while it is still that file and the book has no code page of its own.
+TEST(OpeningTest, BookReadAheadIsShownOnlyWhileItIsStillTheBook)
+{
+    struct Case
+    {
+        const char *name;
+        QByteArray bytes;
+        QByteArray storedCodePage;
+        QByteArray rewrittenTo; // empty: left as it is
+        QString shown;
+    };
+    const Case cases[] = {
+        {"unchanged", "Alpha beta.\r\n", "", "", QStringLiteral("Alpha beta.")},
+        {"rewritten meanwhile", "Alpha beta.\r\n", "", "Gamma delta, longer.\r\n",
+         QStringLiteral("Gamma delta, longer.")},
+        // Four KOI8-R letters are too few for the automatic decision, which reads Windows-1252.
+        {"a code page of its own", "\xF3\xCE\xC5\xC7\r\n", "KOI8-R", "", QStringLiteral("Снег")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ReaderFixture fixture;
+        const QString path = fixture.writeBook(QStringLiteral("ahead.txt"), c.bytes);
+        if (!c.storedCodePage.isEmpty())
+            writeFileBytes(fixture.settingsPath(),
+                           "[" + path.toUtf8() + "]\r\nCode page=" + c.storedCodePage + "\r\n");
+        TForm1 &form = fixture.start({path}, false);
+        form.prefetchBook(BookPrefetch::start(path));
+        if (!c.rewrittenTo.isEmpty())
+            writeFileBytes(path, c.rewrittenTo);
+        showWindow(form);
+        EXPECT_EQ(form.LinkeSeite->toPlainText().trimmed(), c.shown);
+        EXPECT_TRUE(fixture.prompts->shown.isEmpty());
+    }
+}
