@@ -74,19 +74,7 @@ bash "$(dirname "$0")/../../tools/desktop.sh" \
     "${runas[@]}" env -u XDG_CONFIG_HOME -u QT_QPA_PLATFORM HOME="$home" \
     bash "$work/session.sh" "$tavolex" "$book" "$out/session" || { cat "$out/session.log" >&2 || true; fail "the session on Xvfb failed"; }
 
-title=$(cat "$out/session.title")
-case "$title" in
-"File $book ("*" pt, "*" pages)") ;;
-*) fail "unexpected window title: $title" ;;
-esac
-settings=$home/.config/tavolex/Tavolex.ini
-[ -f "$settings" ] || fail "no settings file in the user's config folder"
+source "$(dirname "$0")/SessionChecks.sh"
+check_session "$out/session" "$book" "$home/.config/tavolex/Tavolex.ini"
 [ ! -e "$prefix/bin/Tavolex.ini" ] || fail "a settings file was written beside the program"
-page=$(awk -v section="[$book]" '
-    $0 == section { inside = 1; next }
-    /^\[/ { inside = 0 }
-    inside && /^Page=/ { sub(/^Page=/, ""); print }' "$settings")
-[ "$page" = "6" ] || fail "stored page is '$page', not 6"
-grep -qxF "Last read file=$book" "$settings" ||
-    fail "the book is not the last read file: $(grep "Last read file" "$settings")"
 echo "PASS: installed reader opened the book, turned to page 6 and stored it"

@@ -142,19 +142,8 @@ bash "$here/../../tools/desktop.sh" \
     bash "$work/session.sh" /usr/bin/tavolex "$book" "$out/session" ||
     { cat "$out/session.log" >&2 || true; fail "the session on Xvfb failed"; }
 step "session done"
-title=$(cat "$out/session.title")
-case "$title" in
-"File $book ("*" pt, "*" pages)") ;;
-*) fail "unexpected window title: $title" ;;
-esac
-settings=$home/.config/tavolex/Tavolex.ini
-[ -f "$settings" ] || fail "no settings file in the user's config folder"
-page=$(awk -v section="[$book]" '
-    $0 == section { inside = 1; next }
-    /^\[/ { inside = 0 }
-    inside && /^Page=/ { sub(/^Page=/, ""); print }' "$settings")
-[ "$page" = "6" ] || fail "stored page is '$page', not 6"
-grep -qxF "Last read file=$book" "$settings" || fail "the book is not the last read file"
+source "$here/SessionChecks.sh"
+check_session "$out/session" "$book" "$home/.config/tavolex/Tavolex.ini"
 
 # --- removing
 run_dpkg -r tavolex || { cat "$work/dpkg.log" >&2; fail "dpkg -r failed"; }
