@@ -2,7 +2,7 @@
 // the xz command itself on the same file in the same run.
 
 #include "BookGenerator.h"
-#include "sources/CompressedBooks.h"
+#include "core/text/CompressedBooks.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
 #include "BookGenerator.h"
-#include "sources/FindInFilesCore.h"
+#include "core/text/FindInFiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 #include "BookGenerator.h"
-#include "layout/LineBreakRemoval.h"
-#include "layout/LineFitter.h"
-#include "layout/QtTextMeasurer.h"
+#include "core/layout/LineBreakRemoval.h"
+#include "core/layout/LineFitter.h"
+#include "ui/pages/QtTextMeasurer.h"
 
 #include <QFont>
 #include <QFontInfo>

@@ -1,4 +1,4 @@
-#include "sources/TvxUtils.h"
+#include "core/text/TvxUtils.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,5 +1,5 @@
-#include "navigation/IniFile.h"
-#include "navigation/SettingsValues.h"
+#include "core/book/IniFile.h"
+#include "core/book/SettingsValues.h"
 
 #include <QFile>
 #include <QTemporaryDir>

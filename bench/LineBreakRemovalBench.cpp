@@ -1,5 +1,5 @@
 #include "BookGenerator.h"
-#include "layout/LineBreakRemoval.h"
+#include "core/layout/LineBreakRemoval.h"
 
 #include <benchmark/benchmark.h>
 

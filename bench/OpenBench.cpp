@@ -7,9 +7,9 @@
 // Besides Google Benchmark's table, a summary gives the wall and the process CPU time of each.
 
 #include "BookGenerator.h"
-#include "layout/ParallelFit.h"
-#include "reader/Tavolex1.h"
-#include "sources/ParallelWork.h"
+#include "core/layout/ParallelFit.h"
+#include "ui/Tavolex1.h"
+#include "core/base/ParallelWork.h"
 
 #include <QApplication>
 #include <QCheckBox>

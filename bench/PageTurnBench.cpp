@@ -1,6 +1,6 @@
 #include "BookGenerator.h"
-#include "navigation/IniFile.h"
-#include "reader/Tavolex1.h"
+#include "core/book/IniFile.h"
+#include "ui/Tavolex1.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
 #include "BookGenerator.h"
-#include "navigation/TableOfContents.h"
-#include "reader/FindInBook.h"
-#include "reader/KeyPoll.h"
-#include "reader/Tavolex1.h"
+#include "core/book/TableOfContents.h"
+#include "core/book/FindInBook.h"
+#include "ui/pages/KeyPoll.h"
+#include "ui/Tavolex1.h"
 
 #include <QApplication>
 #include <QFile>

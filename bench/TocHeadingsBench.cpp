@@ -1,7 +1,7 @@
 #include "BookGenerator.h"
-#include "navigation/TableOfContents.h"
-#include "reader/KeyPoll.h"
-#include "reader/Tavolex1.h"
+#include "core/book/TableOfContents.h"
+#include "ui/pages/KeyPoll.h"
+#include "ui/Tavolex1.h"
 
 #include <QApplication>
 #include <QFile>

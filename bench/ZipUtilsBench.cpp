@@ -1,4 +1,4 @@
-#include "sources/ZipUtils.h"
+#include "core/text/ZipUtils.h"
 
 #include <QTemporaryDir>
 

@@ -1,4 +1,4 @@
-#include "sources/RtfToText.h"
+#include "core/text/RtfToText.h"
 
 #include <cstddef>
 #include <cstdint>

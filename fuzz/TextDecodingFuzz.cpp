@@ -1,5 +1,5 @@
-#include "sources/DocumentFormats.h"
-#include "sources/TextDecoding.h"
+#include "core/text/DocumentFormats.h"
+#include "core/text/TextDecoding.h"
 
 #include <cstddef>
 #include <cstdint>

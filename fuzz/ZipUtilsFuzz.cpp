@@ -1,5 +1,5 @@
-#include "sources/DocumentFormats.h"
-#include "sources/ZipUtils.h"
+#include "core/text/DocumentFormats.h"
+#include "core/text/ZipUtils.h"
 
 #include <cstddef>
 #include <cstdint>

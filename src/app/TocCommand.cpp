@@ -1,7 +1,7 @@
-#include "TocCommand.h"
+#include "app/TocCommand.h"
 
-#include "navigation/IniFile.h"
-#include "reader/Tavolex1.h"
+#include "core/book/IniFile.h"
+#include "ui/Tavolex1.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/TocCommand.h"
-#include "navigation/SettingsValues.h"
-#include "reader/Tavolex1.h"
+#include "core/book/SettingsValues.h"
+#include "ui/Tavolex1.h"
 
 #include <QApplication>
 #include <QDateTime>

@@ -1,4 +1,4 @@
-#include "sources/BookPrefetch.h"
+#include "core/text/BookPrefetch.h"
 
 #include "TestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "navigation/Bookmarks.h"
+#include "core/book/Bookmarks.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>

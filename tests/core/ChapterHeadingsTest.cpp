@@ -1,5 +1,5 @@
-#include "navigation/ChapterHeadings.h"
-#include "navigation/TableOfContents.h"
+#include "core/book/ChapterHeadings.h"
+#include "core/book/TableOfContents.h"
 
 #include <gtest/gtest.h>
 

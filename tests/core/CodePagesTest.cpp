@@ -1,8 +1,8 @@
-#include "sources/CodePages.h"
+#include "core/text/CodePages.h"
 #include "TestSupport.h"
-#include "sources/EastAsianGuess.h"
-#include "sources/FindInFilesCore.h"
-#include "sources/Saving.h"
+#include "core/text/EastAsianGuess.h"
+#include "core/text/FindInFiles.h"
+#include "core/text/Saving.h"
 
 #include <gtest/gtest.h>
 

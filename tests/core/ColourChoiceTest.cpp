@@ -1,4 +1,4 @@
-#include "chrome/ColourChoice.h"
+#include "core/book/ColourChoice.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "sources/CompactText.h"
+#include "core/text/CompactText.h"
 
 #include "TestSupport.h"
 

@@ -1,8 +1,8 @@
-#include "sources/CompressedBooks.h"
+#include "core/text/CompressedBooks.h"
 #include "PackingSupport.h"
 #include "TestSupport.h"
-#include "sources/DocumentFormats.h"
-#include "sources/FindInFilesCore.h"
+#include "core/text/DocumentFormats.h"
+#include "core/text/FindInFiles.h"
 
 #include <QDir>
 #include <QFile>

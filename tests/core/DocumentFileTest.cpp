@@ -1,6 +1,6 @@
-#include "sources/DocumentFile.h"
+#include "core/text/DocumentFile.h"
 #include "TestSupport.h"
-#include "sources/FindInFilesCore.h"
+#include "core/text/FindInFiles.h"
 
 #include <QFile>
 #include <QFileInfo>

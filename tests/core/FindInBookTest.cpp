@@ -1,4 +1,4 @@
-#include "reader/FindInBook.h"
+#include "core/book/FindInBook.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>

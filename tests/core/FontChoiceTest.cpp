@@ -1,5 +1,5 @@
 #include "TestSupport.h"
-#include "layout/FontChoiceCore.h"
+#include "core/layout/FontChoice.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "navigation/IniFile.h"
+#include "core/book/IniFile.h"
 
 #include "TestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "layout/LineBreakRemoval.h"
+#include "core/layout/LineBreakRemoval.h"
 
 #include "BookGenerator.h"
 #include "TestSupport.h"

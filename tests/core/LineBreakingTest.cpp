@@ -1,6 +1,6 @@
-#include "layout/LineFitter.h"
-#include "reader/FindInBook.h"
-#include "sources/Saving.h"
+#include "core/layout/LineFitter.h"
+#include "core/book/FindInBook.h"
+#include "core/text/Saving.h"
 
 #include <QStringList>
 #include <QTextBoundaryFinder>

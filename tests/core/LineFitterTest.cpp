@@ -1,6 +1,6 @@
 #include "BookGenerator.h"
 #include "TestSupport.h"
-#include "layout/LineFitter.h"
+#include "core/layout/LineFitter.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "layout/LineSpans.h"
+#include "core/layout/LineSpans.h"
 
 #include <gtest/gtest.h>
 

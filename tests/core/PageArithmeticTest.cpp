@@ -1,4 +1,4 @@
-#include "reader/PageArithmetic.h"
+#include "core/book/PageArithmetic.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "layout/PageGeometry.h"
+#include "core/layout/PageGeometry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "layout/ParallelFit.h"
+#include "core/layout/ParallelFit.h"
 
 #include "BookGenerator.h"
 #include "TestSupport.h"
-#include "layout/LineBreakRemoval.h"
+#include "core/layout/LineBreakRemoval.h"
 
 #include <QStringList>
 

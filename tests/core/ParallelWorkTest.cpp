@@ -1,4 +1,4 @@
-#include "sources/ParallelWork.h"
+#include "core/base/ParallelWork.h"
 
 #include <gtest/gtest.h>
 

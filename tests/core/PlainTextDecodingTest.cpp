@@ -1,10 +1,10 @@
-#include "sources/PlainTextDecoding.h"
+#include "core/text/PlainTextDecoding.h"
 
 #include "BookGenerator.h"
 #include "TestSupport.h"
-#include "sources/CompactText.h"
-#include "sources/DocumentFormats.h"
-#include "sources/TextDecoding.h"
+#include "core/text/CompactText.h"
+#include "core/text/DocumentFormats.h"
+#include "core/text/TextDecoding.h"
 
 #include <QStringDecoder>
 

@@ -1,4 +1,4 @@
-#include "navigation/RecentFiles.h"
+#include "core/book/RecentFiles.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>

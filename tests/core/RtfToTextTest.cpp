@@ -1,8 +1,8 @@
 #include "TestSupport.h"
 
-#include "sources/DocumentFormats.h"
-#include "sources/RtfToText.h"
-#include "sources/TextDecoding.h"
+#include "core/text/DocumentFormats.h"
+#include "core/text/RtfToText.h"
+#include "core/text/TextDecoding.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "sources/Saving.h"
+#include "core/text/Saving.h"
 #include "TestSupport.h"
-#include "sources/DocumentFormats.h"
-#include "sources/TextDecoding.h"
+#include "core/text/DocumentFormats.h"
+#include "core/text/TextDecoding.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "speech/SentenceSplitter.h"
+#include "core/speech/SentenceSplitter.h"
 
 #include <QStringList>
 

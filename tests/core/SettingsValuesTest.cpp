@@ -1,4 +1,4 @@
-#include "navigation/SettingsValues.h"
+#include "core/book/SettingsValues.h"
 
 #include "TestSupport.h"
 

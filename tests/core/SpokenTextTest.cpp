@@ -1,5 +1,5 @@
-#include "speech/SpokenText.h"
-#include "speech/SpeechLanguage.h"
+#include "core/speech/SpokenText.h"
+#include "core/speech/SpeechLanguage.h"
 
 #include <QStringList>
 

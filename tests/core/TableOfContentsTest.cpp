@@ -1,4 +1,4 @@
-#include "navigation/TableOfContents.h"
+#include "core/book/TableOfContents.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
-#include "sources/TextDecoding.h"
+#include "core/text/TextDecoding.h"
 #include "TestSupport.h"
-#include "sources/DocumentFormats.h"
-#include "sources/TvxUtils.h"
+#include "core/text/DocumentFormats.h"
+#include "core/text/TvxUtils.h"
 
 #include <QStringDecoder>
 #include <gtest/gtest.h>

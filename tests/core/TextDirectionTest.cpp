@@ -1,6 +1,6 @@
-#include "layout/TextDirection.h"
-#include "layout/ComplexText.h"
-#include "layout/LineFitter.h"
+#include "core/layout/TextDirection.h"
+#include "core/layout/ComplexText.h"
+#include "core/layout/LineFitter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "sources/ZipUtils.h"
+#include "core/text/ZipUtils.h"
 #include "TestSupport.h"
-#include "sources/DocumentFormats.h"
+#include "core/text/DocumentFormats.h"
 
 #include <QDir>
 #include <QFile>

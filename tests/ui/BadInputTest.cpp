@@ -2,8 +2,8 @@
 
 #include "BookGenerator.h"
 
-#include "navigation/IniFile.h"
-#include "sources/TvxFindInFiles.h"
+#include "core/book/IniFile.h"
+#include "ui/dialogs/FindInFilesDialog.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "BookSteps.h"
 #include "PackingSupport.h"
-#include "navigation/IniFile.h"
-#include "sources/TvxFindInFiles.h"
+#include "core/book/IniFile.h"
+#include "ui/dialogs/FindInFilesDialog.h"
 
 #include <QDir>
 #include <QLineEdit>

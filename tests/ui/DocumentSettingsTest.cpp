@@ -1,6 +1,6 @@
 #include "ReaderFixture.h"
 
-#include "navigation/IniFile.h"
+#include "core/book/IniFile.h"
 
 #include <QCheckBox>
 #include <QComboBox>

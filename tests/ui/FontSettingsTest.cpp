@@ -1,6 +1,6 @@
 #include "BookSteps.h"
 
-#include "layout/FontChoiceCore.h"
+#include "core/layout/FontChoice.h"
 
 #include <QComboBox>
 #include <QFontDatabase>

@@ -1,5 +1,5 @@
 #include "BookSteps.h"
-#include "reader/TvxDialogs.h"
+#include "ui/dialogs/TvxDialogs.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,5 +1,5 @@
 #include "BookSteps.h"
-#include "navigation/IniFile.h"
+#include "core/book/IniFile.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -3,7 +3,7 @@
 #include "ScriptedPrompts.h"
 #include "ScriptedSpeaker.h"
 #include "TestSupport.h"
-#include "reader/Tavolex1.h"
+#include "ui/Tavolex1.h"
 
 #include <QCoreApplication>
 #include <QFile>

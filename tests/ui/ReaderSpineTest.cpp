@@ -2,7 +2,7 @@
 
 #include "BookGenerator.h"
 
-#include "navigation/IniFile.h"
+#include "core/book/IniFile.h"
 
 #include <QCheckBox>
 #include <QComboBox>

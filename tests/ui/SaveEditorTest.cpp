@@ -1,6 +1,6 @@
 #include "BookSteps.h"
-#include "navigation/IniFile.h"
-#include "sources/Saving.h"
+#include "core/book/IniFile.h"
+#include "core/text/Saving.h"
 
 #include <QClipboard>
 #include <QDir>

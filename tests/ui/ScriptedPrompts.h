@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reader/Prompts.h"
+#include "ui/dialogs/Prompts.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "speech/Speaker.h"
+#include "core/speech/Speaker.h"
 
 #include <QStringList>
 

@@ -3,8 +3,8 @@
 #include "BookGenerator.h"
 
 #include "app/TocCommand.h"
-#include "navigation/ChapterHeadings.h"
-#include "navigation/IniFile.h"
+#include "core/book/ChapterHeadings.h"
+#include "core/book/IniFile.h"
 
 #include <QComboBox>
 #include <QFrame>

@@ -1,6 +1,6 @@
 #include "BookSteps.h"
 
-#include "navigation/IniFile.h"
+#include "core/book/IniFile.h"
 
 #include <QFrame>
 #include <QLabel>

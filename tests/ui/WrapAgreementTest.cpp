@@ -2,12 +2,12 @@
 
 #include "BookGenerator.h"
 
-#include "layout/LineBreakRemoval.h"
-#include "layout/LineFitter.h"
-#include "layout/ParallelFit.h"
-#include "layout/QtTextMeasurer.h"
-#include "navigation/IniFile.h"
-#include "sources/DocumentFormats.h"
+#include "core/layout/LineBreakRemoval.h"
+#include "core/layout/LineFitter.h"
+#include "core/layout/ParallelFit.h"
+#include "ui/pages/QtTextMeasurer.h"
+#include "core/book/IniFile.h"
+#include "core/text/DocumentFormats.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

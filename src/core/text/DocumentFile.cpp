@@ -1,0 +1,211 @@
+#include "core/text/DocumentFile.h"
+
+#include "core/base/ParallelWork.h"
+
+#include <QFile>
+#include <QLocale>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr qint64 kMaxInt64 = std::numeric_limits<qint64>::max();
+
+bool encodable(const QString &path)
+{
+    return !path.isEmpty() && !path.contains(QChar(0));
+}
+
+class Descriptor
+{
+public:
+    explicit Descriptor(int fd) : fd(fd) {}
+    ~Descriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+
+    const int fd;
+};
+
+FileRead failedRead(FileReadFailure failure, qint64 size = 0)
+{
+    FileRead result;
+    result.failure = failure;
+    result.size = size;
+    return result;
+}
+
+QString dataSize(qint64 bytes)
+{
+    return QLocale::c().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
+}
+
+// MemAvailable of /proc/meminfo in bytes, or -1.
+qint64 memAvailableFromProc()
+{
+    std::FILE *meminfo = std::fopen("/proc/meminfo", "re");
+    if (!meminfo)
+        return -1;
+    qint64 result = -1;
+    char line[256];
+    while (std::fgets(line, sizeof line, meminfo)) {
+        long long kilobytes = 0;
+        if (std::sscanf(line, "MemAvailable: %lld kB", &kilobytes) == 1) {
+            result = kilobytes >= kMaxInt64 / 1024 ? kMaxInt64 : qint64(kilobytes) * 1024;
+            break;
+        }
+    }
+    std::fclose(meminfo);
+    return result;
+}
+
+} // namespace
+
+FileKind fileKindOf(const QString &path)
+{
+    if (!encodable(path))
+        return FileKind::Missing;
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return FileKind::Missing;
+    if (S_ISDIR(info.st_mode))
+        return FileKind::Folder;
+    return S_ISREG(info.st_mode) ? FileKind::Regular : FileKind::Special;
+}
+
+qint64 memoryNeededToOpen(qint64 size)
+{
+    if (size <= 0)
+        return 0;
+    if (size > kMaxInt64 / 16)
+        return kMaxInt64;
+    return size * 16 / 5;
+}
+
+qint64 largestOpenableSize(qint64 memoryAvailable)
+{
+    if (memoryAvailable <= 0)
+        return 0;
+    return memoryAvailable / 16 * 5 + memoryAvailable % 16 * 5 / 16;
+}
+
+qint64 availablePhysicalMemory()
+{
+    const qint64 fromProc = memAvailableFromProc();
+    if (fromProc >= 0)
+        return fromProc;
+    const long pages = ::sysconf(_SC_AVPHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    if (pages < 0 || pageSize <= 0)
+        return kMaxInt64;
+    return qint64(pages) > kMaxInt64 / pageSize ? kMaxInt64 : qint64(pages) * pageSize;
+}
+
+void preferHugePages(void *data, qint64 size)
+{
+    constexpr quintptr huge = quintptr(2) << 20;
+    const quintptr from = (reinterpret_cast<quintptr>(data) + huge - 1) & ~(huge - 1);
+    const quintptr to = (reinterpret_cast<quintptr>(data) + quintptr(size)) & ~(huge - 1);
+    if (size <= 0 || to <= from)
+        return;
+    // Only a hint: without transparent huge pages the call fails and nothing changes.
+    ::madvise(reinterpret_cast<void *>(from), to - from, MADV_HUGEPAGE);
+}
+
+FileRead readDocumentFile(const QString &path, qint64 memoryAvailable,
+                          const std::function<void(qint64, qint64)> &progress, int threads)
+{
+    if (!encodable(path))
+        return failedRead(FileReadFailure::CannotOpen);
+    const QByteArray name = QFile::encodeName(path);
+    // Opening some devices has effects of its own; they are not even opened.
+    struct stat info;
+    if (::stat(name.constData(), &info) != 0)
+        return failedRead(FileReadFailure::CannotOpen);
+    if (!S_ISREG(info.st_mode))
+        return failedRead(FileReadFailure::NotRegular);
+    // Without O_NONBLOCK a FIFO put in the file's place since would block the open.
+    const Descriptor file(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (file.fd < 0)
+        return failedRead(FileReadFailure::CannotOpen);
+    if (::fstat(file.fd, &info) != 0)
+        return failedRead(FileReadFailure::ReadError);
+    if (!S_ISREG(info.st_mode))
+        return failedRead(FileReadFailure::NotRegular);
+
+    const qint64 size = info.st_size;
+    if (size > largestOpenableSize(memoryAvailable))
+        return failedRead(FileReadFailure::TooLarge, size);
+    FileRead result;
+    result.size = size;
+    try {
+        result.bytes.resize(size);
+    } catch (const std::bad_alloc &) {
+        return failedRead(FileReadFailure::TooLarge, size);
+    }
+    preferHugePages(result.bytes.data(), size);
+    // Pieces small enough for the progress of a large book to move, read on several threads:
+    // most of the time goes into the first touch of the buffer's pages.
+    constexpr qint64 piece = qint64(16) << 20;
+    const int pieces = int((size + piece - 1) / piece);
+    std::vector<qint64> got(size_t(pieces), 0);
+    std::atomic<bool> failed{false};
+    parallelFor(
+        pieces, threads,
+        [&](int k, int) {
+            const qint64 from = k * piece;
+            const qint64 wanted = std::min(size - from, piece);
+            qint64 &have = got[size_t(k)];
+            while (have < wanted && !failed) {
+                const ssize_t n = ::pread(file.fd, result.bytes.data() + from + have,
+                                          size_t(wanted - have), off_t(from + have));
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n < 0)
+                    failed = true;
+                if (n <= 0)
+                    break;
+                have += n;
+            }
+        },
+        [&](int done) {
+            if (progress)
+                progress(std::min(size, done * piece), size);
+        });
+    if (failed)
+        return failedRead(FileReadFailure::ReadError, size);
+    // A file that grows meanwhile is read up to the size it had, so the read always ends; one
+    // that shrinks is read up to its first short piece.
+    qint64 total = 0;
+    for (int k = 0; k < pieces; ++k) {
+        total += got[size_t(k)];
+        if (got[size_t(k)] < std::min(size - k * piece, piece))
+            break;
+    }
+    result.bytes.truncate(total);
+    return result;
+}
+
+QString tooLargeMessage(qint64 size, qint64 memoryAvailable)
+{
+    return QStringLiteral("This file is too large to open: %1 (%2 bytes).\rOpening it needs "
+                          "about %3 of memory; %4 are available.")
+        .arg(dataSize(size), QString::number(size), dataSize(memoryNeededToOpen(size)),
+             dataSize(std::max<qint64>(memoryAvailable, 0)));
+}

@@ -1,0 +1,169 @@
+#include "core/text/DocumentFormats.h"
+
+#include "core/text/PlainTextDecoding.h"
+#include "core/text/CodePages.h"
+#include "core/text/RtfToText.h"
+#include "core/text/TvxUtils.h"
+
+#include <QFileInfo>
+
+QString upperExtension(const QString &fileName)
+{
+    const QString name = QFileInfo(fileName).fileName();
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot < 0)
+        return {};
+    return name.mid(dot).toUpper();
+}
+
+namespace {
+
+void trimInPlace(QString &writable)
+{
+    const QString &text = writable;
+    qsizetype first = 0;
+    const qsizetype n = text.size();
+    while (first < n && (text[first] == u'\r' || text[first] == u'\n'))
+        ++first;
+    qsizetype last = n;
+    while (last > first) {
+        const QChar c = text[last - 1];
+        if (c != u'\r' && c != u'\n' && c != u'\t' && c != u' ')
+            break;
+        --last;
+    }
+    writable.truncate(last);
+    writable.remove(0, first);
+}
+
+bool isBreakOtherThanCr(QChar c)
+{
+    return c == u'\n' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+}
+
+// Every CR, LF, CR LF and Unicode line or paragraph separator becomes CR LF within the text's
+// own buffer: a book of hundreds of megabytes must not exist twice while it opens. The page
+// control breaks lines at the separators too, so the line fitter has to see them as breaks. A
+// final break is not added; trimming would drop it again.
+void crLfLineEndsInPlace(QString &text)
+{
+    const qsizetype n = text.size();
+    const QChar *s = text.constData();
+    qsizetype lone = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = s[i];
+        if (c == u'\r') {
+            if (i + 1 < n && s[i + 1] == u'\n')
+                ++i;
+            else
+                ++lone;
+        } else if (isBreakOtherThanCr(c)) {
+            ++lone;
+        }
+    }
+    if (lone == 0)
+        return;
+    text.resize(n + lone);
+    QChar *d = text.data();
+    qsizetype w = n + lone;
+    for (qsizetype i = n; i-- > 0;) {
+        const QChar c = d[i];
+        if (c == u'\r' || isBreakOtherThanCr(c)) {
+            if (c == u'\n' && i > 0 && d[i - 1] == u'\r')
+                --i;
+            d[--w] = u'\n';
+            d[--w] = u'\r';
+        } else {
+            d[--w] = c;
+        }
+    }
+}
+
+} // namespace
+
+QString TrimDocumentText(const QString &text)
+{
+    QString trimmed = text;
+    trimInPlace(trimmed);
+    return trimmed;
+}
+
+namespace {
+
+bool startsWithUtf8Bom(const QByteArray &raw)
+{
+    return raw.startsWith("\xEF\xBB\xBF");
+}
+
+bool startsWithUtf16Bom(const QByteArray &raw)
+{
+    return raw.startsWith("\xFF\xFE") || raw.startsWith("\xFE\xFF");
+}
+
+// Plain text in UTF-8, decoded with its line ends in one pass; false for other bytes.
+bool decodePlainUtf8(const QByteArray &raw, ConversionResult &result,
+                     const std::function<void(int)> &progress, int threads)
+{
+    const bool bom = startsWithUtf8Bom(raw);
+    if (!bom && startsWithUtf16Bom(raw))
+        return false;
+    const QByteArrayView bytes = QByteArrayView(raw).sliced(bom ? 3 : 0);
+    const auto percent = [&](qsizetype done) {
+        if (progress && !bytes.isEmpty())
+            progress(static_cast<int>(done * 100 / bytes.size()));
+    };
+    const Utf8Decoding decoding = decodeUtf8Document(bytes, result.text, percent, threads);
+    if (!decoding.valid)
+        return false;
+    result.encoding = bom ? TextEncoding::Utf8Bom : TextEncoding::Utf8;
+    result.encodingName.clear();
+    // Trimming takes only CR, LF, TAB and space, one byte each: with nothing taken from the
+    // start, the text's UTF-8 is the first bytes of the file.
+    const qsizetype length = result.text.size();
+    const bool trimsStart =
+        length > 0 && (result.text.front() == u'\r' || result.text.front() == u'\n');
+    trimInPlace(result.text);
+    if (!bom && decoding.sameAsBytes && decoding.bytesUsed == raw.size() && !trimsStart) {
+        result.utf8 = raw;
+        result.utf8Size = raw.size() - (length - result.text.size());
+    }
+    return true;
+}
+
+} // namespace
+
+ConversionResult ConvertByExtension(const QByteArray &raw, const QString &upperExt,
+                                    const QString &codePage,
+                                    const std::function<void(int)> &progress, int threads)
+{
+    ConversionResult result;
+    const bool rtf = upperExt == QLatin1String(".RTF");
+    const bool html = upperExt == QLatin1String(".HTM") || upperExt == QLatin1String(".HTML");
+    if (!rtf && !html && codePage.isEmpty() && decodePlainUtf8(raw, result, progress, threads)) {
+        if (progress)
+            progress(100);
+        return result;
+    }
+    DecodedText decoded;
+    if (rtf) {
+        // Code pages come from the document's own control words.
+        decoded.text = RtfToText(raw);
+        decoded.encoding = TextEncoding::Windows1252;
+    } else if (html) {
+        decoded = codePage.isEmpty() ? decodeHtmlBytes(raw) : decodeInCodePage(raw, codePage);
+        decoded.text = HtmlToText(decoded.text);
+    } else if (!codePage.isEmpty()) {
+        decoded = decodeInCodePage(raw, codePage);
+    } else {
+        decoded = decodeDocumentBytes(raw);
+    }
+    // Preformatted HTML and RTF can carry bare LF breaks; the reader's lines end in CR LF.
+    crLfLineEndsInPlace(decoded.text);
+    trimInPlace(decoded.text);
+    result.encoding = decoded.encoding;
+    result.encodingName = decoded.encodingName;
+    result.text = std::move(decoded.text);
+    if (progress)
+        progress(100);
+    return result;
+}

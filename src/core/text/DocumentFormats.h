@@ -1,0 +1,37 @@
+#pragma once
+
+#include "core/text/TextDecoding.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+// The plain text a document's bytes turn into, chosen by the file-name extension alone.
+struct ConversionResult
+{
+    bool ok = true;
+    QString text;
+    TextEncoding encoding = TextEncoding::Utf8;
+    QByteArray encodingName;
+    QString error; // why ok is false
+    // The text in UTF-8 when that is the document's first utf8Size bytes, shared with them;
+    // null otherwise.
+    QByteArray utf8;
+    qsizetype utf8Size = 0;
+};
+
+// The part of the file name from its last "." on, upper-cased; empty when there is none.
+QString upperExtension(const QString &fileName);
+
+// codePage: a code page of codePageNames() the reader chose for a plain text or HTML document,
+// read in it whatever the bytes declare; empty for the automatic decision. RTF names its own.
+// progress receives percentages while plain text is decoded; a large UTF-8 text is decoded on up
+// to `threads` threads.
+ConversionResult ConvertByExtension(const QByteArray &raw, const QString &upperExt,
+                                    const QString &codePage = {},
+                                    const std::function<void(int percent)> &progress = {},
+                                    int threads = 1);
+
+// Drops every CR and LF at the start and every CR, LF, tab and space at the end.
+QString TrimDocumentText(const QString &text);

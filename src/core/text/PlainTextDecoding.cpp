@@ -1,0 +1,292 @@
+#include "core/text/PlainTextDecoding.h"
+
+#include "core/text/DocumentFile.h"
+#include "core/base/ParallelWork.h"
+#include "core/text/Utf8Lead.h"
+
+#include <algorithm>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+constexpr qsizetype kProgressStep = qsizetype(4) << 20;
+// Books this large are decoded on several threads, in parts of about this size.
+constexpr qsizetype kParallelFrom = qsizetype(8) << 20;
+constexpr qsizetype kPartSize = qsizetype(4) << 20;
+
+// Writes into room counted beforehand.
+struct CountedOut
+{
+    char16_t *at;
+    void reserve(qsizetype) {}
+    void put(char16_t c) { *at++ = c; }
+#if defined(__SSE2__)
+    void put16(__m128i lo, __m128i hi)
+    {
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(at), lo);
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(at + 8), hi);
+        at += 16;
+    }
+#endif
+};
+
+// Writes into a text that grows when the guess of its length was short.
+class GrowingOut : public CountedOut
+{
+public:
+    explicit GrowingOut(QString &out, qsizetype expected) : CountedOut{nullptr}, out(out)
+    {
+        out.resize(expected);
+        begin = reinterpret_cast<char16_t *>(out.data());
+        preferHugePages(begin, expected * qint64(sizeof(char16_t)));
+        end = begin + expected;
+        at = begin;
+    }
+    // Room for n more units.
+    void reserve(qsizetype n)
+    {
+        if (end - at >= n)
+            return;
+        const qsizetype used = at - begin;
+        const qsizetype size =
+            std::max<qsizetype>(used + n, (end - begin) + (end - begin) / 4 + 64);
+        out.resize(size);
+        begin = reinterpret_cast<char16_t *>(out.data());
+        end = begin + size;
+        at = begin + used;
+    }
+    void finish() { out.truncate(at - begin); }
+
+private:
+    QString &out;
+    char16_t *begin;
+    char16_t *end;
+};
+
+// Only counts the units the text will take.
+struct Counter
+{
+    qsizetype units = 0;
+    void reserve(qsizetype) {}
+    void put(char16_t) { ++units; }
+#if defined(__SSE2__)
+    void put16(__m128i, __m128i)
+    {
+        units += 16;
+    }
+#endif
+};
+
+enum class Stop { End, Nul, Invalid };
+
+struct Decoded
+{
+    Stop stop = Stop::End;
+    qsizetype at = 0; // where the bytes stopped: their end, or the NUL
+    bool same = true; // no line end was changed
+};
+
+// Decodes bytes [from, to) into out; a part never starts inside a character or after a CR.
+template <class Out>
+Decoded decodeBytes(const unsigned char *p, qsizetype from, qsizetype to, Out &w,
+                    const std::function<void(qsizetype)> *progress = nullptr)
+{
+    Decoded result;
+    bool pendingCr = false; // a CR was written; its LF is still to come
+    qsizetype i = from;
+    qsizetype nextProgress = from + kProgressStep;
+    while (i < to) {
+        if (progress && i >= nextProgress) {
+            nextProgress += kProgressStep;
+            if (*progress)
+                (*progress)(i);
+        }
+        w.reserve(34); // sixteen bytes give at most two units each
+#if defined(__SSE2__)
+        // Sixteen ASCII bytes at a time whose only line ends are CR LF pairs.
+        if (i + 16 <= to) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
+            if (_mm_movemask_epi8(v) == 0) {
+                const int nul = _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128()));
+                const int cr = _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')));
+                const int lf = _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')));
+                if (nul == 0 && lf == (((cr << 1) | int(pendingCr)) & 0xFFFF)) {
+                    const __m128i zero = _mm_setzero_si128();
+                    w.put16(_mm_unpacklo_epi8(v, zero), _mm_unpackhi_epi8(v, zero));
+                    i += 16;
+                    pendingCr = (cr >> 15) & 1;
+                    continue;
+                }
+            }
+        }
+#endif
+        const qsizetype stop = std::min(to, i + 16);
+        while (i < stop) {
+            const unsigned char c = p[i];
+            if (pendingCr) {
+                pendingCr = false;
+                w.put(u'\n');
+                if (c == '\n') {
+                    ++i;
+                    continue;
+                }
+                result.same = false;
+            }
+            if (c < 0x80) {
+                if (c == 0) {
+                    result.stop = Stop::Nul;
+                    goto done;
+                }
+                if (c == '\n') {
+                    w.put(u'\r');
+                    result.same = false;
+                }
+                w.put(c);
+                pendingCr = c == '\r';
+                ++i;
+                continue;
+            }
+            Utf8Lead lead;
+            if (!readUtf8Lead(c, lead) || i + lead.extra >= to) {
+                result.stop = Stop::Invalid;
+                return result;
+            }
+            char32_t cp = lead.bits;
+            for (int k = 1; k <= lead.extra; ++k) {
+                const unsigned char d = p[i + k];
+                if ((d & 0xC0) != 0x80) {
+                    result.stop = Stop::Invalid;
+                    return result;
+                }
+                cp = (cp << 6) | (d & 0x3F);
+            }
+            if (cp < lead.minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+                result.stop = Stop::Invalid;
+                return result;
+            }
+            i += lead.extra + 1;
+            if (cp == 0x2028 || cp == 0x2029) {
+                w.put(u'\r');
+                w.put(u'\n');
+                result.same = false;
+            } else if (cp >= 0x10000) {
+                w.put(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+                w.put(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+            } else {
+                w.put(static_cast<char16_t>(cp));
+            }
+        }
+    }
+done:
+    if (pendingCr) {
+        w.reserve(1);
+        w.put(u'\n');
+        result.same = false;
+    }
+    result.at = i;
+    return result;
+}
+
+// Part boundaries where no character and no CR LF pair is cut: a part ends neither inside a
+// multi-byte character nor right after a CR.
+std::vector<qsizetype> partBounds(const unsigned char *p, qsizetype n)
+{
+    std::vector<qsizetype> bounds{0};
+    for (qsizetype b = kPartSize; b < n; b += kPartSize) {
+        while (b < n && ((p[b] & 0xC0) == 0x80 || p[b - 1] == '\r'))
+            ++b;
+        if (b < n && b > bounds.back())
+            bounds.push_back(b);
+    }
+    bounds.push_back(n);
+    return bounds;
+}
+
+// Counts every part's units, then decodes each into its place: two passes over the bytes, but
+// both spread over the threads, and the text is written where it stays.
+Utf8Decoding decodeInParts(const unsigned char *p, qsizetype n, QString &out, int threads,
+                           const std::function<void(qsizetype)> &progress)
+{
+    Utf8Decoding result;
+    const std::vector<qsizetype> bounds = partBounds(p, n);
+    const int parts = static_cast<int>(bounds.size()) - 1;
+    std::vector<Decoded> counted(static_cast<size_t>(parts));
+    std::vector<qsizetype> units(static_cast<size_t>(parts));
+    const auto partBytes = [&](int done) { return bounds[static_cast<size_t>(done)]; };
+    parallelFor(
+        parts, threads,
+        [&](int k, int) {
+            Counter c;
+            counted[size_t(k)] = decodeBytes(p, bounds[size_t(k)], bounds[size_t(k) + 1], c);
+            units[size_t(k)] = c.units;
+        },
+        [&](int done) {
+            if (progress)
+                progress(partBytes(done) / 2);
+        });
+    // The text ends at the first NUL; what follows it does not count, valid or not.
+    int used = 0;
+    qsizetype total = 0;
+    bool same = true;
+    qsizetype end = n;
+    while (used < parts) {
+        const Decoded &d = counted[size_t(used)];
+        if (d.stop == Stop::Invalid)
+            return result;
+        same = same && d.same;
+        total += units[size_t(used)];
+        ++used;
+        if (d.stop == Stop::Nul) {
+            end = d.at;
+            break;
+        }
+    }
+    out.resize(total);
+    auto *begin = reinterpret_cast<char16_t *>(out.data());
+    preferHugePages(begin, total * qint64(sizeof(char16_t)));
+    std::vector<qsizetype> offsets(static_cast<size_t>(used), 0);
+    for (int k = 1; k < used; ++k)
+        offsets[size_t(k)] = offsets[size_t(k) - 1] + units[size_t(k) - 1];
+    parallelFor(
+        used, threads,
+        [&](int k, int) {
+            CountedOut w{begin + offsets[size_t(k)]};
+            decodeBytes(p, bounds[size_t(k)], bounds[size_t(k) + 1], w);
+        },
+        [&](int done) {
+            if (progress)
+                progress(n / 2 + partBytes(done) / 2);
+        });
+    result.valid = true;
+    result.sameAsBytes = same;
+    result.bytesUsed = end;
+    return result;
+}
+
+} // namespace
+
+Utf8Decoding decodeUtf8Document(QByteArrayView bytes, QString &out,
+                                const std::function<void(qsizetype)> &progress, int threads)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
+    const qsizetype n = bytes.size();
+    if (threads > 1 && n >= kParallelFrom)
+        return decodeInParts(p, n, out, threads, progress);
+    Utf8Decoding result;
+    // UTF-8 never takes fewer bytes than UTF-16 units, line ends aside.
+    GrowingOut w(out, n + 16);
+    const Decoded d = decodeBytes(p, 0, n, w, &progress);
+    if (d.stop == Stop::Invalid) {
+        out.clear();
+        return result;
+    }
+    w.finish();
+    result.valid = true;
+    result.sameAsBytes = d.same;
+    result.bytesUsed = d.at;
+    return result;
+}

@@ -1,0 +1,287 @@
+#include "ui/Tavolex1.h"
+
+#include "core/text/CompressedBooks.h"
+#include "core/text/DocumentFile.h"
+#include "core/text/DocumentFormats.h"
+#include "core/text/ZipUtils.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include <algorithm>
+#include <new>
+
+namespace {
+
+const QString kCannotOpen = QStringLiteral("Cannot open this file!");
+const QString kNoMemory = QStringLiteral("There is not enough memory to open this file!");
+
+} // namespace
+
+QString TForm1::openingTitle(int percent) const
+{
+    const QString document = state.ArchiveMember.isEmpty()
+                                 ? QStringLiteral("Opening file ") + state.FileName
+                                 : QStringLiteral("Opening file [") + state.ArchiveMember +
+                                       QStringLiteral("] from archive ") + state.FileName;
+    return document + QStringLiteral(" ... %1% done").arg(percent);
+}
+
+void TForm1::RestoreAfterFailedOpen()
+{
+    state.LayoutCause.clear();
+    setBusyPointer(false);
+    // The book still shown keeps its whole identity, so that its reading position is still
+    // written under its own name.
+    state.FileName = state.PreviousFileName;
+    state.ArchiveMember = shownDocument.archiveMember;
+    state.MultiMemberArchive = shownDocument.multiMemberArchive;
+    state.MemberPreselected = false;
+    UpdateTitle();
+    state.OpenFailed = true;
+}
+
+bool TForm1::readDocumentSource(QByteArray &raw, QString &ext, bool preselected)
+{
+    const qint64 memory = availableMemory ? availableMemory() : availablePhysicalMemory();
+    const auto refuse = [this](const QString &message) {
+        RestoreAfterFailedOpen();
+        if (!message.isEmpty())
+            prompts().notice(this, message);
+        return false;
+    };
+    const Packing packing = PackingOf(state.FileName);
+    if (packing == Packing::Compressed) {
+        // The book is known by the compressed file's name, its kind by the name inside it. The
+        // member of an archive shown before names no part of this file; a failure puts it back.
+        state.ArchiveMember.clear();
+        setProgressTitle(openingTitle(0));
+        const qint64 openable = largestOpenableSize(memory);
+        const MemberData data =
+            DecompressBook(state.FileName, std::min(MaxMemberSize, openable), MaxMemberSize);
+        if (!data.ok) {
+            const bool beyondMemory =
+                data.failure == ZipFailure::MemberTooLarge && data.size > openable;
+            return refuse(beyondMemory ? tooLargeMessage(data.size, memory) : kCannotOpen);
+        }
+        raw = data.bytes;
+        ext = upperExtension(InnerBookName(state.FileName));
+        state.MultiMemberArchive = false;
+        return true;
+    }
+    if (!HoldsMembers(packing)) {
+        // Reading is the first half of the percentages of an open, decoding the second.
+        state.ArchiveMember.clear();
+        FileRead file = readDocumentFile(
+            state.FileName, memory,
+            [this](qint64 done, qint64 size) {
+                setProgressTitle(
+                    openingTitle(static_cast<int>(done * 50 / std::max<qint64>(1, size))));
+            },
+            workThreads());
+        if (!file.ok())
+            return refuse(file.failure == FileReadFailure::TooLarge
+                              ? tooLargeMessage(file.size, memory)
+                              : kCannotOpen);
+        raw = std::move(file.bytes);
+        state.MultiMemberArchive = false;
+        return true;
+    }
+
+    if (!preselected)
+        setProgressTitle(QStringLiteral("Opening archive ") + state.FileName +
+                         QStringLiteral(" ..."));
+    // Listed on every path, a preselected member too: the archive's own section may be
+    // written only when no other member shares it.
+    const ArchiveListing listing = ListBookArchive(state.FileName);
+    if (!listing.ok)
+        return refuse(kCannotOpen); // an archive that lists nothing is no empty book
+    state.MultiMemberArchive = listing.members.size() > 1;
+    if (!preselected) {
+        if (state.MultiMemberArchive) {
+            state.ArchiveMember = prompts().chooseArchiveMember(this, listing.members);
+            if (state.ArchiveMember.isEmpty())
+                return refuse(QString());
+        } else {
+            state.ArchiveMember = listing.firstMember;
+        }
+    }
+    setProgressTitle(QStringLiteral("Opening file [") + state.ArchiveMember +
+                     QStringLiteral("] from archive ") + state.FileName + QStringLiteral(" ..."));
+    const qint64 openable = largestOpenableSize(memory);
+    const MemberData data =
+        ExtractBookMember(state.FileName, state.ArchiveMember, std::min(MaxMemberSize, openable));
+    if (!data.ok) {
+        // A member that cannot be read must not open as an empty book whose page would then
+        // overwrite the stored reading position.
+        const bool beyondMemory =
+            data.failure == ZipFailure::MemberTooLarge && data.size > openable;
+        return refuse(beyondMemory ? tooLargeMessage(data.size, memory) : kCannotOpen);
+    }
+    raw = data.bytes;
+    ext = upperExtension(state.ArchiveMember);
+    return true;
+}
+
+void TForm1::OpenDocument()
+{
+    StopReadingAloud(); // the voice reads the book on the pages, not one that is going
+    state.LayoutCause = QStringLiteral("DateiLaden");
+    setBusyPointer(true);
+    state.OpenFailed = false;
+    // The preselection serves one open only, whatever the file turns out to be.
+    const bool preselected = state.MemberPreselected && !state.ArchiveMember.isEmpty();
+    state.MemberPreselected = false;
+    MenuHilfeAus();
+    if (!TOCLeft->isChecked())
+        SetTocPanelShown(false);
+
+    QString ext = upperExtension(state.FileName);
+    ConversionResult converted;
+    QString codePage;
+    try {
+        // The book of the command line may have been read while the window was built.
+        std::unique_ptr<BookPrefetch> prefetch = std::move(bookPrefetch);
+        std::optional<ConversionResult> prefetched;
+        if (prefetch && codePageForOpen(ext).isEmpty())
+            prefetched = prefetch->take(state.FileName);
+        prefetch.reset();
+        if (prefetched) {
+            // What readDocumentSource does for a plain file, read and decoded already.
+            state.ArchiveMember.clear();
+            state.MultiMemberArchive = false;
+            converted = std::move(*prefetched);
+        } else {
+            // The bytes live only here: a large book should not hold them while it fits.
+            QByteArray raw;
+            if (!readDocumentSource(raw, ext, preselected))
+                return;
+            codePage = codePageForOpen(ext);
+            const int readPercent = state.ArchiveMember.isEmpty() ? 50 : 0;
+            converted = ConvertByExtension(
+                raw, ext, codePage,
+                [this, readPercent](int percent) {
+                    setProgressTitle(
+                        openingTitle(readPercent + percent * (100 - readPercent) / 100));
+                },
+                workThreads());
+        }
+    } catch (const std::bad_alloc &) {
+        RestoreAfterFailedOpen();
+        prompts().notice(this, kNoMemory);
+        return;
+    }
+    if (!converted.ok) {
+        RestoreAfterFailedOpen();
+        prompts().notice(this, kCannotOpen);
+        return;
+    }
+    shownDocument = {state.ArchiveMember, state.MultiMemberArchive};
+    // A book read as UTF-8 keeps its own bytes as the loaded text instead of encoding it again.
+    state.LoadedText =
+        converted.utf8.isNull()
+            ? CompactText(converted.text)
+            : CompactText::fromUtf8(converted.utf8, converted.utf8Size, converted.text.size());
+    converted.utf8 = QByteArray();
+    state.WorkingText = std::move(converted.text);
+    state.BreaksRemoved = false;
+    state.LoadedEncoding = converted.encoding;
+    state.LoadedEncodingName = converted.encodingName;
+    state.CodePage = codePage;
+    if (ext == QStringLiteral(".HTM") || ext == QStringLiteral(".HTML")) {
+        state.OptionRefitBlocked = true;
+        ZWEntfernen->setChecked(false);
+    }
+    OriginalText->moveCursor(QTextCursor::Start);
+    state.ReloadPending = true;
+    clearToc();
+    ladenDialogDir = QFileInfo(state.FileName).absolutePath() + u'/';
+    LinkeSeite->clear();
+    RechteSeite->clear();
+    LoadDocumentSettings();
+    carryPlaceIntoReopen();
+    Letzte->hide();
+    History->clear();
+
+    if (TOCLeft->isChecked()) {
+        if (Contents->isVisible())
+            FitLines();
+        else
+            FormResize();
+    } else {
+        if (Contents->isVisible()) {
+            SetTocPanelShown(false);
+            FormResize();
+        } else {
+            FitLines();
+        }
+    }
+    state.TextModified = false;
+    state.LayoutCause.clear();
+    setBusyPointer(false);
+}
+
+void TForm1::openFileFromUser(const QString &path)
+{
+    state.PreviousFileName = state.FileName;
+    state.FileName = path;
+    setProgressTitle(QStringLiteral("Opening file ") + state.FileName + QStringLiteral(" ..."));
+    OpenDocument();
+    if (!state.OpenFailed)
+        AddToRecent();
+}
+
+bool TForm1::mayOpenOverEdits()
+{
+    return !state.TextModified ||
+           prompts().confirm(this, QStringLiteral("Edited text has not been saved!\rOpen file?"));
+}
+
+void TForm1::LadenClick()
+{
+    state.MenuCommandActive = true;
+    MenuHilfeAus();
+    if (!mayOpenOverEdits())
+        return;
+    Prompts::FileDialogRequest request;
+    request.title = QStringLiteral("Open");
+    request.directory = ladenDialogDir.isEmpty() ? state.BaseDirectory : ladenDialogDir;
+    request.filters = {QStringLiteral("Tavolex Files (*.tvx)"),
+                       QStringLiteral("HTML Files (*.htm *.html)"),
+                       QStringLiteral("Rich Text Files (*.rtf)"),
+                       QStringLiteral("Text Files (*.txt)"),
+                       QStringLiteral("Zip Files (*.zip)"),
+                       QStringLiteral("Compressed Files (*.gz *.bz2 *.xz *.tgz *.tar)"),
+                       QStringLiteral("All Files (*)")};
+    request.selectedFilter = 6;
+    const QString chosen = prompts().openFile(this, request);
+    if (chosen.isEmpty())
+        return;
+    openFileFromUser(LongPathName(chosen));
+}
+
+void TForm1::UpdateTitle()
+{
+    QString title;
+    if (state.FileName.isEmpty()) {
+        title = QStringLiteral("Tavolex Version 1.8.2 - May 2003");
+    } else {
+        const QString document =
+            state.ArchiveMember.isEmpty()
+                ? QStringLiteral("File ") + state.FileName
+                : QStringLiteral("File [") + state.ArchiveMember +
+                      QStringLiteral("] from archive ") + state.FileName;
+        title = document + QStringLiteral(" (") + Schriftart->currentText() +
+                QStringLiteral(", ") + Fontgroesse->text() + QStringLiteral(" pt, ") +
+                QString::number(state.PageCount) +
+                (state.PageCount == 1 ? QStringLiteral(" page)") : QStringLiteral(" pages)")) +
+                readAloudTitleSuffix();
+    }
+    if (windowTitle() != title)
+        setWindowTitle(title);
+}

@@ -1,0 +1,89 @@
+#include "ui/pages/FixedPitchLayout.h"
+
+#include <QFontMetricsF>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextLayout>
+
+#include <cmath>
+
+namespace {
+
+constexpr int kRightToLeftState = 1;
+
+} // namespace
+
+FixedPitchLayout::FixedPitchLayout(QTextDocument *document, QPlainTextEdit *page)
+    : QPlainTextDocumentLayout(document), page(page)
+{
+}
+
+void FixedPitchLayout::install(QPlainTextEdit *page)
+{
+    auto *document = new QTextDocument(page);
+    document->setDocumentLayout(new FixedPitchLayout(document, page));
+    // Left to right unless a paragraph says otherwise: a line of a left-to-right paragraph that
+    // starts with a Hebrew word stays left-aligned.
+    QTextOption option = document->defaultTextOption();
+    option.setTextDirection(Qt::LeftToRight);
+    document->setDefaultTextOption(option);
+    page->setDocument(document);
+}
+
+void FixedPitchLayout::setRightToLeft(QTextBlock block, bool rightToLeft)
+{
+    block.setUserState(rightToLeft ? kRightToLeftState : -1);
+}
+
+bool FixedPitchLayout::isRightToLeft(const QTextBlock &block)
+{
+    return block.userState() == kRightToLeftState;
+}
+
+QRectF FixedPitchLayout::blockBoundingRect(const QTextBlock &block) const
+{
+    QRectF rect = QPlainTextDocumentLayout::blockBoundingRect(block);
+    if (!block.isValid() || !block.isVisible())
+        return rect;
+    const QFont font = document()->defaultFont();
+    if (step == 0 || font != metricsFont) {
+        // The step the lines per page are counted with: the line spacing rounded up.
+        const QFontMetricsF metrics(font);
+        metricsFont = font;
+        step = std::max(1.0, std::ceil(metrics.lineSpacing()));
+        ascent = metrics.ascent();
+    }
+    QTextLayout *layout = block.layout();
+    const Qt::LayoutDirection direction = isRightToLeft(block) ? Qt::RightToLeft : Qt::LeftToRight;
+    if (layout->textOption().textDirection() != direction)
+        layOutInDirection(layout, direction);
+    // Every baseline where a line in the page font has it.
+    for (int i = 0; i < layout->lineCount(); ++i) {
+        QTextLine line = layout->lineAt(i);
+        const qreal y = i * step + ascent - line.ascent();
+        if (line.y() != y)
+            line.setPosition(QPointF(line.x(), y));
+    }
+    const qreal bottomMargin = block.next().isValid() ? 0 : document()->documentMargin();
+    rect.setHeight(step * std::max(1, layout->lineCount()) + bottomMargin);
+    return rect;
+}
+
+void FixedPitchLayout::layOutInDirection(QTextLayout *layout, Qt::LayoutDirection direction) const
+{
+    QTextOption option = layout->textOption();
+    option.setTextDirection(direction);
+    option.setAlignment(direction == Qt::RightToLeft ? Qt::AlignRight | Qt::AlignAbsolute
+                                                     : Qt::AlignLeft | Qt::AlignAbsolute);
+    layout->setTextOption(option);
+    const qreal margin = document()->documentMargin();
+    // Aligned to the page's right edge: a page without wrapping has no width of its own.
+    const qreal width = page ? page->viewport()->width() - 2 * margin : 0;
+    layout->beginLayout();
+    for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
+        line.setLeadingIncluded(true);
+        line.setLineWidth(std::max<qreal>(width, 0));
+        line.setPosition(QPointF(margin, 0));
+    }
+    layout->endLayout();
+}
