@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QWidget>
+#include <QWindow>
 
 KeyPoll::KeyPoll(QWidget *window, int intervalMs) : window(window), intervalMs(intervalMs)
 {
@@ -12,6 +13,8 @@ KeyPoll::KeyPoll(QWidget *window, int intervalMs) : window(window), intervalMs(i
 KeyPoll::~KeyPoll()
 {
     QCoreApplication::instance()->removeEventFilter(this);
+    if (closeAsked)
+        QMetaObject::invokeMethod(window, &QWidget::close, Qt::QueuedConnection);
 }
 
 int KeyPoll::takeKey()
@@ -30,17 +33,29 @@ int KeyPoll::takeKey()
     return key;
 }
 
+bool KeyPoll::ofWindow(QObject *watched) const
+{
+    // On a real display server input reaches the platform window first, and only through it
+    // the widget; offscreen tests send keys to widgets directly.
+    if (auto *handle = qobject_cast<QWindow *>(watched))
+        return handle == window->windowHandle();
+    auto *widget = qobject_cast<QWidget *>(watched);
+    return widget && widget->window() == window;
+}
+
 bool KeyPoll::eventFilter(QObject *watched, QEvent *event)
 {
     if (!pumping)
         return false;
     switch (event->type()) {
-    case QEvent::KeyPress: {
-        auto *widget = qobject_cast<QWidget *>(watched);
-        if (widget && widget->window() == window)
+    case QEvent::KeyPress:
+        if (ofWindow(watched))
             keys.push_back(static_cast<QKeyEvent *>(event)->key());
         return true;
-    }
+    case QEvent::Close:
+        if (ofWindow(watched))
+            closeAsked = true;
+        return true;
     case QEvent::KeyRelease:
     case QEvent::ShortcutOverride:
     case QEvent::Shortcut:
@@ -53,7 +68,6 @@ bool KeyPoll::eventFilter(QObject *watched, QEvent *event)
     case QEvent::DragEnter:
     case QEvent::DragMove:
     case QEvent::Drop:
-    case QEvent::Close:
         return true;
     default:
         return false;

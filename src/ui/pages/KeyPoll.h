@@ -8,8 +8,9 @@
 class QWidget;
 
 // Lets a long loop see the key presses meant for one window. While it runs pending events,
-// those key presses are taken out and kept for the loop, mouse and close events are dropped,
-// so that no other handler of the window runs in between.
+// those key presses are taken out and kept for the loop, mouse events are dropped, and a close
+// of the window is held back until the poll ends, so that no other handler of the window runs in
+// between.
 class KeyPoll : public QObject
 {
 public:
@@ -19,15 +20,21 @@ public:
 
     // The oldest key press taken out (a Qt::Key), or 0 when none is waiting.
     int takeKey();
+    // The window was asked to close while the loop ran: the loop should stop. The close is asked
+    // again when the poll ends.
+    bool closeRequested() const { return closeAsked; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    bool ofWindow(QObject *watched) const;
+
     QWidget *window;
     int intervalMs;
     std::deque<int> keys;
     QElapsedTimer sincePump;
     bool pumped = false;
     bool pumping = false;
+    bool closeAsked = false;
 };

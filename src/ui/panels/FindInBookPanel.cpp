@@ -239,7 +239,10 @@ void TForm1::FindInBook(const QString &text, Qt::CaseSensitivity cs)
     QString savedTitle;
     FindHooks hooks;
     hooks.pollKey = [&poll] {
-        switch (poll.takeKey()) {
+        const int key = poll.takeKey();
+        if (poll.closeRequested())
+            return FindKey::Escape;
+        switch (key) {
         case 0:
             return FindKey::None;
         case Qt::Key_Space:
