@@ -241,3 +241,39 @@ TEST(TableOfContentsTest, SectionJumpTargets)
     EXPECT_EQ(sectionJumpTarget({}, 5, 20, true), 5);
     EXPECT_EQ(sectionJumpTarget({1}, 1, 1, true), 1);
 }
+
+TEST(TableOfContentsTest, AnOwnRuleThatHitsItsLimitEndsTheScanInsteadOfHanging)
+{
+    // Nested repeats fail on "a...ab" only after trying every split of the a's: 2^20 ways, a
+    // few milliseconds a line, below the matcher's own default limit.
+    const QString slowLine = QString(20, u'a') + u'b';
+    QStringList lines = prose(30);
+    lines[10] = QStringLiteral("~ 1 ~");
+    lines[20] = slowLine;
+    struct Case
+    {
+        const char *name;
+        QString rule;
+        TocEnd end;
+        qsizetype sections;
+    };
+    const Case cases[] = {
+        {"nested repeats", QStringLiteral("^(a+)+$|^~ \\d+ ~$"), TocEnd::RuleTooSlow, 0},
+        {"stacked wildcards", QStringLiteral("^(.*)*(.*)*c$|^~ \\d+ ~$"), TocEnd::RuleTooSlow, 0},
+        {"a sound rule on the same lines", QStringLiteral("^~ \\d+ ~$"), TocEnd::Complete, 2},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TocInput input;
+        input.totalLines = static_cast<int>(lines.size());
+        input.pageCount = input.totalLines;
+        input.headerSizeText = QStringLiteral("1");
+        input.source = TocSource::Headings;
+        input.headingRule = c.rule;
+        const TocResult r = BuildToc(input, [&lines](int n) { return QStringView(lines[n - 1]); }, {});
+        EXPECT_EQ(r.end, c.end);
+        EXPECT_EQ(r.sections.size(), c.sections);
+    }
+    EXPECT_EQ(headingRuleTooSlowMessage(QStringLiteral("^(a+)+$")),
+              QStringLiteral("The heading rule \"^(a+)+$\" is too slow for this book"));
+}

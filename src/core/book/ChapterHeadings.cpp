@@ -185,10 +185,28 @@ QString headingRuleError(const QString &pattern)
         .arg(re.patternErrorOffset() + 1);
 }
 
+QString headingRuleTooSlowMessage(const QString &pattern)
+{
+    return QStringLiteral("The heading rule \"%1\" is too slow for this book").arg(pattern);
+}
+
+namespace {
+
+// A rule of nested repeats ("^(a+)+$") can take seconds on one line of 60 characters; no
+// sensible heading rule needs a hundredth of these steps on a line that short.
+constexpr int kRuleMatchLimit = 200000;
+constexpr int kRuleDepthLimit = 5000;
+
+} // namespace
+
 HeadingRules::HeadingRules(const QString &customRule)
 {
     if (!customRule.isEmpty() && headingRuleError(customRule).isEmpty()) {
-        custom.setPattern(customRule);
+        // Limits set at the start of a pattern can only lower those the matcher was given.
+        custom.setPattern(QStringLiteral("(*LIMIT_MATCH=%1)(*LIMIT_DEPTH=%2)")
+                              .arg(kRuleMatchLimit)
+                              .arg(kRuleDepthLimit) +
+                          customRule);
         custom.optimize();
     }
 }
@@ -209,7 +227,13 @@ bool HeadingRules::isHeading(QStringView line) const
         return false;
     if (mayBeBuiltInHeading(trimmed) && builtIns().match(trimmed).hasMatch())
         return true;
-    return !custom.pattern().isEmpty() && custom.match(trimmed).hasMatch();
+    if (custom.pattern().isEmpty())
+        return false;
+    const QRegularExpressionMatch match = custom.match(trimmed);
+    // A valid rule whose match is invalid stopped at a limit.
+    if (!match.isValid())
+        tooSlow = true;
+    return match.hasMatch();
 }
 
 bool headingsSpreadOverBook(const QList<int> &headingLines, int totalLines)

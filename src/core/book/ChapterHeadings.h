@@ -22,6 +22,9 @@ QString tocSourceCaption(TocSource source);
 // Why a rule the reader typed cannot be used; empty when it can.
 QString headingRuleError(const QString &pattern);
 
+// Tells the reader that their rule met a line it could not decide within its limit.
+QString headingRuleTooSlowMessage(const QString &pattern);
+
 // The built-in heading rules plus one optional rule the reader typed for the book.
 class HeadingRules
 {
@@ -31,9 +34,12 @@ public:
 
     // line as fitted; it is trimmed here.
     bool isHeading(QStringView line) const;
+    // The custom rule gave up on a line at its match limit; such a line counts as no heading.
+    bool customRuleTooSlow() const { return tooSlow; }
 
 private:
     QRegularExpression custom;
+    mutable bool tooSlow = false;
 };
 
 // A line longest than this is prose, whatever it begins with.

@@ -171,6 +171,10 @@ TocResult BuildToc(const TocInput &input, const LineSource &line, const AbortKey
                                  headed.sections.last().page);
             }
         }
+        if (rules.customRuleTooSlow()) {
+            result.end = TocEnd::RuleTooSlow;
+            return result;
+        }
     }
     if (shown == &blank && blank.failed && result.end != TocEnd::SpaceStopped)
         result.end = TocEnd::BadPrecedingBlankLines;

@@ -38,7 +38,8 @@ enum class TocEnd {
     Complete,
     SpaceStopped,
     BadHeaderSize,         // nothing scanned; the caller reports the conversion error
-    BadPrecedingBlankLines // the scan ended silently where P was first needed
+    BadPrecedingBlankLines, // the scan ended silently where P was first needed
+    RuleTooSlow             // the reader's own heading rule hit its limit; no table
 };
 
 struct TocResult

@@ -269,6 +269,11 @@ void TForm1::BuildToc()
         prompts().notice(this, invalidIntegerMessage(ChapterLines->text()));
         return;
     }
+    if (result.end == TocEnd::RuleTooSlow) {
+        state.LayoutCause.clear();
+        prompts().notice(this, headingRuleTooSlowMessage(input.headingRule));
+        return;
+    }
     showTocSourceTaken(input.source == TocSource::Automatic && result.end != TocEnd::SpaceStopped
                            ? tocSourceCaption(result.used)
                            : QString());
