@@ -9,6 +9,7 @@
 #include "core/text/TextDecoding.h"
 #include "core/speech/Speaker.h"
 #include "core/speech/SpokenText.h"
+#include "core/base/ProgressPace.h"
 
 #include <QFont>
 #include <QImage>
@@ -443,6 +444,7 @@ public:
     QCheckBox *FindCSens = nullptr;
     Prompts::FindInFilesFields findInFilesFields; // kept between searches, as the window keeps them
     int keyPollIntervalMs = 15;                   // how often long loops look for key presses
+    int progressTitleIntervalMs = kProgressTitleIntervalMs; // how often their titles may change
 
 private:
     void buildTocPanel();

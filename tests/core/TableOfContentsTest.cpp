@@ -270,7 +270,8 @@ TEST(TableOfContentsTest, AnOwnRuleThatHitsItsLimitEndsTheScanInsteadOfHanging)
         input.headerSizeText = QStringLiteral("1");
         input.source = TocSource::Headings;
         input.headingRule = c.rule;
-        const TocResult r = BuildToc(input, [&lines](int n) { return QStringView(lines[n - 1]); }, {});
+        const TocResult r =
+            BuildToc(input, [&lines](int n) { return QStringView(lines[n - 1]); }, {});
         EXPECT_EQ(r.end, c.end);
         EXPECT_EQ(r.sections.size(), c.sections);
     }

@@ -69,8 +69,8 @@ TEST(KeyPoll, EscapeThroughThePlatformWindowStopsFindInTheBook)
     int progressTitles = 0;
     QObject::connect(&form, &QWidget::windowTitleChanged, [&](const QString &t) {
         if (t.startsWith(QStringLiteral("Searching on page ")) && ++progressTitles == 1)
-            postToPlatformWindow(form, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape,
-                                                     Qt::NoModifier));
+            postToPlatformWindow(form,
+                                 new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
     });
     const int page = form.readerState().CurrentPage;
     form.FindInBook(QStringLiteral("no such words anywhere"), Qt::CaseSensitive);

@@ -79,9 +79,10 @@ bool TForm1::readDocumentSource(QByteArray &raw, QString &ext, bool preselected)
         state.ArchiveMember.clear();
         FileRead file = readDocumentFile(
             state.FileName, memory,
-            [this](qint64 done, qint64 size) {
-                setProgressTitle(
-                    openingTitle(static_cast<int>(done * 50 / std::max<qint64>(1, size))));
+            [this, pace = ProgressPace(progressTitleIntervalMs)](qint64 done, qint64 size) mutable {
+                if (pace.due())
+                    setProgressTitle(
+                        openingTitle(static_cast<int>(done * 50 / std::max<qint64>(1, size))));
             },
             workThreads());
         if (!file.ok())
@@ -165,9 +166,11 @@ void TForm1::OpenDocument()
             const int readPercent = state.ArchiveMember.isEmpty() ? 50 : 0;
             converted = ConvertByExtension(
                 raw, ext, codePage,
-                [this, readPercent](int percent) {
-                    setProgressTitle(
-                        openingTitle(readPercent + percent * (100 - readPercent) / 100));
+                [this, readPercent,
+                 pace = ProgressPace(progressTitleIntervalMs)](int percent) mutable {
+                    if (pace.due())
+                        setProgressTitle(
+                            openingTitle(readPercent + percent * (100 - readPercent) / 100));
                 },
                 workThreads());
         }

@@ -1,5 +1,7 @@
 #include "ui/dialogs/FindInFilesDialog.h"
 
+#include "core/base/ProgressPace.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -230,6 +232,7 @@ void TFIFForm::searchEntries(const FoundEntries &entries)
     const Qt::CaseSensitivity cs = FIFCSens->isChecked() ? Qt::CaseSensitive : Qt::CaseInsensitive;
     const KeepGoing keepGoing = [this] { return stillFinding(false); };
     const QString count = QString::number(entries.size());
+    ProgressPace pace;
     for (size_t i = 0; i < entries.size(); ++i) {
         if (!stillFinding(true))
             break;
@@ -237,7 +240,8 @@ void TFIFForm::searchEntries(const FoundEntries &entries)
         QString caption = QStringLiteral("File %1/%2: %3").arg(i + 1).arg(count, entry.path);
         if (!entry.member.isEmpty())
             caption += QStringLiteral(" / ") + entry.member;
-        setWindowTitle(caption);
+        if (pace.due())
+            setWindowTitle(caption);
         // A member keeps a code page of its archive's only when it is the archive's one member,
         // as other settings of members do.
         const auto sameArchive = [&](size_t j) {

@@ -196,9 +196,12 @@ void TForm1::FitLines()
         rules.keepBeforeIndent = Einzug->isChecked();
         rules.keepAfterPunctuation = Punctuation->isChecked();
         rules.punctuationMarks = state.PunctuationMarks;
-        RemoveSingleLineBreaks(state.WorkingText, rules, [this](int percent) {
-            setProgressTitle(QStringLiteral("Removing line breaks: %1% done").arg(percent));
-        });
+        RemoveSingleLineBreaks(
+            state.WorkingText, rules,
+            [this, pace = ProgressPace(progressTitleIntervalMs)](int percent) mutable {
+                if (pace.due())
+                    setProgressTitle(QStringLiteral("Removing line breaks: %1% done").arg(percent));
+            });
         // The joined text is shorter: what it no longer needs is returned while it fits.
         state.WorkingText.squeeze();
         state.BreaksRemoved = true;
@@ -230,7 +233,10 @@ void TForm1::FitLines()
     wrapPieces(
         state.pieces, wrapWidth(), measurer, [&measurer] { return measurer.forAnotherThread(); },
         wordWidths, workThreads(),
-        [this](int done, int used) { setProgressTitle(fittingTitle(done * 10 / used * 10)); });
+        [this, pace = ProgressPace(progressTitleIntervalMs)](int done, int used) mutable {
+            if (pace.due())
+                setProgressTitle(fittingTitle(done * 10 / used * 10));
+        });
     setProgressTitle(fittingTitle(100));
 
     state.TotalLines = numberFittedLines(state.pieces);

@@ -253,9 +253,10 @@ void TForm1::FindInBook(const QString &text, Qt::CaseSensitivity cs)
             return FindKey::Other;
         }
     };
-    hooks.progress = [this](int page) {
-        setProgressTitle(
-            QStringLiteral("Searching on page %1 of %2").arg(page).arg(state.PageCount));
+    hooks.progress = [this, pace = ProgressPace(progressTitleIntervalMs)](int page) mutable {
+        if (pace.due())
+            setProgressTitle(
+                QStringLiteral("Searching on page %1 of %2").arg(page).arg(state.PageCount));
     };
     hooks.askRestart = [this] {
         const auto answer = prompts().question(

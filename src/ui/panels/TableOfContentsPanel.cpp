@@ -262,7 +262,10 @@ void TForm1::BuildToc()
     const TocResult result = ::BuildToc(
         input, [this](int n) { return ::FittedLine(state.pieces, n); },
         [&poll] { return poll.takeKey() == Qt::Key_Space || poll.closeRequested(); },
-        [this](int n, int page) { setProgressTitle(tocProgressTitle(n, page, state.PageCount)); });
+        [this, pace = ProgressPace(progressTitleIntervalMs)](int n, int page) mutable {
+            if (pace.due())
+                setProgressTitle(tocProgressTitle(n, page, state.PageCount));
+        });
     if (result.end == TocEnd::BadHeaderSize) {
         // The operation ends here; the layout must not stay marked as busy with it.
         state.LayoutCause.clear();
