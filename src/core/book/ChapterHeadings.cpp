@@ -1,5 +1,6 @@
 #include "core/book/ChapterHeadings.h"
 
+#include <QElapsedTimer>
 #include <QSet>
 
 #include <algorithm>
@@ -196,6 +197,10 @@ namespace {
 // sensible heading rule needs a hundredth of these steps on a line that short.
 constexpr int kRuleMatchLimit = 200000;
 constexpr int kRuleDepthLimit = 5000;
+// Below the limit a rule can still spend a millisecond on every line: after two seconds, more
+// than 50 microseconds a line on average is too slow (a sound rule takes one or two).
+constexpr qint64 kRuleTimeBeforeJudging = 2'000'000'000;
+constexpr qint64 kRuleNanosecondsPerLine = 50'000;
 
 } // namespace
 
@@ -229,9 +234,14 @@ bool HeadingRules::isHeading(QStringView line) const
         return true;
     if (custom.pattern().isEmpty())
         return false;
+    QElapsedTimer clock;
+    clock.start();
     const QRegularExpressionMatch match = custom.match(trimmed);
+    customNanoseconds += clock.nsecsElapsed();
+    ++customLines;
     // A valid rule whose match is invalid stopped at a limit.
-    if (!match.isValid())
+    if (!match.isValid() || (customNanoseconds > kRuleTimeBeforeJudging &&
+                             customNanoseconds / customLines > kRuleNanosecondsPerLine))
         tooSlow = true;
     return match.hasMatch();
 }

@@ -34,12 +34,15 @@ public:
 
     // line as fitted; it is trimmed here.
     bool isHeading(QStringView line) const;
-    // The custom rule gave up on a line at its match limit; such a line counts as no heading.
+    // The custom rule gave up on a line at its match limit (such a line counts as no heading),
+    // or has taken seconds at a cost per line that a book of a million lines cannot afford.
     bool customRuleTooSlow() const { return tooSlow; }
 
 private:
     QRegularExpression custom;
     mutable bool tooSlow = false;
+    mutable qint64 customNanoseconds = 0;
+    mutable qint64 customLines = 0;
 };
 
 // A line longest than this is prose, whatever it begins with.
