@@ -78,7 +78,13 @@ TEST(HtmlToText, ExamplesOfTheConversion)
         {"runs of white space", qs("a \t\r\n  b\n\nc"), qs("a b c")},
         {"leading spaces of the body dropped", qs("<body> \r\n x</body>"), qs("x")},
         {"PRE keeps white space", qs("<pre>a \t\r\n  b</pre>"), qs("a \t\r\n  b")},
-        {"PRE leaves last-was-space alone", qs("<pre>a </pre> b"), qs("a b")},
+        {"text after PRE starts a line, without its space", qs("<pre>a </pre> b"),
+         qs("a \r\nb")},
+        {"PRE starts a line", qs("<p>x<pre>a\n b</pre>y"), qs("\r\n\r\nx\r\na\n b\r\ny")},
+        {"PRE opening with its own break", qs("x<pre>\na</pre>"), qs("x\na")},
+        {"PRE after a line break", qs("x<br><pre>a</pre><p>y"), qs("x\r\na\r\n\r\ny")},
+        {"definition list", qs("x<dl><dt>Term<dd>Meaning</dl>after"),
+         qs("x\r\n\r\n\r\nTerm\r\n\r\nMeaning\r\n\r\nafter")},
         {"body ends at /BODY", qs("<body>a</body>b"), qs("a")},
         {"head produces nothing", qs("<head>t&amp;<p></head><body>x"), qs("x")},
         {"BODY found in any case", qs("t<Body>x"), qs("x")},
@@ -125,12 +131,17 @@ TEST(HtmlToText, EmphasisUpperCasesPerCharacter)
     });
 }
 
-TEST(HtmlToText, ReferencesLeaveWhiteSpaceStateAlone)
+TEST(HtmlToText, ReferencesAreTextBetweenSpaces)
 {
     expectCases({
+        {"amp between spaces", qs("Rock &amp; roll"), qs("Rock & roll")},
+        {"numeric between spaces", qs("C &#8212; D"), qs("C \u2014 D")},
+        {"named letter between spaces", qs("K &eacute; L"), qs("K \u00e9 L")},
+        {"two spaces after a reference still one", qs("a &lt;  b"), qs("a < b")},
         {"nbsp then space", qs("a&nbsp; b"), qs("a  b")},
-        {"space then nbsp then space", qs("a &nbsp; b"), qs("a  b")},
-        {"nbsp at the start", qs("&nbsp; x"), qs(" x")},
+        {"space then nbsp then space", qs("a &nbsp; b"), qs("a   b")},
+        {"nbsp at the start", qs("&nbsp; x"), qs("  x")},
+        {"zwj between spaces gives one space", qs("a &zwj; b"), qs("a b")},
         {"reference before the body", qs("&amp;<body>x"), qs("x")},
         {"reference inside script", qs("<script>&amp;</script>x"), qs("x")},
         {"reference in PRE", qs("<pre>&lt;&gt;</pre>"), qs("<>")},

@@ -182,6 +182,7 @@ public:
     }
 
     bool endsWithLineFeed() const { return length > 0 && data[length - 1] == u'\n'; }
+    qsizetype size() const { return length; }
 
     QString take()
     {
@@ -284,6 +285,10 @@ constexpr TagName knownTags[] = {
     {u"P", TagKind::Block},
     {u"DIV", TagKind::Block},
     {u"TABLE", TagKind::Block},
+    {u"DL", TagKind::Block},
+    {u"DT", TagKind::Block},
+    {u"DD", TagKind::Block},
+    {u"/DL", TagKind::Block},
     {u"/H1", TagKind::EndHeading},
     {u"/H2", TagKind::EndHeading},
     {u"/H3", TagKind::EndHeading},
@@ -376,15 +381,17 @@ private:
         if (!emitting())
             return;
         if (preformatted) {
+            startLine(c == u'\r' || c == u'\n');
             out.put(emphasised(c));
             return;
         }
         if (c == u'\r' || c == u'\n' || c == u'\t')
             c = u' ';
         const bool space = c == u' ';
-        if (space && lastWasSpace)
+        if (space && (lastWasSpace || lineStartPending))
             return;
         lastWasSpace = space;
+        startLine(false);
         out.put(emphasised(c));
     }
 
@@ -412,8 +419,25 @@ private:
             return;
         }
         inReference = false;
-        if (emitting())
-            appendReference(out, QStringView(reference, referenceLength));
+        if (!emitting())
+            return;
+        startLine(false);
+        const qsizetype before = out.size();
+        appendReference(out, QStringView(reference, referenceLength));
+        // What a reference gives is text, a space from &nbsp; too: the next space is kept.
+        if (!preformatted && out.size() > before)
+            lastWasSpace = false;
+    }
+
+    // A preformatted block, and the text after it, start a line of their own; a block that
+    // starts with its own line break needs no other.
+    void startLine(bool lineBreakFollows)
+    {
+        if (!lineStartPending)
+            return;
+        lineStartPending = false;
+        if (!lineBreakFollows && out.size() > 0 && !lastIsLineFeed())
+            out.put(u"\r\n");
     }
 
     // An "&" that starts no plausible reference is ordinary text, and so is what followed it.
@@ -436,9 +460,11 @@ private:
             return;
         switch (tag->kind) {
         case TagKind::Pre:
+            lineStartPending = lineStartPending || !preformatted;
             preformatted = true;
             break;
         case TagKind::EndPre:
+            lineStartPending = preformatted;
             preformatted = false;
             break;
         case TagKind::Script:
@@ -499,6 +525,7 @@ private:
     bool inBody = false;
     bool inScript = false;
     bool preformatted = false;
+    bool lineStartPending = false; // a preformatted block began or ended; no text since
     bool lastWasSpace = true;
     int emphasis = 0;
     QChar tagName[maxTagNameLength];
