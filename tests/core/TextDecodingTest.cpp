@@ -414,3 +414,35 @@ TEST(TextDecoding, IconvStreamCarriesSplitCharactersAndReportsBadOnes)
                             out));
     EXPECT_FALSE(CodecStream("x-no-such-codec").isValid());
 }
+
+// On short Windows-1251 texts the detector names Mac Cyrillic ("Глава" became "√лава"), IBM866
+// or IBM855; texts really written in those code pages keep them.
+TEST(TextDecoding, ShortWindows1251TextIsNotTakenForARarerCyrillicCodePage)
+{
+    const QString tale = QStringLiteral(
+        "Глава первая. Жили-были старик со старухой у самого синего моря. Старик ловил неводом "
+        "рыбу, а старуха пряла свою пряжу.");
+    const struct
+    {
+        const char *name;
+        QString text;
+        QByteArray codec;
+    } cases[] = {
+        {"detector says MAC-CYRILLIC", QStringLiteral("Жена Жена ЧАСТЬ Царь Зима Чай поле"),
+         "WINDOWS-1251"},
+        {"detector says MAC-CYRILLIC, capitals", QStringLiteral("ЖИЗНЬ старик Глава кот Эхо"),
+         "WINDOWS-1251"},
+        {"Mac Cyrillic text", tale, "MAC-CYRILLIC"},
+        {"IBM866 text", tale, "IBM866"},
+        {"IBM855 text", tale, "IBM855"},
+        {"KOI8-R text", tale, "KOI8-R"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QByteArray bytes;
+        ASSERT_TRUE(encodeWithCodec(c.text, c.codec, bytes));
+        const DecodedText d = decodeDocumentBytes(bytes);
+        EXPECT_EQ(d.encodingName.toUpper(), c.codec);
+        EXPECT_EQ(d.text, c.text);
+    }
+}

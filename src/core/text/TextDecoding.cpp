@@ -136,6 +136,32 @@ bool meansWindows1252(QByteArrayView answer)
     return upper.startsWith("UTF-") || upper.startsWith("UCS-") || upper.startsWith("X-ISO-10646");
 }
 
+// Letters among the characters beyond ASCII: a Cyrillic text read in the wrong Cyrillic code
+// page turns many of its letters into signs and box-drawing characters.
+qsizetype lettersBeyondAscii(QStringView text)
+{
+    return std::count_if(text.begin(), text.end(),
+                         [](QChar c) { return c.unicode() >= 0x80 && c.isLetter(); });
+}
+
+// The detector names these rarer code pages for short Windows-1251 texts as well ("Глава" read
+// as "√лава"); Windows-1251 wins when it reads the text with at least as many letters.
+QByteArray preferWindows1251(const QByteArray &answer, const QByteArray &sample)
+{
+    static const char *const rarer[] = {"MAC-CYRILLIC", "IBM855", "IBM866"};
+    if (std::none_of(std::begin(rarer), std::end(rarer), [&](const char *name) {
+            return answer.compare(name, Qt::CaseInsensitive) == 0;
+        }))
+        return answer;
+    static const QByteArray windows1251("WINDOWS-1251");
+    QString asAnswer;
+    QString as1251;
+    if (!decodeWithCodec(sample, windows1251, as1251) || looksMisdecoded(as1251) ||
+        !decodeWithCodec(sample, answer, asAnswer))
+        return answer;
+    return lettersBeyondAscii(as1251) >= lettersBeyondAscii(asAnswer) ? windows1251 : answer;
+}
+
 } // namespace
 
 LegacyEncodingGuess::LegacyEncodingGuess() : detector(uchardet_new()) {}
@@ -195,7 +221,7 @@ QByteArray LegacyEncodingGuess::answer()
     const QByteArray name = charset ? QByteArray(charset) : QByteArray();
     if (nonAscii < minimumEvidence || meansWindows1252(name))
         return {};
-    return name;
+    return preferWindows1251(name, sample);
 }
 
 bool looksMisdecoded(QStringView text)
