@@ -4,6 +4,7 @@
 #include "core/text/TvxUtils.h"
 
 #include <QStringDecoder>
+#include <QStringEncoder>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -445,4 +446,83 @@ TEST(TextDecoding, ShortWindows1251TextIsNotTakenForARarerCyrillicCodePage)
         EXPECT_EQ(d.encodingName.toUpper(), c.codec);
         EXPECT_EQ(d.text, c.text);
     }
+}
+
+// Without a byte-order mark UTF-16 was read up to its first zero byte: one character.
+TEST(TextDecoding, Utf16WithoutByteOrderMarkIsRecognisedByItsZeroBytes)
+{
+    const auto utf16 = [](const QString &text, bool little) {
+        QStringEncoder encoder(little ? QStringEncoder::Utf16LE : QStringEncoder::Utf16BE);
+        return QByteArray(encoder.encode(text));
+    };
+    const QString chinese = QStringLiteral("第一章\r\n她笑着点了点头。\r\n他们走了很久，终于到了。\r\n"
+                                           "天黑了，月亮出来了。\r\n");
+    const struct
+    {
+        const char *name;
+        QByteArray bytes;
+        TextEncoding encoding;
+        QString text;
+    } cases[] = {
+        {"English, little-endian", utf16(QStringLiteral("Chapter 1\r\nCall me."), true),
+         TextEncoding::Utf16LE, QStringLiteral("Chapter 1\r\nCall me.")},
+        {"English, big-endian", utf16(QStringLiteral("Chapter 1\r\nCall me."), false),
+         TextEncoding::Utf16BE, QStringLiteral("Chapter 1\r\nCall me.")},
+        {"one letter", utf16(QStringLiteral("C"), true), TextEncoding::Utf16LE,
+         QStringLiteral("C")},
+        {"Russian, little-endian", utf16(QStringLiteral("Глава 1\r\nЖили-были дед да баба."), true),
+         TextEncoding::Utf16LE, QStringLiteral("Глава 1\r\nЖили-были дед да баба.")},
+        {"Chinese lines, big-endian", utf16(chinese, false), TextEncoding::Utf16BE, chinese},
+        {"NUL in UTF-16 still ends the text", utf16(QStringLiteral("ab") + QChar(0) + "cd", true),
+         TextEncoding::Utf16LE, QStringLiteral("ab")},
+        // Single-byte texts with a NUL or two keep reading as before.
+        {"UTF-8 with a NUL", QByteArray("abc\0def", 7), TextEncoding::Utf8, QStringLiteral("abc")},
+        {"NUL after three letters", QByteArray("abc\0", 4), TextEncoding::Utf8,
+         QStringLiteral("abc")},
+        {"Latin text with two NULs", QByteArray("Hello\0there, wor\0ld", 20), TextEncoding::Utf8,
+         QStringLiteral("Hello")},
+        {"NUL padding", QByteArray("text\0\0\0\0\0\0", 10), TextEncoding::Utf8,
+         QStringLiteral("text")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const DecodedText d = decodeDocumentBytes(c.bytes);
+        EXPECT_EQ(d.encoding, c.encoding);
+        EXPECT_EQ(d.text, c.text);
+        const ConversionResult converted = ConvertByExtension(c.bytes, QStringLiteral(".TXT"));
+        EXPECT_EQ(converted.encoding, c.encoding);
+        EXPECT_EQ(converted.text, TrimDocumentText(c.text));
+    }
+}
+
+TEST(TextDecoding, WhatANulHidesIsCountedAndNamed)
+{
+    const QByteArray tail(3 * 1024 * 1024, 'x');
+    const QByteArray utf16Hidden = QByteArray("a\0b\0c\0\0\0d\0e\0", 12);
+    const struct
+    {
+        const char *name;
+        QByteArray bytes;
+        QString extension;
+        qint64 hidden;
+    } cases[] = {
+        {"no NUL", "plain text", ".TXT", 0},
+        {"UTF-8", QByteArray("abc\0defg", 8), ".TXT", 4},
+        {"Windows-1252", QByteArray("caf\xE9\0\xE9t\xE9", 8), ".TXT", 3},
+        {"NUL padding hides nothing", QByteArray("abc\0\0\0", 6), ".TXT", 0},
+        {"a NUL at the very end", QByteArray("abc\0", 4), ".TXT", 0},
+        {"UTF-16 counts whole units", utf16Hidden, ".TXT", 4},
+        {"HTML", QByteArray("<p>x\0<p>y", 9), ".HTML", 4},
+        {"megabytes", QByteArray("abc", 3) + '\0' + tail, ".TXT", tail.size()},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ConvertByExtension(c.bytes, c.extension).hiddenAfterNul, c.hidden);
+    }
+    EXPECT_EQ(hiddenAfterNulNotice(2202009),
+              QStringLiteral("The text ends at a NUL character; 2.1 MB after it are not shown"));
+    EXPECT_EQ(hiddenAfterNulNotice(1),
+              QStringLiteral("The text ends at a NUL character; 1 byte after it is not shown"));
+    EXPECT_EQ(hiddenAfterNulNotice(3000),
+              QStringLiteral("The text ends at a NUL character; 2.9 KB after it are not shown"));
 }

@@ -7,6 +7,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 QString upperExtension(const QString &fileName)
 {
     const QString name = QFileInfo(fileName).fileName();
@@ -105,7 +107,7 @@ bool decodePlainUtf8(const QByteArray &raw, ConversionResult &result,
                      const std::function<void(int)> &progress, int threads)
 {
     const bool bom = startsWithUtf8Bom(raw);
-    if (!bom && startsWithUtf16Bom(raw))
+    if (!bom && (startsWithUtf16Bom(raw) || utf16WithoutBom(raw) != TextEncoding::Utf8))
         return false;
     const QByteArrayView bytes = QByteArrayView(raw).sliced(bom ? 3 : 0);
     const auto percent = [&](qsizetype done) {
@@ -130,7 +132,44 @@ bool decodePlainUtf8(const QByteArray &raw, ConversionResult &result,
     return true;
 }
 
+// What follows the first NUL of the text in its encoding, NUL padding aside.
+qint64 bytesHiddenAfterNul(const QByteArray &raw, TextEncoding encoding, const QByteArray &name)
+{
+    const bool utf16 = encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf16BE ||
+                       name.toUpper().startsWith("UTF-16");
+    qsizetype nulEnd = -1;
+    if (utf16) {
+        for (qsizetype i = startsWithUtf16Bom(raw) ? 2 : 0; i + 1 < raw.size(); i += 2) {
+            if (raw[i] == '\0' && raw[i + 1] == '\0') {
+                nulEnd = i + 2;
+                break;
+            }
+        }
+    } else if (const qsizetype nul = raw.indexOf('\0'); nul >= 0) {
+        nulEnd = nul + 1;
+    }
+    if (nulEnd < 0)
+        return 0;
+    const bool padding = std::all_of(raw.begin() + nulEnd, raw.end(), [](char b) { return b == 0; });
+    return padding ? 0 : raw.size() - nulEnd;
+}
+
 } // namespace
+
+QString hiddenAfterNulNotice(qint64 hiddenBytes)
+{
+    QString size;
+    if (hiddenBytes < 1024)
+        size = QStringLiteral("%1 %2").arg(hiddenBytes).arg(hiddenBytes == 1 ? "byte" : "bytes");
+    else if (hiddenBytes < 1024 * 1024)
+        size = QStringLiteral("%1 KB").arg(double(hiddenBytes) / 1024, 0, 'f', 1);
+    else if (hiddenBytes < qint64(1024) * 1024 * 1024)
+        size = QStringLiteral("%1 MB").arg(double(hiddenBytes) / (1024 * 1024), 0, 'f', 1);
+    else
+        size = QStringLiteral("%1 GB").arg(double(hiddenBytes) / (1024 * 1024 * 1024), 0, 'f', 1);
+    return QStringLiteral("The text ends at a NUL character; %1 after it %2 not shown")
+        .arg(size, hiddenBytes == 1 ? QStringLiteral("is") : QStringLiteral("are"));
+}
 
 ConversionResult ConvertByExtension(const QByteArray &raw, const QString &upperExt,
                                     const QString &codePage,
@@ -140,6 +179,7 @@ ConversionResult ConvertByExtension(const QByteArray &raw, const QString &upperE
     const bool rtf = upperExt == QLatin1String(".RTF");
     const bool html = upperExt == QLatin1String(".HTM") || upperExt == QLatin1String(".HTML");
     if (!rtf && !html && codePage.isEmpty() && decodePlainUtf8(raw, result, progress, threads)) {
+        result.hiddenAfterNul = bytesHiddenAfterNul(raw, result.encoding, {});
         if (progress)
             progress(100);
         return result;
@@ -163,6 +203,9 @@ ConversionResult ConvertByExtension(const QByteArray &raw, const QString &upperE
     result.encoding = decoded.encoding;
     result.encodingName = decoded.encodingName;
     result.text = std::move(decoded.text);
+    // RTF holds no NUL of its own text; its escapes are not bytes of the text.
+    if (!rtf)
+        result.hiddenAfterNul = bytesHiddenAfterNul(raw, decoded.encoding, decoded.encodingName);
     if (progress)
         progress(100);
     return result;

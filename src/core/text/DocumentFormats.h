@@ -19,7 +19,12 @@ struct ConversionResult
     // null otherwise.
     QByteArray utf8;
     qsizetype utf8Size = 0;
+    // Bytes after the first NUL, which ends the text, that are not NUL themselves: not shown.
+    qint64 hiddenAfterNul = 0;
 };
+
+// "The text ends at a NUL character; 2.1 MB after it are not shown"
+QString hiddenAfterNulNotice(qint64 hiddenBytes);
 
 // The part of the file name from its last "." on, upper-cased; empty when there is none.
 QString upperExtension(const QString &fileName);

@@ -357,6 +357,33 @@ DecodedText decodeLegacyBytes(QByteArray bytes)
     return result;
 }
 
+TextEncoding utf16WithoutBom(QByteArrayView bytes)
+{
+    const qsizetype n = std::min<qsizetype>(bytes.size(), 64 * 1024) & ~qsizetype(1);
+    qsizetype zeros[2] = {0, 0}; // at even and at odd offsets
+    for (qsizetype i = 0; i < n; ++i) {
+        if (bytes[i] == '\0')
+            ++zeros[i & 1];
+    }
+    const bool little = zeros[1] >= zeros[0];
+    const qsizetype z = zeros[little ? 1 : 0];
+    const qsizetype other = zeros[little ? 0 : 1];
+    const qsizetype units = n / 2;
+    // A NUL or two in a single-byte text ("abc" and a NUL) is no such pattern.
+    if (z == 0 || other * 4 > z || (z * 4 < units * 3 && z < 8))
+        return TextEncoding::Utf8;
+    QStringDecoder decoder(little ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+    const QString sample = decoder.decode(bytes.first(n));
+    const bool text = !decoder.hasError() && std::none_of(sample.begin(), sample.end(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u < 0x20 && u != 0 && u != u'\t' && u != u'\n' && u != u'\r' && u != u'\f') ||
+               u == 0xFFFE || u == 0xFFFF;
+    });
+    if (!text)
+        return TextEncoding::Utf8;
+    return little ? TextEncoding::Utf16LE : TextEncoding::Utf16BE;
+}
+
 bool decodeUnicodeBytes(const QByteArray &raw, DecodedText &result)
 {
     const auto starts = [&](std::initializer_list<unsigned char> bom) {
@@ -377,6 +404,11 @@ bool decodeUnicodeBytes(const QByteArray &raw, DecodedText &result)
         result.encoding = little ? TextEncoding::Utf16LE : TextEncoding::Utf16BE;
         QStringDecoder decoder(little ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
         result.text = decoder.decode(QByteArrayView(raw).sliced(2));
+    } else if (const TextEncoding utf16 = utf16WithoutBom(raw); utf16 != TextEncoding::Utf8) {
+        result.encoding = utf16;
+        QStringDecoder decoder(utf16 == TextEncoding::Utf16LE ? QStringDecoder::Utf16LE
+                                                              : QStringDecoder::Utf16BE);
+        result.text = decoder.decode(raw);
     } else {
         // A NUL ends the text before any guess is made, so bytes behind it cannot sway it.
         QByteArray bytes = raw;

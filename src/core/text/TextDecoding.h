@@ -21,8 +21,14 @@ struct DecodedText
 // decodeLegacyBytes. The text ends at its first NUL character.
 DecodedText decodeDocumentBytes(const QByteArray &bytes);
 
-// UTF-8/UTF-16 with a byte-order mark, or valid UTF-8; false for anything else.
+// UTF-8/UTF-16 with a byte-order mark, UTF-16 without one (utf16WithoutBom), or valid UTF-8;
+// false for anything else.
 bool decodeUnicodeBytes(const QByteArray &bytes, DecodedText &out);
+
+// Utf16LE or Utf16BE when bytes without a byte-order mark read as UTF-16 by their zero bytes:
+// nearly all of one parity, in most code units or in at least eight, and a text without control
+// characters when read so. Utf8 otherwise.
+TextEncoding utf16WithoutBom(QByteArrayView bytes);
 
 // For bytes that are neither marked Unicode nor valid UTF-8: the encoding LegacyEncodingGuess
 // names when the whole text decodes in it without error and without looksMisdecoded, else its

@@ -227,6 +227,8 @@ void TForm1::OpenDocument()
     state.TextModified = false;
     state.LayoutCause.clear();
     setBusyPointer(false);
+    if (converted.hiddenAfterNul > 0)
+        prompts().notice(this, hiddenAfterNulNotice(converted.hiddenAfterNul));
 }
 
 void TForm1::openFileFromUser(const QString &path)
