@@ -98,6 +98,20 @@ const JoinCase joinCases[] = {
     {"CR before break", u"one\r\r\ntwo", Default, u"one\r two"},
     {"LF CR is no break", u"one\n\rtwo", Default, u"one\n\rtwo"},
     {"non-BMP text", u"\U0001F4D6\r\n\U0001D11E", Default, u"\U0001F4D6 \U0001D11E"},
+    // Scripts written without spaces join without one.
+    {"Chinese", u"\u5979\u7B11\r\n\u7740\u70B9\u4E86\u70B9\u5934", Default,
+     u"\u5979\u7B11\u7740\u70B9\u4E86\u70B9\u5934"},
+    {"Japanese kana", u"\u3053\u3068\r\n\u3070", Default, u"\u3053\u3068\u3070"},
+    {"ideographic full stop then Han", u"\u597D\u3002\r\n\u4ED6", Default, u"\u597D\u3002\u4ED6"},
+    {"Thai", u"\u0E2A\u0E27\u0E31\r\n\u0E2A\u0E14\u0E35", Default,
+     u"\u0E2A\u0E27\u0E31\u0E2A\u0E14\u0E35"},
+    {"Han beyond the BMP", u"\U00020000\r\n\u4E00", Default, u"\U00020000\u4E00"},
+    {"Han long enough to be copied as a run",
+     u"\u4E00\u4E01\u4E02\u4E03\u4E04\u4E05\u4E06\u4E07\u4E08\u4E09\r\n\u4E0A", Default,
+     u"\u4E00\u4E01\u4E02\u4E03\u4E04\u4E05\u4E06\u4E07\u4E08\u4E09\u4E0A"},
+    {"Han then Latin keeps the space", u"\u4E00\r\nOK", Default, u"\u4E00 OK"},
+    {"Latin then Han keeps the space", u"OK\r\n\u4E00", Default, u"OK \u4E00"},
+    {"Korean keeps its spaces", u"\uD55C\uAE00\r\n\uD55C", Default, u"\uD55C\uAE00 \uD55C"},
 };
 
 class JoinTest : public testing::TestWithParam<JoinCase>

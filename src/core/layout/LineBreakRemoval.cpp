@@ -1,5 +1,9 @@
 #include "core/layout/LineBreakRemoval.h"
 
+#include "core/layout/LineFitter.h"
+
+#include <QChar>
+
 #include <algorithm>
 #include <bitset>
 #include <cstring>
@@ -19,7 +23,8 @@ bool isBlank(char16_t c)
 // What lies behind the scan in the input, which the joined text overwrites as it goes.
 struct InputBehind
 {
-    char16_t last = 0; // the input character just passed
+    char16_t last = 0;     // the input character just passed
+    char16_t lastLead = 0; // the first unit of the character just passed: last, or its high surrogate
     bool passedAny = false;
     bool hasBeforeRun = false; // a character precedes the current run of hyphens
     char16_t beforeRun = 0;
@@ -30,6 +35,7 @@ struct InputBehind
             hasBeforeRun = passedAny;
             beforeRun = last;
         }
+        lastLead = QChar::isLowSurrogate(c) && QChar::isHighSurrogate(last) ? last : c;
         last = c;
         passedAny = true;
     }
@@ -61,6 +67,9 @@ void passRun(const char16_t *s, qsizetype from, qsizetype to, const std::bitset<
             behind.beforeRun = behind.last;
         }
     }
+    const char16_t previous = to - 1 > from ? s[to - 2] : behind.last;
+    behind.lastLead =
+        QChar::isLowSurrogate(s[to - 1]) && QChar::isHighSurrogate(previous) ? previous : s[to - 1];
     behind.last = s[to - 1];
     behind.passedAny = true;
 }
@@ -70,6 +79,9 @@ bool joinsWithoutSpace(const InputBehind &behind, char16_t next)
 {
     const char16_t before = behind.last;
     if (before == u' ' || next == u' ')
+        return true;
+    // Han, kana, Thai and the like are written without spaces between words.
+    if (needsLineBreakRules(QChar(behind.lastLead)) && needsLineBreakRules(QChar(next)))
         return true;
     if (before != u'-')
         return false;

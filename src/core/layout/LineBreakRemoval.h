@@ -18,7 +18,8 @@ struct LineBreakRules
 };
 
 // Joins the lines of each paragraph: a CR LF that follows text is replaced by one space (none
-// after a space, before a space, or after a hyphen attached to a word) unless the rules keep it.
+// after a space, before a space, after a hyphen attached to a word, or between two characters of
+// scripts written without spaces: Han, kana, Thai ...) unless the rules keep it.
 // progress receives 10, 20, ... while scanning (at most 100) and 100 at the end; it is not
 // called for texts shorter than three characters, which stay unchanged.
 void RemoveSingleLineBreaks(QString &text, const LineBreakRules &rules,
