@@ -292,3 +292,32 @@ TEST(LineFitter, PageCountArithmetic)
     EXPECT_EQ(pageCountFor(30, 10), 3);
     EXPECT_EQ(pageCountFor(31, 10), 4);
 }
+
+TEST(LineFitter, BlankLinesAtAPieceCutAreAllKept)
+{
+    // The first cut falls near position 1001; the run of blank lines before the chapter moves
+    // across it, one character at a time.
+    for (int length = 990; length <= 1010; ++length) {
+        SCOPED_TRACE(length);
+        QString text = QString(length, u'a') + QStringLiteral("\r\n\r\n\r\nCHAPTER 1\r\n");
+        for (int i = 0; i < 60; ++i)
+            text += QStringLiteral("more text of the chapter\r\n");
+        text += QStringLiteral("\r\n\r\nend");
+        const auto f = fit(text, 1e6);
+        ASSERT_TRUE(f->pieces[1].used());
+        EXPECT_EQ(allLines(*f), text.split(QStringLiteral("\r\n")));
+    }
+}
+
+TEST(LineFitter, NoLineAfterTheFinalBreakOfTheWholeText)
+{
+    for (const QString &ending : {QStringLiteral("\r\n"), QStringLiteral("\r\n\r\n")}) {
+        for (int length = 995; length <= 1003; ++length) {
+            SCOPED_TRACE(length);
+            const QString text = QString(length, u'a') + ending;
+            QStringList lines = text.split(QStringLiteral("\r\n"));
+            lines.removeLast();
+            EXPECT_EQ(allLines(*fit(text, 1e6)), lines);
+        }
+    }
+}

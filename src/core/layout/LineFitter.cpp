@@ -485,8 +485,11 @@ void wrapPiece(FitPiece &piece, double wrapWidth, const TextMeasurer &measurer,
             ++i;
         }
     }
-    // No line is counted after a final break.
-    if (lineStart < n || n == 0)
+    // No line is counted after the final break of the whole text; a piece cut inside a run of
+    // blank lines ends with a break that an empty line follows.
+    const bool endsText = piece.source.isEmpty() ||
+                          text.data() + n == piece.source.constData() + piece.source.size();
+    if (lineStart < n || n == 0 || !endsText)
         wrapRawLine(text.mid(lineStart), static_cast<qint32>(lineStart), wrapWidth, measurer, cache,
                     piece.lines);
 }
