@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/book/HeadingForms.h"
+
 #include <QList>
 #include <QRegularExpression>
 #include <QString>
@@ -31,6 +33,8 @@ public:
 
     // line as fitted; it is trimmed here.
     bool isHeading(QStringView line) const;
+    // What kind of heading the line is; a bare number is one only in a sequence (see BuildToc).
+    HeadingMatch match(QStringView line) const;
 
 private:
     QRegularExpression custom;
