@@ -75,6 +75,7 @@ struct Judge
     void judge(qsizetype i, qsizetype j)
     {
         bool titled = false;
+        bool named = false; // an item more than a number: numbers alone are a list, not contents
         int items = 0;
         QHash<QString, int> kinds;
         int sameKind = 0;
@@ -84,9 +85,10 @@ struct Judge
                 continue;
             }
             ++items;
+            named = named || c[k].match.form != HeadingForm::Bare;
             sameKind = std::max(sameKind, ++kinds[c[k].match.kind]);
         }
-        const bool list = sameKind >= 3 || (titled && items >= 2);
+        const bool list = (named && sameKind >= 3) || (titled && items >= 2);
         if (list) {
             for (qsizetype k = i; k <= j; ++k)
                 keep[static_cast<size_t>(k)] = 0;
