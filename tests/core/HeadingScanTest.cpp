@@ -161,3 +161,15 @@ TEST(HeadingScanTest, AHeadingBeginsASectionInsideTheHeaderBeforeIt)
     EXPECT_EQ(firstLines(blank).first(), QStringLiteral("The Book"));
     EXPECT_TRUE(blank.sections[0].header.contains(QStringLiteral("Chapter 1")));
 }
+
+TEST(HeadingScanTest, ListsSpreadOverTheBookLeaveItToBlankLines)
+{
+    // Heading-like lines in three tenths, but each time a list of them: no chapters.
+    const QStringList list = {"", "Scene 1", "Scene 2", "Scene 3", ""};
+    const QStringList lines = write(QStringList{"Title", "~30"} + list + QStringList{"~30", "", "", "",
+                                    "The Second Part", "~30"} + list + QStringList{"~30"} + list +
+                                    QStringList{"~30"});
+    const TocResult automatic = scan(lines);
+    EXPECT_EQ(automatic.used, TocSource::BlankLines);
+    EXPECT_EQ(joined(firstLines(automatic)), "Title | The Second Part");
+}

@@ -40,7 +40,7 @@ private:
     QRegularExpression custom;
 };
 
-// A line longest than this is prose, whatever it begins with.
+// A line longer than this is prose, whatever it begins with.
 constexpr qsizetype kMaxHeadingLength = 60;
 
 // At least three headings in three different tenths of the book: a list of chapters at its

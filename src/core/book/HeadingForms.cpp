@@ -137,11 +137,39 @@ QSet<QString> wordsOf(const char *alternatives)
 }
 
 // The words that can begin a Latin or Cyrillic heading, or follow the ordinal that begins it.
-const QSet<QString> &headingWords()
+// Looked up for most short lines of a book, so without making a string.
+class WordSet
 {
-    static const QSet<QString> words = wordsOf(KEYWORDS "|" STANDALONE);
+public:
+    explicit WordSet(const QSet<QString> &from)
+    {
+        for (const QString &w : from)
+            words.push_back(w.toStdU16String());
+        std::sort(words.begin(), words.end());
+    }
+
+    // word in any case
+    bool contains(QStringView word) const
+    {
+        char16_t lower[32];
+        if (word.size() > 32)
+            return false;
+        for (qsizetype i = 0; i < word.size(); ++i)
+            lower[i] = word[i].toLower().unicode();
+        return std::binary_search(words.begin(), words.end(),
+                                  std::u16string_view(lower, static_cast<size_t>(word.size())));
+    }
+
+private:
+    std::vector<std::u16string> words;
+};
+
+const WordSet &headingWords()
+{
+    static const WordSet words(wordsOf(KEYWORDS "|" STANDALONE));
     return words;
 }
+
 
 // The words that name what a heading heads, in every script of the rules.
 const QSet<QString> &kindWords()
@@ -201,7 +229,7 @@ bool mayBeBuiltInHeading(QStringView line)
     const QChar first = line[0];
     if (first.unicode() >= 0x0530 || !first.isLetter())
         return true;
-    const QSet<QString> &words = headingWords();
+    const WordSet &words = headingWords();
     int seen = 0;
     qsizetype i = 0;
     while (i < line.size() && seen < 3) {
@@ -209,7 +237,7 @@ bool mayBeBuiltInHeading(QStringView line)
         while (i < line.size() && (line[i].isLetter() || line[i] == u'-'))
             ++i;
         if (i > start) {
-            if (words.contains(line.mid(start, i - start).toString().toLower()))
+            if (words.contains(line.mid(start, i - start)))
                 return true;
             ++seen;
         }
@@ -374,10 +402,11 @@ bool isContentsTitle(QStringView trimmed)
         QStringLiteral("תוכן העניינים"), QStringLiteral("תוכן"),
         QStringLiteral("المحتويات"),   QStringLiteral("الفهرس"),
         QStringLiteral("فهرس")};
+    static const WordSet set(titles);
     QStringView s = trimmed;
     while (!s.isEmpty() && QStringView(u".:").contains(s.back()))
         s.chop(1);
-    return titles.contains(s.toString().toLower().simplified());
+    return set.contains(s);
 }
 
 bool isGutenbergEndMarker(QStringView line)
@@ -387,6 +416,8 @@ bool isGutenbergEndMarker(QStringView line)
     qsizetype i = 0;
     while (i < line.size() && (line[i].isSpace() || line[i] == u'*'))
         ++i;
+    if (i >= line.size() || (line[i] != u'E' && line[i] != u'e'))
+        return false;
     const QStringView rest = line.mid(i);
     return rest.startsWith(QStringLiteral("end of"), Qt::CaseInsensitive) &&
            rest.contains(QStringLiteral("gutenberg"), Qt::CaseInsensitive);

@@ -174,6 +174,7 @@ TocResult BuildToc(const TocInput &input, const LineSource &line, const AbortKey
 
     // Progress counts the blank-line sections until headings are seen in three tenths.
     bool showHeadings = !blankFirst;
+    bool blankDropped = false;
     int headingCount = 0;
     bool tenthSeen[10] = {};
     int headingTenths = 0;
@@ -186,7 +187,7 @@ TocResult BuildToc(const TocInput &input, const LineSource &line, const AbortKey
         }
         const QStringView L = line(i);
         const bool isBlank = isBlankLine(L);
-        if (blankFirst && !blank.failed) {
+        if (blankFirst && !blank.failed && !blankDropped) {
             if (blank.step(i, L, isBlank, input, H, readP, never) && sectionFound && !showHeadings)
                 sectionFound(static_cast<int>(blank.sections.size()), blank.sections.last().page);
             if (blank.failed && !automatic) {
@@ -202,6 +203,11 @@ TocResult BuildToc(const TocInput &input, const LineSource &line, const AbortKey
             if (!tenthSeen[tenth]) {
                 tenthSeen[tenth] = true;
                 showHeadings = showHeadings || ++headingTenths >= 3;
+                // Headings will most likely win: the blank-line scan is run again if not.
+                if (showHeadings && automatic && !blank.failed) {
+                    blank = SectionScan();
+                    blankDropped = true;
+                }
             }
             if (showHeadings && sectionFound)
                 sectionFound(headingCount + 1, (i - 1) / std::max(1, input.linesPerPage) + 1);
@@ -226,6 +232,13 @@ TocResult BuildToc(const TocInput &input, const LineSource &line, const AbortKey
         return result;
     }
     if (automatic) {
+        if (blankDropped) {
+            blank.byBlankLines = true;
+            for (int i = 1; i <= last && !blank.failed; ++i) {
+                const QStringView L = line(i);
+                blank.step(i, L, isBlankLine(L), input, H, readP, never);
+            }
+        }
         if (blank.failed && result.end != TocEnd::SpaceStopped) {
             // The scan ended where P was first needed: line 1.
             result.end = TocEnd::BadPrecedingBlankLines;
