@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 
 namespace {
 
@@ -143,14 +144,27 @@ class WordSet
 public:
     explicit WordSet(const QSet<QString> &from)
     {
-        for (const QString &w : from)
+        for (const QString &w : from) {
             words.push_back(w.toStdU16String());
+            const char16_t first = w.isEmpty() ? 0 : w[0].toLower().unicode();
+            if (first < firsts.size())
+                firsts.set(first);
+            else
+                firsts.set(0);
+            longest = std::max(longest, w.size());
+        }
         std::sort(words.begin(), words.end());
     }
 
     // word in any case
     bool contains(QStringView word) const
     {
+        // Most words of a book fail on their first letter or length.
+        if (word.isEmpty() || word.size() > longest)
+            return false;
+        const char16_t first = word[0].toLower().unicode();
+        if (!firsts.test(first < firsts.size() ? first : 0))
+            return false;
         char16_t lower[32];
         if (word.size() > 32)
             return false;
@@ -162,6 +176,8 @@ public:
 
 private:
     std::vector<std::u16string> words;
+    std::bitset<0x530> firsts; // Latin and Cyrillic first letters; 0 for any other
+    qsizetype longest = 0;
 };
 
 const WordSet &headingWords()
