@@ -1,5 +1,5 @@
-#include "core/book/ChapterHeadings.h"
 #include "core/book/HeadingForms.h"
+#include "core/book/ChapterHeadings.h"
 
 #include <gtest/gtest.h>
 
@@ -80,8 +80,8 @@ TEST(HeadingFormsTest, NumbersAloneCarryTheirValueAndStyle)
         int value;
         int style;
     };
-    const Case cases[] = {{"12", 12, 1},    {"12.", 12, 2},        {"XIV", 14, 3},
-                          {"XIV.", 14, 4},  {"MCMXC", 1990, 3},    {"十二", 12, 5},
+    const Case cases[] = {{"12", 12, 1},     {"12.", 12, 2},       {"XIV", 14, 3},
+                          {"XIV.", 14, 4},   {"MCMXC", 1990, 3},   {"十二", 12, 5},
                           {"二十三", 23, 5}, {"一百零五", 105, 5}, {"七、", 7, 5}};
     for (const Case &c : cases) {
         const HeadingMatch m = matchBuiltInHeading(QString::fromUtf8(c.line));

@@ -72,12 +72,10 @@ TEST(HeadingScanTest, OnlyChaptersAreListed)
         QStringList listed;
     };
     const Case cases[] = {
-        {"bare Roman numerals in sequence",
-         QStringList{"Title", "~3"} + chapters({}, roman),
+        {"bare Roman numerals in sequence", QStringList{"Title", "~3"} + chapters({}, roman),
          QStringList{"Title"} + roman},
         {"endnote numbers after the last chapter",
-         QStringList{"Title", "~3"} + chapters({}, roman) + endnotes,
-         QStringList{"Title"} + roman},
+         QStringList{"Title", "~3"} + chapters({}, roman) + endnotes, QStringList{"Title"} + roman},
         {"a numbered list is no sequence of chapters",
          QStringList{"Title", "~3"} + chapters(QStringLiteral("Chapter "), arabic) +
              QStringList{"1.", "~1", "2.", "~1", "3.", "~1"},
@@ -100,8 +98,8 @@ TEST(HeadingScanTest, OnlyChaptersAreListed)
          QStringList{"Title", "Chapter 1", "Chapter 1", "Chapter 2", "Chapter 3"}},
         {"the licence after the end marker is one entry",
          QStringList{"Title", "~3"} + chapters(QStringLiteral("Chapter "), arabic.mid(0, 3)) +
-             QStringList{"*** END OF THE PROJECT GUTENBERG EBOOK TITLE ***", "", "Section 1.",
-                         "~2", "Section 2.", "~2", "Section 3.", "~2"},
+             QStringList{"*** END OF THE PROJECT GUTENBERG EBOOK TITLE ***", "", "Section 1.", "~2",
+                         "Section 2.", "~2", "Section 3.", "~2"},
          QStringList{"Title", "Chapter 1", "Chapter 2", "Chapter 3",
                      "*** END OF THE PROJECT GUTENBERG EBOOK TITLE ***"}},
         {"a heading written twice in a row is listed once",
@@ -127,8 +125,8 @@ TEST(HeadingScanTest, AWrappedTailThatReadsLikeANumberIsNoHeading)
     EXPECT_FALSE(firstLines(scan(lines, TocSource::Headings)).contains(QStringLiteral("200")));
     lines[tail - 1] = QStringLiteral("Chapter 9");
     EXPECT_TRUE(firstLines(scan(lines, TocSource::Headings)).contains(QStringLiteral("Chapter 9")));
-    EXPECT_FALSE(firstLines(scan(lines, TocSource::Headings, {tail}))
-                     .contains(QStringLiteral("Chapter 9")));
+    EXPECT_FALSE(
+        firstLines(scan(lines, TocSource::Headings, {tail})).contains(QStringLiteral("Chapter 9")));
 }
 
 TEST(HeadingScanTest, AHeadingBeginsASectionInsideTheHeaderBeforeIt)
@@ -149,7 +147,8 @@ TEST(HeadingScanTest, AHeadingBeginsASectionInsideTheHeaderBeforeIt)
     for (const Case &c : cases) {
         for (TocSource source : {TocSource::Automatic, TocSource::HeadingsAndBlankLines}) {
             const TocResult r = scan(write(c.blocks), source);
-            EXPECT_EQ(joined(firstLines(r)), joined(c.listed)) << tocSourceKey(source).toStdString();
+            EXPECT_EQ(joined(firstLines(r)), joined(c.listed))
+                << tocSourceKey(source).toStdString();
             ASSERT_GE(r.sections.size(), 2);
             // The header stops where the next section begins, unmarked.
             EXPECT_FALSE(r.sections[0].header.contains(c.listed[1]));
@@ -166,9 +165,9 @@ TEST(HeadingScanTest, ListsSpreadOverTheBookLeaveItToBlankLines)
 {
     // Heading-like lines in three tenths, but each time a list of them: no chapters.
     const QStringList list = {"", "Scene 1", "Scene 2", "Scene 3", ""};
-    const QStringList lines = write(QStringList{"Title", "~30"} + list + QStringList{"~30", "", "", "",
-                                    "The Second Part", "~30"} + list + QStringList{"~30"} + list +
-                                    QStringList{"~30"});
+    const QStringList lines = write(QStringList{"Title", "~30"} + list +
+                                    QStringList{"~30", "", "", "", "The Second Part", "~30"} +
+                                    list + QStringList{"~30"} + list + QStringList{"~30"});
     const TocResult automatic = scan(lines);
     EXPECT_EQ(automatic.used, TocSource::BlankLines);
     EXPECT_EQ(joined(firstLines(automatic)), "Title | The Second Part");

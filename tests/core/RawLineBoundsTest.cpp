@@ -40,8 +40,12 @@ TEST(RawLineBoundsTest, OnlyALineThatIsAWholeRawLineIsWhole)
         bool whole;
     };
     const Expect expected[] = {
-        {"In the chest lay the", false}, {"treasure 200", false},       {"    Chapter 3", true},
-        {"", true},                      {"Supercalifragilistic", false}, {"expialidocious", false},
+        {"In the chest lay the", false},
+        {"treasure 200", false},
+        {"    Chapter 3", true},
+        {"", true},
+        {"Supercalifragilistic", false},
+        {"expialidocious", false},
         {"End", true},
     };
     ASSERT_EQ(total, static_cast<int>(std::size(expected)));

@@ -12,7 +12,7 @@ namespace {
 // A title after the number: it ends in anything but sentence punctuation, or it is written in
 // capitals and ends in a full stop ("CHAPITRE II. — UNE LETTRE INATTENDUE.").
 #define TITLE                                                                                      \
-    "(?:\\s*[.:\\x{2014}\\x{2013}-]+\\s*|\\s+(?=[^\\p{Ll}\\s]))"                                  \
+    "(?:\\s*[.:\\x{2014}\\x{2013}-]+\\s*|\\s+(?=[^\\p{Ll}\\s]))"                                   \
     "(?:\\S(?:.*[^.!?;,])?|[^\\p{Ll}\\s][^\\p{Ll}]*\\.)"
 
 #define UNITS "one|two|three|four|five|six|seven|eight|nine"
@@ -27,24 +27,25 @@ namespace {
     "(?:(?:" TENS ")(?:[- ](?:" UNITS "|" ORD_UNITS "))?|" ORD_TENS "|" TEENS "|" UNITS            \
     "|" ORD_UNITS "|(?:one |a )?hundred(?:th)?|last|final)"
 // Cyrillic Х and І stand in for X and I in Russian and Ukrainian books.
-#define ROMAN                                                                                      \
-    "(?=[ivxlcdmхі])m{0,4}(?:cm|cd|d?c{0,3})(?:[xх]c|[xх]l|l?[xх]{0,3})(?:[iі][xх]|[iі]v|v?[iі]{0,3})"
+#define ROMAN                                                                                              \
+    "(?=[ivxlcdmхі])m{0,4}(?:cm|cd|d?c{0,3})(?:[xх]c|[xх]l|l?[xх]{0,3})(?:[iі][xх]|[iі]v|v?[iі]{" \
+    "0,3})"
 
 // Ordinals as other languages write them before or after the heading word.
-#define ORD_DE                                                                                     \
-    "(?:(?:ein|zwei|drei|vier|fünf|sechs|sieben|acht|neun)und)?"                                   \
+#define ORD_DE                                                                                       \
+    "(?:(?:ein|zwei|drei|vier|fünf|sechs|sieben|acht|neun)und)?"                                    \
     "(?:erst|zweit|dritt|viert|fünft|sechst|siebe?n?t|acht|neunt|zehnt|elft|zwölft|"               \
-    "(?:drei|vier|fünf|sech|sieb|acht|neun)zehnt|zwanzigst|drei(?:ß|ss)igst|vierzigst|fünfzigst|"  \
+    "(?:drei|vier|fünf|sech|sieb|acht|neun)zehnt|zwanzigst|drei(?:ß|ss)igst|vierzigst|fünfzigst|" \
     "letzt)(?:es|er|e|en)"
 #define ORD_FR "premi(?:er|ère|ere)|seconde?|derni(?:er|ère|ere)|[\\p{L}-]+i[èe]me"
 #define ORD_ES_IT                                                                                  \
     "primer[oa]?|prim[oa]|segund[oa]|second[oa]|tercer[oa]?|terz[oa]|cuart[oa]|quart[oa]|"         \
-    "quint[oa]|sext[oa]|sest[oa]|s[ée]ptim[oa]|settim[oa]|octav[oa]|ottav[oa]|noven[oa]|non[oa]|"  \
+    "quint[oa]|sext[oa]|sest[oa]|s[ée]ptim[oa]|settim[oa]|octav[oa]|ottav[oa]|noven[oa]|non[oa]|" \
     "d[ée]cim[oa]|und[ée]cim[oa]|duod[ée]cim[oa]|\\p{L}+esim[oa]|[úu]ltim[oa]"
-#define ORD_RU                                                                                     \
-    "(?:(?:двадцать|тридцать|сорок|пятьдесят)\\s+)?"                                             \
-    "(?:перв|втор|трет|четв[её]рт|пят|шест|седьм|осьм|восьм|девят|десят|"                          \
-    "(?:один|две|три|четыр|пят|шест|сем|восем|девят)надцат|двадцат|тридцат|сороков|пятидесят|"     \
+#define ORD_RU                                                                                                                                                        \
+    "(?:(?:двадцать|тридцать|сорок|пятьдесят)\\s+)?"                                                                                    \
+    "(?:перв|втор|трет|четв[её]рт|пят|шест|седьм|осьм|восьм|девят|десят|"                                          \
+    "(?:один|две|три|четыр|пят|шест|сем|восем|девят)надцат|двадцат|тридцат|сороков|пятидесят|" \
     "последн)(?:ая|ый|ой|ое|ий|ья|ье|яя|ее)"
 #define ORDINAL "(?:" ORD_DE "|" ORD_FR "|" ORD_ES_IT "|" ORD_RU ")"
 
@@ -53,28 +54,28 @@ namespace {
     "(?i:(?:the\\s+)?(?:[0-9]{1,4}|" ROMAN "|" NUMBER_WORD "|" ORDINAL "))(?![\\p{L}\\p{N}])"
 
 #define HIGHER_WORDS                                                                               \
-    "part|book|volume|teil|theil|buch|band|livre|partie|tome|parte|libro|tomo|volumen|"           \
+    "part|book|volume|teil|theil|buch|band|livre|partie|tome|parte|libro|tomo|volumen|"            \
     "часть|книга|том|частина"
 #define KEYWORDS                                                                                   \
-    HIGHER_WORDS "|chapter|chap|section|act|scene|canto|letter|kapitel|capitel|abschnitt|"        \
+    HIGHER_WORDS "|chapter|chap|section|act|scene|canto|letter|kapitel|capitel|abschnitt|"         \
                  "chapitre|capítulo|capitulo|capitolo|hoofdstuk|rozdział|глава|розділ"
 
 // Words that head a part of a book on their own.
 #define STANDALONE                                                                                 \
     "prologue|epilogue|preface|introduction|foreword|afterword|appendix|conclusion|prolog|"        \
-    "epilog|vorwort|nachwort|einleitung|prólogo|prologo|epílogo|epilogo|préface|épilogue|"         \
+    "epilog|vorwort|nachwort|einleitung|prólogo|prologo|epílogo|epilogo|préface|épilogue|"     \
     "avant-propos|пролог|эпилог|предисловие|послесловие|заключение"
 
 // Hebrew: פרק, ספר, חלק, שער with a letter numeral ("יא", "י״א", "ג׳"), digits or an ordinal.
 #define HE_NUMBER                                                                                  \
-    "(?:[\\x{5D0}-\\x{5EA}]{1,3}[\"\\x{5F4}][\\x{5D0}-\\x{5EA}]|[\\x{5D9}-\\x{5E6}][\\x{5D0}-"    \
+    "(?:[\\x{5D0}-\\x{5EA}]{1,3}[\"\\x{5F4}][\\x{5D0}-\\x{5EA}]|[\\x{5D9}-\\x{5E6}][\\x{5D0}-"     \
     "\\x{5D8}]|[\\x{5D0}-\\x{5EA}]['\\x{5F3}]?|[0-9]{1,3})"
-#define HE_ORDINAL                                                                                 \
-    "ה?(?:ראשו(?:ן|נה)|שני(?:י?ה)?|שלישי(?:ת)?|רביעי(?:ת)?|חמישי(?:ת)?|שי?שי(?:ת)?|שביעי(?:ת)?|"  \
+#define HE_ORDINAL                                                                                                                         \
+    "ה?(?:ראשו(?:ן|נה)|שני(?:י?ה)?|שלישי(?:ת)?|רביעי(?:ת)?|חמישי(?:ת)?|שי?שי(?:ת)?|שביעי(?:ת)?|" \
     "שמיני(?:ת)?|תשיעי(?:ת)?|עשירי(?:ת)?|אחרו(?:ן|נה))"
 // Arabic: الفصل, الباب, الجزء, الكتاب, القسم with digits or an ordinal ("الحادي عشر").
-#define AR_NUMBER                                                                                  \
-    "(?:[0-9\\x{660}-\\x{669}\\x{6F0}-\\x{6F9}]{1,3}|ال(?:أول|اول|ثاني|ثانى|ثالث|رابع|خامس|سادس|"    \
+#define AR_NUMBER                                                                                                                 \
+    "(?:[0-9\\x{660}-\\x{669}\\x{6F0}-\\x{6F9}]{1,3}|ال(?:أول|اول|ثاني|ثانى|ثالث|رابع|خامس|سادس|" \
     "سابع|ثامن|تاسع|عاشر|حادي|حادى|عشرون|ثلاثون|أخير|اخير)(?:\\s+(?:عشر|و\\p{L}+))?)"
 
 #define CJK_NUMERAL                                                                                \
@@ -98,7 +99,8 @@ const char *const kRules[] = {
     "^(?:ال)?(?:فصل|باب|جزء|كتاب|قسم)\\s+" AR_NUMBER "(?![\\p{L}\\p{N}])\\.?(?:" TITLE ")?$",
     // 第十二章 风雨, 第3話, 第一卷: 章回节節卷部篇集幕話话
     "^\\x{7B2C}\\s*" CJK_NUMERAL "\\s*[\\x{7AE0}\\x{56DE}\\x{8282}\\x{7BC0}\\x{5377}\\x{90E8}"
-    "\\x{7BC7}\\x{96C6}\\x{5E55}\\x{8A71}\\x{8BDD}](?:.*[^\\x{3002}\\x{FF01}\\x{FF0E}\\x{FF1F}.!?])?$",
+    "\\x{7BC7}\\x{96C6}\\x{5E55}\\x{8A71}\\x{8BDD}](?:.*[^\\x{3002}\\x{FF01}\\x{FF0E}\\x{FF1F}.!?])"
+    "?$",
     // 序章 楔子 引子 番外 尾声 尾聲 后记 後記 终章 終章 プロローグ エピローグ 프롤로그 에필로그
     "^(?:\\x{5E8F}\\x{7AE0}|\\x{6954}\\x{5B50}|\\x{5F15}\\x{5B50}|\\x{756A}\\x{5916}|"
     "\\x{5C3E}\\x{58F0}|\\x{5C3E}\\x{8072}|\\x{540E}\\x{8BB0}|\\x{5F8C}\\x{8A18}|"
@@ -185,7 +187,6 @@ const WordSet &headingWords()
     static const WordSet words(wordsOf(KEYWORDS "|" STANDALONE));
     return words;
 }
-
 
 // The words that name what a heading heads, in every script of the rules.
 const QSet<QString> &kindWords()
@@ -280,18 +281,18 @@ int romanValue(QStringView s)
 QString romanText(int value)
 {
     static const std::array<std::pair<int, const char16_t *>, 13> parts = {{{1000, u"M"},
-                                                                             {900, u"CM"},
-                                                                             {500, u"D"},
-                                                                             {400, u"CD"},
-                                                                             {100, u"C"},
-                                                                             {90, u"XC"},
-                                                                             {50, u"L"},
-                                                                             {40, u"XL"},
-                                                                             {10, u"X"},
-                                                                             {9, u"IX"},
-                                                                             {5, u"V"},
-                                                                             {4, u"IV"},
-                                                                             {1, u"I"}}};
+                                                                            {900, u"CM"},
+                                                                            {500, u"D"},
+                                                                            {400, u"CD"},
+                                                                            {100, u"C"},
+                                                                            {90, u"XC"},
+                                                                            {50, u"L"},
+                                                                            {40, u"XL"},
+                                                                            {10, u"X"},
+                                                                            {9, u"IX"},
+                                                                            {5, u"V"},
+                                                                            {4, u"IV"},
+                                                                            {1, u"I"}}};
     QString text;
     for (const auto &[v, digits] : parts) {
         while (value >= v) {
@@ -405,19 +406,29 @@ bool isContentsTitle(QStringView trimmed)
 {
     if (trimmed.size() > 24)
         return false;
-    static const QSet<QString> titles = {
-        QStringLiteral("contents"),    QStringLiteral("table of contents"),
-        QStringLiteral("inhalt"),      QStringLiteral("inhaltsverzeichnis"),
-        QStringLiteral("table des matières"), QStringLiteral("table des matieres"),
-        QStringLiteral("sommaire"),    QStringLiteral("índice"),
-        QStringLiteral("indice"),      QStringLiteral("inhoud"),
-        QStringLiteral("spis treści"), QStringLiteral("оглавление"),
-        QStringLiteral("содержание"),  QStringLiteral("зміст"),
-        QStringLiteral("目录"),        QStringLiteral("目錄"),
-        QStringLiteral("目次"),        QStringLiteral("차례"),
-        QStringLiteral("תוכן העניינים"), QStringLiteral("תוכן"),
-        QStringLiteral("المحتويات"),   QStringLiteral("الفهرس"),
-        QStringLiteral("فهرس")};
+    static const QSet<QString> titles = {QStringLiteral("contents"),
+                                         QStringLiteral("table of contents"),
+                                         QStringLiteral("inhalt"),
+                                         QStringLiteral("inhaltsverzeichnis"),
+                                         QStringLiteral("table des matières"),
+                                         QStringLiteral("table des matieres"),
+                                         QStringLiteral("sommaire"),
+                                         QStringLiteral("índice"),
+                                         QStringLiteral("indice"),
+                                         QStringLiteral("inhoud"),
+                                         QStringLiteral("spis treści"),
+                                         QStringLiteral("оглавление"),
+                                         QStringLiteral("содержание"),
+                                         QStringLiteral("зміст"),
+                                         QStringLiteral("目录"),
+                                         QStringLiteral("目錄"),
+                                         QStringLiteral("目次"),
+                                         QStringLiteral("차례"),
+                                         QStringLiteral("תוכן העניינים"),
+                                         QStringLiteral("תוכן"),
+                                         QStringLiteral("المحتويات"),
+                                         QStringLiteral("الفهرس"),
+                                         QStringLiteral("فهرس")};
     static const WordSet set(titles);
     QStringView s = trimmed;
     while (!s.isEmpty() && QStringView(u".:").contains(s.back()))

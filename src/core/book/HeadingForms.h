@@ -9,8 +9,9 @@
 enum class HeadingForm : quint8 {
     None,
     Chapter, // a chapter or a part of one: "CHAPTER XII.", "Erstes Kapitel", "第三回", "Prologue"
-    Higher,  // a level above chapters, after which their numbers start again: "BOOK II", "Часть первая"
-    Bare     // a number alone: "12", "XIV.", "十二"; a heading only in a rising sequence
+    Higher, // a level above chapters, after which their numbers start again: "BOOK II", "Часть
+            // первая"
+    Bare    // a number alone: "12", "XIV.", "十二"; a heading only in a rising sequence
 };
 
 struct HeadingMatch

@@ -132,8 +132,8 @@ void keepSequences(const QList<HeadingCandidate> &c, std::vector<char> &keep, in
             if (!restart && !rises)
                 continue;
             // The next number before a skipped one, then the most recent sequence.
-            const int rank = (restart || m.value == ch.last + 1 ? 2 : 1) * (totalLines + 1) +
-                             ch.lastLine;
+            const int rank =
+                (restart || m.value == ch.last + 1 ? 2 : 1) * (totalLines + 1) + ch.lastLine;
             if (rank > bestRank) {
                 bestRank = rank;
                 best = static_cast<int>(n);
@@ -153,8 +153,8 @@ void keepSequences(const QList<HeadingCandidate> &c, std::vector<char> &keep, in
     for (qsizetype k = 0; k < c.size(); ++k) {
         if (!keep[static_cast<size_t>(k)] || c[k].match.form != HeadingForm::Bare)
             continue;
-        const Chain &ch = chains[c[k].match.style][static_cast<size_t>(chainOf.value(
-            static_cast<int>(k)))];
+        const Chain &ch =
+            chains[c[k].match.style][static_cast<size_t>(chainOf.value(static_cast<int>(k)))];
         if (!headingsSpreadOverBook(ch.lines, totalLines))
             keep[static_cast<size_t>(k)] = 0;
     }
