@@ -247,6 +247,9 @@ public:
     void ArrangeBookmarks();
     void BuildToc();
     void clearToc();
+    // Builds the table when the panel is shown and the table was never built for this layout.
+    void buildTocIfNeverBuilt();
+    bool tocBuilt = false;
     void AddToRecent();
     void OpenLatest();
     void MenuHilfeAus();

@@ -154,3 +154,30 @@ TEST(TocHeadingsTest, TocCommandPrintsThePanelsTableAndWritesNoSettings)
               1);
     EXPECT_TRUE(out.isEmpty());
 }
+
+TEST(TocHeadingsTest, CtrlHOnABookWhoseTableWasNeverBuiltBuildsIt)
+{
+    ReaderFixture fixture;
+    TForm1 &form = startActive(fixture);
+    ASSERT_FALSE(form.AutomaticTOC->isChecked());
+    StyledBook book;
+    openStyled(fixture, form, HeadingStyle::EnglishRoman, &book);
+    EXPECT_EQ(form.ChapterList->rowCount(), 1);
+
+    press(form, Qt::Key_H, Qt::ControlModifier);
+    ASSERT_TRUE(form.Contents->isVisible());
+    EXPECT_EQ(firstLines(form), QStringList{form.FittedLine(1)} + book.headings);
+
+    // Hidden and shown again, a table already built is kept as it is, selection and all.
+    form.ChapterList->setCurrentCell(3, 0);
+    press(form, Qt::Key_H, Qt::ControlModifier);
+    EXPECT_FALSE(form.Contents->isVisible());
+    press(form, Qt::Key_H, Qt::ControlModifier);
+    EXPECT_EQ(form.ChapterList->currentRow(), 3);
+
+    // A larger font refits and empties the table; with the panel shown it is built again.
+    const int pages = form.readerState().PageCount;
+    press(form, Qt::Key_Plus);
+    ASSERT_GT(form.readerState().PageCount, pages);
+    EXPECT_EQ(firstLines(form), QStringList{form.FittedLine(1)} + book.headings);
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/book/HeadingForms.h"
+
 #include <QList>
 #include <QRegularExpression>
 #include <QString>
@@ -37,6 +39,8 @@ public:
     // The custom rule gave up on a line at its match limit (such a line counts as no heading),
     // or has taken seconds at a cost per line that a book of a million lines cannot afford.
     bool customRuleTooSlow() const { return tooSlow; }
+    // What kind of heading the line is; a bare number is one only in a sequence (see BuildToc).
+    HeadingMatch match(QStringView line) const;
 
 private:
     QRegularExpression custom;
@@ -45,7 +49,7 @@ private:
     mutable qint64 customLines = 0;
 };
 
-// A line longest than this is prose, whatever it begins with.
+// A line longer than this is prose, whatever it begins with.
 constexpr qsizetype kMaxHeadingLength = 60;
 
 // At least three headings in three different tenths of the book: a list of chapters at its

@@ -1,5 +1,6 @@
 #include "core/book/TableOfContents.h"
 
+#include "core/book/HeadingScan.h"
 #include "core/book/SettingsValues.h"
 
 bool isBlankLine(QStringView line)
@@ -32,8 +33,18 @@ QString tocProgressTitle(int section, int page, int pageCount)
 
 namespace {
 
-// One way of starting sections, run over the lines. Automatic runs the blank-line and the
-// heading scan side by side, so that the book is read once whichever wins.
+TocSection sectionAt(int i, QStringView L, const TocInput &input)
+{
+    TocSection section;
+    section.line = i;
+    section.page = (i - 1) / std::max(1, input.linesPerPage) + 1;
+    section.firstLine = L.toString();
+    section.header = section.firstLine;
+    return section;
+}
+
+// One way of starting sections, run over the lines: by blank lines, by the accepted headings, or
+// by either.
 struct SectionScan
 {
     bool byBlankLines = false;
@@ -43,8 +54,6 @@ struct SectionScan
     int blanks = 0;
     int headerEnd = 0;
     bool headerOpen = false;
-    bool tenthSeen[10] = {};
-    int headingTenths = 0; // tenths of the book in which a heading began a section
 
     // Returns true when line i begins a section.
     template <typename ReadP, typename IsHeading>
@@ -55,6 +64,9 @@ struct SectionScan
             sections.last().header += QStringLiteral(" ...");
             headerOpen = false;
         }
+        // A heading ends the header before it early, unmarked: that section has no more text.
+        if (headerOpen && !blank && byHeadings && isHeading())
+            headerOpen = false;
         if (headerOpen) {
             QString &header = sections.last().header;
             if (!blank) {
@@ -78,26 +90,49 @@ struct SectionScan
         const bool heading = byHeadings && isHeading();
         const bool begins = i == 1 || (byBlankLines && blanks >= *P) || heading;
         if (begins) {
-            TocSection section;
-            section.line = i;
-            section.page = (i - 1) / std::max(1, input.linesPerPage) + 1;
-            section.firstLine = L.toString();
-            section.header = section.firstLine;
-            sections.append(section);
+            sections.append(sectionAt(i, L, input));
             headerEnd = H + i - 1;
             headerOpen = true;
-            if (heading) {
-                const int tenth = static_cast<int>((qint64(i) - 1) * 10 / input.totalLines);
-                if (!tenthSeen[tenth]) {
-                    tenthSeen[tenth] = true;
-                    ++headingTenths;
-                }
-            }
         }
         blanks = 0;
         return begins;
     }
 };
+
+// The sections that begin at line 1 and at the given lines, each header read as the scan would
+// have read it; lines after last were not reached.
+QList<TocSection> sectionsAt(const QList<int> &starts, const TocInput &input, int H,
+                             const LineSource &line, int last)
+{
+    QList<int> at = starts;
+    if (at.isEmpty() || at.first() != 1)
+        at.prepend(1);
+    QList<TocSection> sections;
+    for (qsizetype s = 0; s < at.size() && at[s] <= last; ++s) {
+        const int a = at[s];
+        const int next = s + 1 < at.size() ? at[s + 1] : last + 1;
+        TocSection section = sectionAt(a, line(a), input);
+        int k = H + a - 1;
+        for (int i = a + 1; i <= last; ++i) {
+            if (i > k || i == input.totalLines) {
+                section.header += QStringLiteral(" ...");
+                break;
+            }
+            if (i >= next)
+                break;
+            const QStringView L = line(i);
+            if (!isBlankLine(L)) {
+                section.header += L;
+            } else {
+                section.header = trimBlanks(section.header) + QStringLiteral("\r\n");
+                if (!input.countBlankLines)
+                    ++k;
+            }
+        }
+        sections.append(section);
+    }
+    return sections;
+}
 
 } // namespace
 
@@ -115,17 +150,16 @@ TocResult BuildToc(const TocInput &input, const LineSource &line, const AbortKey
         return result;
     }
     const int H = *headerSize;
-    const bool automatic = input.source == TocSource::Automatic;
-    // blank: the blank-line scan, or the only scan; headed: the heading scan beside it.
+    const TocSource source = input.source;
+    const bool automatic = source == TocSource::Automatic;
+    // The first pass: the blank-line scan (alone, or beside the headings when automatic) and the
+    // heading candidates. Which headings begin sections is known only after it.
+    const bool blankFirst = source == TocSource::BlankLines || automatic;
+    const bool headings = source != TocSource::BlankLines;
     SectionScan blank;
-    SectionScan headed;
-    blank.byBlankLines = input.source != TocSource::Headings;
-    blank.byHeadings =
-        input.source == TocSource::Headings || input.source == TocSource::HeadingsAndBlankLines;
-    headed.byHeadings = true;
-    bool both = automatic;
-    SectionScan *shown = &blank; // the scan whose table the progress title counts
-    const HeadingRules rules(blank.byHeadings || automatic ? input.headingRule : QString());
+    blank.byBlankLines = true;
+    const HeadingRules rules(headings ? input.headingRule : QString());
+    HeadingCollector collector(rules);
     std::optional<int> P;
     bool precedingRead = false;
     // The field is read where the first non-blank line needs it.
@@ -136,57 +170,109 @@ TocResult BuildToc(const TocInput &input, const LineSource &line, const AbortKey
         }
         return P;
     };
+    const auto never = [] { return false; };
 
+    // Progress counts the blank-line sections until headings are seen in three tenths.
+    bool showHeadings = !blankFirst;
+    bool blankDropped = false;
+    int headingCount = 0;
+    bool tenthSeen[10] = {};
+    int headingTenths = 0;
+    int last = input.totalLines;
     for (int i = 1; i <= input.totalLines; ++i) {
         if (PollAbortKey && PollAbortKey()) {
             result.end = TocEnd::SpaceStopped;
+            last = i - 1;
             break;
         }
         const QStringView L = line(i);
         const bool isBlank = isBlankLine(L);
-        int heading = -1; // worked out once a line, and only when a scan asks
-        const auto isHeading = [&] {
-            if (heading < 0)
-                heading = rules.isHeading(L) ? 1 : 0;
-            return heading == 1;
-        };
-        if (shown == &blank && !blank.failed) {
-            if (blank.step(i, L, isBlank, input, H, readP, isHeading) && sectionFound)
+        if (blankFirst && !blank.failed && !blankDropped) {
+            if (blank.step(i, L, isBlank, input, H, readP, never) && sectionFound && !showHeadings)
                 sectionFound(static_cast<int>(blank.sections.size()), blank.sections.last().page);
-            if (blank.failed && !both) {
+            if (blank.failed && !automatic) {
                 result.end = TocEnd::BadPrecedingBlankLines;
                 break;
             }
         }
-        if (both) {
-            if (headed.step(i, L, isBlank, input, H, readP, isHeading) && shown == &headed &&
-                sectionFound)
-                sectionFound(static_cast<int>(headed.sections.size()), headed.sections.last().page);
-            // Headings spread over three tenths decide it; the blank-line scan is dropped.
-            if (headed.headingTenths >= 3 && shown == &blank) {
-                shown = &headed;
-                blank = SectionScan();
-                if (sectionFound && !headed.sections.isEmpty())
-                    sectionFound(static_cast<int>(headed.sections.size()),
-                                 headed.sections.last().page);
+        if (headings &&
+            collector.add(i, L, isBlank, [&] { return !input.wholeLine || input.wholeLine(i); }) &&
+            collector.candidates().last().match.form != HeadingForm::Bare) {
+            ++headingCount;
+            const int tenth = static_cast<int>((qint64(i) - 1) * 10 / input.totalLines);
+            if (!tenthSeen[tenth]) {
+                tenthSeen[tenth] = true;
+                showHeadings = showHeadings || ++headingTenths >= 3;
+                // Headings will most likely win: the blank-line scan is run again if not.
+                if (showHeadings && automatic && !blank.failed) {
+                    blank = SectionScan();
+                    blankDropped = true;
+                }
             }
+            if (showHeadings && sectionFound)
+                sectionFound(headingCount + 1, (i - 1) / std::max(1, input.linesPerPage) + 1);
         }
         if (rules.customRuleTooSlow()) {
             result.end = TocEnd::RuleTooSlow;
             return result;
         }
     }
-    if (shown == &blank && blank.failed && result.end != TocEnd::SpaceStopped)
-        result.end = TocEnd::BadPrecedingBlankLines;
     if (result.end == TocEnd::BadPrecedingBlankLines) {
-        // The scan ended where P was first needed: line 1.
         result.used = TocSource::BlankLines;
         return result;
     }
-    result.sections = std::move(shown->sections);
-    result.used = shown == &headed ? TocSource::Headings
-                  : automatic      ? TocSource::BlankLines
-                                   : input.source;
+    if (source == TocSource::BlankLines) {
+        result.sections = std::move(blank.sections);
+        result.used = TocSource::BlankLines;
+        return result;
+    }
+
+    const AcceptedHeadings accepted =
+        acceptHeadings(collector.candidates(), collector.endMarker(), input.totalLines);
+    if (source == TocSource::Headings ||
+        (automatic && headingsSpreadOverBook(accepted.headings, input.totalLines))) {
+        result.sections = sectionsAt(accepted.starts, input, H, line, last);
+        result.used = TocSource::Headings;
+        return result;
+    }
+    if (automatic) {
+        if (blankDropped) {
+            blank.byBlankLines = true;
+            for (int i = 1; i <= last && !blank.failed; ++i) {
+                const QStringView L = line(i);
+                blank.step(i, L, isBlankLine(L), input, H, readP, never);
+            }
+        }
+        if (blank.failed && result.end != TocEnd::SpaceStopped) {
+            // The scan ended where P was first needed: line 1.
+            result.end = TocEnd::BadPrecedingBlankLines;
+            result.used = TocSource::BlankLines;
+            return result;
+        }
+        result.sections = std::move(blank.sections);
+        result.used = TocSource::BlankLines;
+        return result;
+    }
+
+    // Headings and blank lines: the blank-line scan again, now knowing the headings.
+    SectionScan both;
+    both.byBlankLines = true;
+    both.byHeadings = true;
+    qsizetype next = 0;
+    for (int i = 1; i <= last; ++i) {
+        const QStringView L = line(i);
+        while (next < accepted.starts.size() && accepted.starts[next] < i)
+            ++next;
+        const bool atHeading = next < accepted.starts.size() && accepted.starts[next] == i;
+        both.step(i, L, isBlankLine(L), input, H, readP, [atHeading] { return atHeading; });
+        if (both.failed) {
+            result.end = TocEnd::BadPrecedingBlankLines;
+            result.used = TocSource::BlankLines;
+            return result;
+        }
+    }
+    result.sections = std::move(both.sections);
+    result.used = source;
     return result;
 }
 

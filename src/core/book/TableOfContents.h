@@ -32,6 +32,9 @@ struct TocInput
     bool countBlankLines = true;
     TocSource source = TocSource::BlankLines;
     QString headingRule; // the reader's own rule for the book, added to the built-in ones
+    // Fitted line n is a whole line of the working text, not part of a wrapped one; empty when
+    // every line is.
+    std::function<bool(int n)> wholeLine;
 };
 
 enum class TocEnd {
@@ -55,8 +58,9 @@ bool isBlankLine(QStringView line);
 QString trimBlanks(QStringView text);
 
 // The section scan. sectionFound runs once per section start, for the progress title. Automatic
-// scans by blank lines and by headings side by side and keeps the headings' table once headings
-// began sections in three tenths of the book (see headingsSpreadOverBook).
+// scans by blank lines and by headings side by side and keeps the headings' table when the
+// headings it accepts are spread over the book (see headingsSpreadOverBook and acceptHeadings).
+// A heading begins a section even inside the header of the section before it.
 TocResult BuildToc(const TocInput &input, const LineSource &line, const AbortKeyPoll &PollAbortKey,
                    const std::function<void(int n, int page)> &sectionFound = {});
 

@@ -249,10 +249,12 @@ void TForm1::FitLines()
         moveBookmarks(P0, state.PreviousTotalLines);
 
     ShowSpread();
-    if (AutomaticTOC->isChecked())
+    if (AutomaticTOC->isChecked()) {
         BuildToc();
-    else
+    } else {
         clearToc();
+        buildTocIfNeverBuilt();
+    }
     UpdateTitle();
     SaveDocumentSettings();
     takeFittedLayoutSnapshot();

@@ -173,10 +173,12 @@ void TForm1::Repaginate()
     ShowSpread();
     LinkeSeite->repaint();
     RechteSeite->repaint();
-    if (AutomaticTOC->isChecked())
+    if (AutomaticTOC->isChecked()) {
         BuildToc();
-    else
+    } else {
         clearToc();
+        buildTocIfNeverBuilt();
+    }
     UpdateTitle();
     SaveDocumentSettings();
 }
@@ -195,6 +197,9 @@ void TForm1::SetTocPanelShown(bool show)
         if (!TOCLeft->isChecked() && PointerOutsidePanel(Contents))
             QCursor::setPos(mapToGlobal(QPoint(Contents->x() + Contents->width() / 2,
                                                Contents->y() + 25)));
+        // While a book opens, its fit builds or empties the table.
+        if (state.LayoutCause != QLatin1String("DateiLaden"))
+            buildTocIfNeverBuilt();
     } else if (!show && Contents->isVisible()) {
         Contents->hide();
         if (!blocked && !state.FileName.isEmpty())

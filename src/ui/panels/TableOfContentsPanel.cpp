@@ -2,6 +2,7 @@
 
 #include "core/book/SettingsValues.h"
 #include "core/book/TableOfContents.h"
+#include "core/layout/RawLineBounds.h"
 #include "ui/pages/KeyPoll.h"
 
 #include <QCheckBox>
@@ -237,6 +238,17 @@ void TForm1::clearToc()
     ChapterList->clearSelection();
     ChapterPreview->clear();
     showTocSourceTaken({});
+    tocBuilt = false;
+}
+
+void TForm1::buildTocIfNeverBuilt()
+{
+    if (tocBuilt || state.FileName.isEmpty() || !Contents->isVisible())
+        return;
+    setBusyPointer(true);
+    BuildToc();
+    UpdateTitle();
+    setBusyPointer(false);
 }
 
 void TForm1::BuildToc()
@@ -259,6 +271,7 @@ void TForm1::BuildToc()
     input.countBlankLines = ChapterCountBlank->isChecked();
     input.source = static_cast<TocSource>(std::max(0, TocSourceChoice->currentIndex()));
     input.headingRule = state.HeadingRule;
+    input.wholeLine = [this](int n) { return FittedLineIsWholeRawLine(state.pieces, n); };
     const TocResult result = ::BuildToc(
         input, [this](int n) { return ::FittedLine(state.pieces, n); },
         [&poll] { return poll.takeKey() == Qt::Key_Space || poll.closeRequested(); },
@@ -269,6 +282,7 @@ void TForm1::BuildToc()
     if (result.end == TocEnd::BadHeaderSize) {
         // The operation ends here; the layout must not stay marked as busy with it.
         state.LayoutCause.clear();
+        tocBuilt = true; // reported once, not again whenever the panel opens
         prompts().notice(this, invalidIntegerMessage(ChapterLines->text()));
         return;
     }
@@ -303,6 +317,7 @@ void TForm1::BuildToc()
         ChapterList->setCurrentCell(1, 0);
         showTocPreview(1);
     }
+    tocBuilt = true;
     state.LayoutCause.clear();
 }
 
