@@ -20,6 +20,11 @@ struct LineCounts
     qint64 blankRuns = 0;    // blank lines that follow a non-blank one
     qint64 indentStarts = 0; // indented lines that follow a non-blank line that is not indented
     qint64 sentenceEnds = 0; // lines whose last character ends a sentence
+    // Lines followed by a non-blank line, by their length plus a space plus the next line's
+    // first word: what the line would have been had that word not gone to the next line.
+    std::array<qint64, kLongLine + 1> withNextWord{};
+    qint64 followed = 0;
+    qint64 capitalised = 0; // of those, the ones whose next line starts with a capital letter
 
     // The smallest length that this share of the non-blank lines does not exceed.
     int percentile(int percent) const
@@ -65,13 +70,25 @@ void countLines(QStringView text, qsizetype from, qsizetype to, LineCounts &coun
         p += lf + 1;
     }
     Previous previous = Previous::Unknown;
+    qsizetype previousLength = 0;
     while (p < to && p < n) {
         const QStringView rest = text.sliced(p, std::min(n - p, kLongLine + 2));
         qsizetype end = rest.indexOf(u'\r');
         const bool cut = end < 0 && rest.size() == kLongLine + 2;
         if (end < 0)
             end = rest.size();
-        const qsizetype next = p + end + 2;
+        qsizetype next = p + end + 2;
+        QChar last; // a long line's own last character, not the one where it was cut
+        if (cut) {
+            // The rest of a line without end in sight says nothing more about lines.
+            const qsizetype beyond = p + end;
+            const qsizetype cr = beyond < to ? text.first(to).indexOf(u'\r', beyond) : -1;
+            if (cr < 0)
+                to = 0;
+            else
+                last = text[cr - 1];
+            next = cr + 2;
+        }
         while (end > 0 && (rest[end - 1] == u' ' || rest[end - 1] == u'\t'))
             --end;
         qsizetype indent = 0;
@@ -82,17 +99,25 @@ void countLines(QStringView text, qsizetype from, qsizetype to, LineCounts &coun
                 ++counts.blankRuns;
             previous = Previous::Blank;
         } else {
+            if (previous == Previous::Plain || previous == Previous::Indented) {
+                qsizetype word = indent;
+                while (word < end && rest[word] != u' ' && rest[word] != u'\t')
+                    ++word;
+                const qsizetype joined = previousLength + 1 + word - indent;
+                ++counts.withNextWord[size_t(std::min(joined, kLongLine))];
+                ++counts.followed;
+                if (rest[indent].isUpper())
+                    ++counts.capitalised;
+            }
+            previousLength = std::min(end, kLongLine);
             ++counts.nonBlank;
             ++counts.lengths[size_t(std::min(end, kLongLine))];
-            if (endsASentence(rest[end - 1]))
+            if (endsASentence(last.isNull() ? rest[end - 1] : last))
                 ++counts.sentenceEnds;
             if (indent > 0 && previous == Previous::Plain)
                 ++counts.indentStarts;
             previous = indent > 0 ? Previous::Indented : Previous::Plain;
         }
-        // A line without end in sight: the rest of the window says nothing more about lines.
-        if (cut)
-            return;
         p = next;
     }
 }
@@ -164,7 +189,14 @@ ParagraphStyle detectParagraphStyle(QStringView text)
     const int width = counts.percentile(95);
     const int band = std::max(8, width / 7);
     const qint64 nearWidth = counts.linesBetween(width - band + 1, width);
-    if (width >= 24 && width <= 200 && nearWidth * 5 >= counts.nonBlank * 2) {
+    // A wrapped line ends where the next word would not have fitted, and the next line mostly
+    // goes on inside a sentence; a line of verse mostly ends where the word would have fitted,
+    // and the next line starts with a capital.
+    qint64 full = 0;
+    for (int joined = width + 1; joined <= kLongLine; ++joined)
+        full += counts.withNextWord[size_t(joined)];
+    const bool verse = full * 2 < counts.followed && counts.capitalised * 2 >= counts.followed;
+    if (width >= 24 && width <= 200 && nearWidth * 5 >= counts.nonBlank * 2 && !verse) {
         style.shape = ParagraphStyle::Shape::HardWrapped;
         style.wrapWidth = width;
         style.blankLineParagraphs = counts.blankRuns * 25 >= counts.nonBlank;
