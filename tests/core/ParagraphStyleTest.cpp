@@ -187,9 +187,9 @@ TEST(ParagraphStyle, SwitchesFollowTheShape)
     } cases[] = {
         {"one paragraph per line", onePerLine(false), false, true, false},
         {"verse", verse(), false, true, false},
-        {"blank lines", wrappedBook(70, Marks::BlankLines), true, false, false},
+        {"blank lines", wrappedBook(70, Marks::BlankLines), true, true, false},
         {"indented", wrappedBook(70, Marks::Indented), true, true, false},
-        {"unmarked", wrappedBook(70, Marks::None), true, false, true},
+        {"unmarked", wrappedBook(70, Marks::None), true, true, true},
         {"too short: the switches as they always started", QStringLiteral("a\r\nb"), true, true,
          false},
     };

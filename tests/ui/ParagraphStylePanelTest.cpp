@@ -98,7 +98,7 @@ TEST(ParagraphStylePanel, FirstOpenSetsTheSwitchesTheBookNeeds)
     } cases[] = {
         {"a paragraph a line", onePerLineNovel(), false, true, false,
          "Detected: one paragraph per line"},
-        {"wrapped, blank lines", wrappedNovel(), true, false, false,
+        {"wrapped, blank lines", wrappedNovel(), true, true, false,
          "Detected: wrapped at 70 characters, paragraphs after blank lines"},
     };
     for (const auto &c : cases) {
@@ -107,6 +107,7 @@ TEST(ParagraphStylePanel, FirstOpenSetsTheSwitchesTheBookNeeds)
         TForm1 &form = f.start();
         // The switches as another book left them.
         form.ZWEntfernen->setChecked(!c.remove);
+        form.Einzug->setChecked(!c.indent);
         form.Punctuation->setChecked(!c.punctuation);
         form.openFileFromUser(f.writeBook(QStringLiteral("book.txt"), c.book));
         EXPECT_EQ(form.ZWEntfernen->isChecked(), c.remove);

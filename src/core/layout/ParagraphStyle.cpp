@@ -131,7 +131,9 @@ bool ParagraphStyle::removeLineBreaks() const
 
 bool ParagraphStyle::keepBeforeIndent() const
 {
-    return shape != Shape::HardWrapped || indentedParagraphs;
+    // Also where paragraphs are not indented: a letter or a quotation indented line by line
+    // would be joined with its indentation in the middle of the joined lines.
+    return true;
 }
 
 bool ParagraphStyle::keepAfterPunctuation() const

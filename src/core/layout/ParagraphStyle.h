@@ -19,8 +19,8 @@ struct ParagraphStyle
     bool blankLineParagraphs = false; // paragraphs apart by blank lines
     bool indentedParagraphs = false;  // a paragraph's first line is indented, the others not
 
-    // The initial states of "Remove single line breaks", "Not before indentation" and "Not after
-    // punctuation marks".
+    // The initial states of "Remove single line breaks", "Not before indentation" (always on) and
+    // "Not after punctuation marks".
     bool removeLineBreaks() const;
     bool keepBeforeIndent() const;
     bool keepAfterPunctuation() const;
