@@ -3,6 +3,9 @@
 namespace {
 
 constexpr qsizetype kLongestSceneBreak = 40;
+// Every kind of set-off line is short; a longer raw line is not looked at, nor searched to its
+// ends, whatever its length.
+constexpr qsizetype kLongestSetOff = 512;
 
 bool isBlank(QChar c)
 {
@@ -54,10 +57,11 @@ bool isCentredLine(QStringView line, int wrapWidth)
         --end;
     const qsizetype length = end - lead;
     // Indented verse and quotations start a few blanks in, whatever their length.
-    if (length == 0 || lead < 8 || line.sliced(lead, length).contains(u'\t'))
+    if (length == 0 || lead < 8)
         return false;
     const qsizetype room = wrapWidth - lead - length;
-    return room >= 0 && std::abs(lead - room) <= std::max(3, wrapWidth / 10);
+    return room >= 0 && std::abs(lead - room) <= std::max(3, wrapWidth / 10) &&
+           !line.sliced(lead, length).contains(u'\t');
 }
 
 SetOffLines::SetOffLines(const QString &headingRule, int wrapWidth)
@@ -96,12 +100,16 @@ std::vector<SetOff> SetOffLines::ofFittedLines(const FitPieces &pieces, int firs
         const LineSpan span = piece->lines[static_cast<size_t>(n - piece->FirstLine)];
         const QStringView text(piece->text);
         if (piece != current || span.start > rawEnd) {
-            const qsizetype start = text.left(span.start).lastIndexOf(u'\n') + 1;
-            qsizetype end = text.indexOf(u'\r', span.start);
-            if (end < 0)
+            const qsizetype from = std::max<qsizetype>(0, span.start - kLongestSetOff);
+            const qsizetype lf = text.sliced(from, span.start - from).lastIndexOf(u'\n');
+            const qsizetype start = lf < 0 ? (from == 0 ? 0 : -1) : from + lf + 1;
+            const qsizetype reach = std::min(text.size(), qsizetype(span.start) + kLongestSetOff);
+            qsizetype end = text.sliced(0, reach).indexOf(u'\r', span.start);
+            if (end < 0 && reach == text.size())
                 end = text.size();
-            kind = classify(text.sliced(start, end - start));
-            rawEnd = end;
+            kind = start < 0 || end < 0 ? SetOff::None : classify(text.sliced(start, end - start));
+            // A long raw line ends somewhere beyond: its next fitted lines are looked at afresh.
+            rawEnd = end < 0 ? span.start + span.length : end;
             current = piece;
         }
         result.push_back(kind);
