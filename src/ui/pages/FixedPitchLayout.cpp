@@ -59,7 +59,7 @@ QRectF FixedPitchLayout::blockBoundingRect(const QTextBlock &block) const
     const Qt::LayoutDirection direction = isRightToLeft(block) ? Qt::RightToLeft : Qt::LeftToRight;
     const qreal margin = document()->documentMargin();
     const qreal width = page ? page->viewport()->width() - 2 * margin : 0;
-    if (!SetOffLineDrawing::layOut(layout, block, font, width, margin, direction) &&
+    if (!SetOffLineDrawing::layOut(layout, block, width, margin, direction) &&
         layout->textOption().textDirection() != direction)
         layOutInDirection(layout, direction);
     // Every baseline where a line in the page font has it.

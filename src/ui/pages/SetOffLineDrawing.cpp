@@ -1,6 +1,5 @@
 #include "ui/pages/SetOffLineDrawing.h"
 
-#include <QFontMetricsF>
 #include <QTextBlock>
 #include <QTextLayout>
 
@@ -36,8 +35,35 @@ bool drawnBold(const QTextLayout *layout)
     return !formats.isEmpty() && formats.front().format.fontWeight() >= QFont::Bold;
 }
 
-bool layOut(QTextLayout *layout, const QTextBlock &block, const QFont &font, qreal width,
-            qreal margin, Qt::LayoutDirection direction)
+namespace {
+
+// Lays the line out as it is drawn, to measure it: the width of its leading blanks and of the
+// line up to its last character, in the layout's own fonts and resolution.
+struct Measured
+{
+    qreal lead = 0;
+    qreal full = 0;
+};
+
+Measured measure(QTextLayout *layout, qsizetype lead, qsizetype end)
+{
+    Measured m;
+    layout->beginLayout();
+    QTextLine line = layout->createLine();
+    if (line.isValid()) {
+        line.setLineWidth(1e6);
+        const qreal start = line.cursorToX(0);
+        m.lead = std::abs(line.cursorToX(int(lead)) - start);
+        m.full = std::abs(line.cursorToX(int(end)) - start);
+    }
+    layout->endLayout();
+    return m;
+}
+
+} // namespace
+
+bool layOut(QTextLayout *layout, const QTextBlock &block, qreal width, qreal margin,
+            Qt::LayoutDirection direction)
 {
     const SetOff kind = kindOf(block);
     if (kind == SetOff::None)
@@ -50,22 +76,15 @@ bool layOut(QTextLayout *layout, const QTextBlock &block, const QFont &font, qre
     qsizetype lead = 0;
     while (lead < text.size() && (text[lead] == u' ' || text[lead] == u'\t'))
         ++lead;
-    QFont drawn = font;
-    bool bold = false;
-    if (kind == SetOff::Heading) {
-        QFont heavy = font;
-        heavy.setWeight(QFont::Bold);
-        // Measured as drawn: a bold heading wider than the line the fitter allowed is drawn as
-        // it was fitted.
-        if (QFontMetricsF(heavy).horizontalAdvance(text.trimmed()) <= width - 1) {
-            drawn = heavy;
-            bold = true;
-        }
-    }
-    const qreal leadWidth = QFontMetricsF(drawn).horizontalAdvance(text.left(lead));
+    qsizetype end = text.size();
+    while (end > lead && (text[end - 1] == u' ' || text[end - 1] == u'\t'))
+        --end;
+    option.setTextDirection(direction);
+    option.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute);
+    layout->setTextOption(option);
 
     QList<QTextLayout::FormatRange> formats;
-    if (bold) {
+    if (kind == SetOff::Heading) {
         QTextLayout::FormatRange range;
         range.start = 0;
         range.length = int(text.size());
@@ -73,16 +92,23 @@ bool layOut(QTextLayout *layout, const QTextBlock &block, const QFont &font, qre
         formats << range;
     }
     layout->setFormats(formats);
-    option.setTextDirection(direction);
+    Measured m = measure(layout, lead, end);
+    // Measured as drawn: a bold heading wider than the line the fitter allowed is drawn in the
+    // weight it was fitted in.
+    if (!formats.isEmpty() && m.full - m.lead > width - 1) {
+        layout->setFormats({});
+        m = measure(layout, lead, end);
+    }
+
     option.setAlignment(kCentred);
     layout->setTextOption(option);
     // The leading blanks sit outside the centred room: before it left to right, after it right
     // to left.
-    const qreal x = direction == Qt::LeftToRight ? margin - leadWidth : margin;
+    const qreal x = direction == Qt::LeftToRight ? margin - m.lead : margin;
     layout->beginLayout();
     for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
         line.setLeadingIncluded(true);
-        line.setLineWidth(std::max<qreal>(width + leadWidth, 0));
+        line.setLineWidth(std::max<qreal>(width + m.lead, 0));
         line.setPosition(QPointF(x, 0));
     }
     layout->endLayout();

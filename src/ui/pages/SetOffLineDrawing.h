@@ -2,7 +2,7 @@
 
 #include "core/layout/SetOffLines.h"
 
-#include <QFont>
+#include <Qt>
 
 class QTextBlock;
 class QTextLayout;
@@ -17,8 +17,8 @@ SetOff kindOf(const QTextBlock &block);
 // Lays out a set-off block centred in [margin, margin + width], its leading blanks left out of
 // the centring; a heading in the bold of the font when the bold line fits within the width,
 // else as fitted. False, and the layout untouched, for a block that is not set off.
-bool layOut(QTextLayout *layout, const QTextBlock &block, const QFont &font, qreal width,
-            qreal margin, Qt::LayoutDirection direction);
+bool layOut(QTextLayout *layout, const QTextBlock &block, qreal width, qreal margin,
+            Qt::LayoutDirection direction);
 
 // Whether the block was laid out bold, for tests.
 bool drawnBold(const QTextLayout *layout);
