@@ -12,6 +12,8 @@ tavolex_packages=(
     openbox wmctrl x11-utils
     appstream desktop-file-utils
     dpkg-dev file lintian man-db
+    # A real book for measuring the paragraph-style detection (bench/ParagraphStyleBench).
+    jargon-text
 )
 
 # What reading aloud needs at run time: the engine plugins, speech-dispatcher and its voice.

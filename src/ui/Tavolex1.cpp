@@ -214,6 +214,7 @@ void TForm1::createControls()
     connect(ZWEntfernen, &QCheckBox::toggled, this, &TForm1::ZWEntfernenClick);
     connect(Punctuation, &QCheckBox::toggled, this, &TForm1::PunctuationClick);
     connect(Einzug, &QCheckBox::toggled, this, &TForm1::EinzugClick);
+    connect(ShortLines, &QCheckBox::toggled, this, &TForm1::ShortLinesClick);
     connectFontSettings();
 }
 
@@ -234,6 +235,7 @@ void TForm1::InitReaderState()
     state.RemovalIndentRule = false;
     Punctuation->setEnabled(ZWEntfernen->isChecked());
     Einzug->setEnabled(ZWEntfernen->isChecked());
+    ShortLines->setEnabled(ZWEntfernen->isChecked());
     state.MultiMemberArchive = false;
     state.MemberPreselected = false;
     state.LayoutCause.clear();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/layout/LineFitter.h"
+#include "core/layout/ParagraphStyle.h"
 #include "core/layout/PageGeometry.h"
 #include "core/book/PageArithmetic.h"
 #include "ui/dialogs/Prompts.h"
@@ -110,6 +111,9 @@ struct ReaderState
     bool BreaksRemoved = false;
     bool RemovalPunctuationRule = false;
     bool RemovalIndentRule = false;
+    bool RemovalShortLineRule = false;
+    ParagraphStyle BookStyle;           // read from the lines of the open book
+    bool GutenbergStartPending = false; // a first open goes past a Project Gutenberg header
     bool OptionRefitBlocked = false;
     bool MenuCommandActive = false;
     bool SkipPointerCheck = false;
@@ -239,6 +243,18 @@ public:
     void PunctuationClick();
     void EinzugClick();
 
+    // The book's paragraph style and "Not after short lines" (ui/panels/ParagraphStylePanel.cpp)
+    void ShortLinesClick();
+    // After the document's settings are loaded: the style is read from the book's lines, and a
+    // book opened for the first time gets the line-break switches that suit it.
+    void applyParagraphStyle(bool firstOpen, bool html);
+    // On a first open, the page of the first line after a Project Gutenberg start marker.
+    void goToGutenbergStart();
+    // Fitted line n is a heading, a centred line or a scene break, drawn set off.
+    bool isSetOffLine(int n) const;
+    // Marks the page's lines, from fitted line firstLine on, that are drawn set off.
+    void markSetOffLines(QPlainTextEdit *page, int firstLine);
+
     // Book picture and colours (ui/pages/BookPicture.cpp)
     void BuildBookPicture();
     void ApplyColours();
@@ -292,6 +308,8 @@ public:
     QCheckBox *ZWEntfernen = nullptr;
     QCheckBox *Einzug = nullptr;
     QCheckBox *Punctuation = nullptr;
+    QCheckBox *ShortLines = nullptr;
+    QLabel *DetectedStyle = nullptr;
     QCheckBox *ShowPages = nullptr;
     QCheckBox *ApplyMargins = nullptr;
     QCheckBox *Antialiasing = nullptr;

@@ -27,7 +27,10 @@ bool referenceDecode(QByteArray bytes, QString &out)
     out.clear();
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
-        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+        if (c == u'\r' && i + 2 < text.size() && text[i + 1] == u'\r' && text[i + 2] == u'\n') {
+            out += QStringLiteral("\r\n"); // converted twice, still one break
+            i += 2;
+        } else if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
             out += QStringLiteral("\r\n");
             ++i;
         } else if (c == u'\r' || c == u'\n' || c == QChar::LineSeparator ||
@@ -81,7 +84,9 @@ TEST(PlainTextDecoding, AgreesWithDecodingStepByStep)
     std::vector<Case> cases = {
         {"CR LF across a block end", line + "x\r\n" + line + line},
         {"CR ends a block, no LF", line + "x\r" + line + line},
-        {"CR LF after a lone CR", line + "\r\r\n" + line},
+        {"CR CR LF", line + "\r\r\n" + line},
+        {"CR CR LF across a block end", QByteArray(14, 'a') + "\r\r\n" + line},
+        {"CR CR CR LF", line + "\r\r\r\n" + line},
         {"lone LF in a block", line + line + "\n" + line},
         {"LF first in a block after CR", QByteArray(15, 'a') + "\r\n" + line},
         {"NUL inside a block", line + line + QByteArray("a\0b", 3) + line},

@@ -64,6 +64,8 @@ TEST(TextDecoding, LinesAreRejoinedWithCrLf)
         {"CR LF", QStringLiteral("a\r\nb\r\n"), QStringLiteral("a\r\nb\r\n")},
         {"lone CR", QStringLiteral("a\rb"), QStringLiteral("a\r\nb\r\n")},
         {"LF CR is two breaks", QStringLiteral("a\n\rb"), QStringLiteral("a\r\n\r\nb\r\n")},
+        {"CR CR LF is one break", QStringLiteral("a\r\r\nb\r\r\n"), QStringLiteral("a\r\nb\r\n")},
+        {"CR CR CR LF is two", QStringLiteral("a\r\r\r\nb"), QStringLiteral("a\r\n\r\nb\r\n")},
         {"empty", QString(), QString()},
         {"single break", QStringLiteral("\n"), QStringLiteral("\r\n")},
     };
@@ -98,6 +100,10 @@ TEST(TextDecoding, EveryLineBreakBecomesCrLf)
         {"paragraph separators", u"one\u2029\u2029two"_qs.toUtf8(), ".TXT", u"one\r\n\r\ntwo"_qs},
         {"CR, then a separator", u"one\r\u2028two"_qs.toUtf8(), ".TXT", u"one\r\n\r\ntwo"_qs},
         {"separator, then CR LF", u"one\u2028\r\ntwo"_qs.toUtf8(), ".TXT", u"one\r\n\r\ntwo"_qs},
+        {"CR CR LF in UTF-8", "one\r\r\ntwo\r\r\n\r\r\nthree", ".TXT",
+         u"one\r\ntwo\r\n\r\nthree"_qs},
+        {"CR CR LF in Windows-1252", "caf\xE9\r\r\ntwo\r\r\n\r\r\nthree", ".TXT",
+         u"caf\u00E9\r\ntwo\r\n\r\nthree"_qs},
         {"referenced in HTML", "a&#8232;b&#x2029;c", ".HTM", u"a\r\nb\r\nc"_qs},
         {"escaped in RTF", "{\\rtf1 a\\u8232?b}", ".RTF", u"a\r\nb"_qs},
     };

@@ -346,7 +346,9 @@ TEST_F(BadInput, MixedLineEndsOpenAsCrLfLinesWithoutBlanksAround)
         QString text;
     } cases[] = {
         {"LF, CR and CR LF", "a\nb\rc\r\nd", QStringLiteral("a\r\nb\r\nc\r\nd")},
-        {"CR before CR LF", "a\r\r\nb", QStringLiteral("a\r\n\r\nb")},
+        // Line ends converted twice: one break, not a blank line after every line.
+        {"CR before CR LF", "a\r\r\nb", QStringLiteral("a\r\nb")},
+        {"CR CR CR LF", "a\r\r\r\nb", QStringLiteral("a\r\n\r\nb")},
         {"LF before CR", "a\n\rb", QStringLiteral("a\r\n\r\nb")},
         {"breaks in front", "\r\n\n\r a", QStringLiteral(" a")},
         {"blanks and breaks behind", "a \t\r\n\n \r", QStringLiteral("a")},

@@ -108,6 +108,25 @@ qsizetype findCr(const char16_t *s, qsizetype from, qsizetype to)
     return i;
 }
 
+// Whether the line before the break at `cr` ends short of the limit: its last `length`
+// characters, written already, end at out[k - 1]; the next line starts at s[cr + 2].
+bool endsShortLine(const char16_t *out, qsizetype k, qsizetype length, const char16_t *s,
+                   qsizetype cr, qsizetype n, int limit)
+{
+    while (length > 0 && out[k - 1] == u' ') {
+        --k;
+        --length;
+    }
+    qsizetype room = limit - length - 1;
+    if (room < 0)
+        return false;
+    for (qsizetype j = cr + 2; j < n && s[j] != u' ' && s[j] != u'\t' && s[j] != u'\r'; ++j) {
+        if (--room < 0)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 void RemoveSingleLineBreaks(QString &text, const LineBreakRules &rules,
@@ -130,6 +149,7 @@ void RemoveSingleLineBreaks(QString &text, const LineBreakRules &rules,
     InputBehind behind;
     qsizetype k = 0;
     bool armed = false;
+    qsizetype lineStart = 0; // where the input line being read began
 
     // Progress falls on the 1-based positions that are multiples of n / 10; a position skipped
     // with a removed break misses its step.
@@ -168,7 +188,11 @@ void RemoveSingleLineBreaks(QString &text, const LineBreakRules &rules,
         if (armed && c == u'\r' && s[i + 1] == u'\n') {
             const char16_t next = s[i + 2];
             const bool indented = next == u' ' || next == u'\t';
-            if (next == u'\r' || (rules.keepBeforeIndent && indented)) {
+            const bool shortLine =
+                rules.shortLineLimit > 0 &&
+                endsShortLine(out, k, i - lineStart, s, i, n, rules.shortLineLimit);
+            lineStart = i + 2;
+            if (next == u'\r' || (rules.keepBeforeIndent && indented) || shortLine) {
                 // The LF follows through the unarmed path below.
                 out[k++] = c;
                 behind.pass(c);
@@ -186,6 +210,8 @@ void RemoveSingleLineBreaks(QString &text, const LineBreakRules &rules,
 
         out[k++] = c;
         behind.pass(c);
+        if (c == u'\r' && s[i + 1] == u'\n')
+            lineStart = i + 2;
         if (!isBlank(c))
             armed = true;
         if (marks.test(c))

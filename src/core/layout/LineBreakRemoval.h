@@ -15,6 +15,10 @@ struct LineBreakRules
     // Punctuation: keep a break after a character of punctuationMarks (trailing spaces aside).
     bool keepAfterPunctuation = false;
     QString punctuationMarks = DefaultPunctuationMarks;
+    // "Not after short lines": keep a break after a line that, with a space and the first word
+    // of the next line, would still be at most this many characters long; such a line was not
+    // broken by wrapping. 0 keeps none.
+    int shortLineLimit = 0;
 };
 
 // Joins the lines of each paragraph: a CR LF that follows text is replaced by one space (none

@@ -49,6 +49,9 @@ bool isBreakOtherThanCr(QChar c)
 // final break is not added; trimming would drop it again.
 void crLfLineEndsInPlace(QString &text)
 {
+    // CR CR LF, left by converting line ends twice, is one break; the text only shrinks.
+    if (text.contains(QStringView(u"\r\r\n")))
+        text.replace(QStringLiteral("\r\r\n"), QStringLiteral("\r\n"));
     const qsizetype n = text.size();
     const QChar *s = text.constData();
     qsizetype lone = 0;

@@ -135,6 +135,11 @@ Decoded decodeBytes(const unsigned char *p, qsizetype from, qsizetype to, Out &w
                     continue;
                 }
                 result.same = false;
+                // CR CR LF, left by converting line ends twice, is one break.
+                if (c == '\r' && i + 1 < to && p[i + 1] == '\n') {
+                    i += 2;
+                    continue;
+                }
             }
             if (c < 0x80) {
                 if (c == 0) {

@@ -442,6 +442,8 @@ QString joinLinesWithCrLf(QStringView text)
         if (c == u'\r' || c == u'\n') {
             out.append(text.mid(lineStart, i - lineStart));
             out.append(u"\r\n");
+            if (c == u'\r' && i + 2 < n && text[i + 1] == u'\r' && text[i + 2] == u'\n')
+                ++i; // CR CR LF is one break
             if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
                 ++i;
             ++i;

@@ -1,5 +1,6 @@
 #include "ui/Tavolex1.h"
 
+#include "core/book/IniFile.h"
 #include "core/text/CompressedBooks.h"
 #include "core/text/DocumentFile.h"
 #include "core/text/DocumentFormats.h"
@@ -196,7 +197,8 @@ void TForm1::OpenDocument()
     state.LoadedEncoding = converted.encoding;
     state.LoadedEncodingName = converted.encodingName;
     state.CodePage = codePage;
-    if (ext == QStringLiteral(".HTM") || ext == QStringLiteral(".HTML")) {
+    const bool html = ext == QStringLiteral(".HTM") || ext == QStringLiteral(".HTML");
+    if (html) {
         state.OptionRefitBlocked = true;
         ZWEntfernen->setChecked(false);
     }
@@ -206,7 +208,9 @@ void TForm1::OpenDocument()
     ladenDialogDir = QFileInfo(state.FileName).absolutePath() + u'/';
     LinkeSeite->clear();
     RechteSeite->clear();
+    const bool firstOpen = !ini->sectionExists(state.FileName);
     LoadDocumentSettings();
+    applyParagraphStyle(firstOpen, html);
     carryPlaceIntoReopen();
     Letzte->hide();
     History->clear();
@@ -224,6 +228,7 @@ void TForm1::OpenDocument()
             FitLines();
         }
     }
+    state.GutenbergStartPending = false;
     state.TextModified = false;
     state.LayoutCause.clear();
     setBusyPointer(false);

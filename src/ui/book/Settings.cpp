@@ -231,6 +231,7 @@ void TForm1::SaveDocumentSettings()
         {QStringLiteral("Remove line breaks"), yesNo(ZWEntfernen->isChecked())},
         {QStringLiteral("Check punctuation marks"), yesNo(Punctuation->isChecked())},
         {QStringLiteral("Check indentation"), yesNo(Einzug->isChecked())},
+        {QStringLiteral("Check short lines"), yesNo(ShortLines->isChecked())},
         {QStringLiteral("Page"), QString::number(state.CurrentPage)},
         {QStringLiteral("Total lines"), QString::number(state.TotalLines)},
         {QStringLiteral("Lines"), QString::number(state.LinesPerPage)},

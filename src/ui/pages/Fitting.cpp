@@ -178,7 +178,8 @@ void TForm1::FitLines()
     // join the already joined text further.
     if (state.ReloadPending || (state.BreaksRemoved && !ZWEntfernen->isChecked()) ||
         (!state.RemovalPunctuationRule && Punctuation->isChecked()) ||
-        (!state.RemovalIndentRule && Einzug->isChecked())) {
+        (!state.RemovalIndentRule && Einzug->isChecked()) ||
+        (!state.RemovalShortLineRule && ShortLines->isChecked())) {
         if (state.BreaksRemoved) {
             // Not held twice while the loaded text is expanded again.
             state.WorkingText = QString();
@@ -187,15 +188,18 @@ void TForm1::FitLines()
         state.BreaksRemoved = false;
         state.RemovalPunctuationRule = false;
         state.RemovalIndentRule = false;
+        state.RemovalShortLineRule = false;
         state.ReloadPending = false;
     }
     if (ZWEntfernen->isChecked() &&
         !(state.BreaksRemoved && Punctuation->isChecked() == state.RemovalPunctuationRule &&
-          Einzug->isChecked() == state.RemovalIndentRule)) {
+          Einzug->isChecked() == state.RemovalIndentRule &&
+          ShortLines->isChecked() == state.RemovalShortLineRule)) {
         LineBreakRules rules;
         rules.keepBeforeIndent = Einzug->isChecked();
         rules.keepAfterPunctuation = Punctuation->isChecked();
         rules.punctuationMarks = state.PunctuationMarks;
+        rules.shortLineLimit = ShortLines->isChecked() ? state.BookStyle.shortLineLimit() : 0;
         RemoveSingleLineBreaks(
             state.WorkingText, rules,
             [this, pace = ProgressPace(progressTitleIntervalMs)](int percent) mutable {
@@ -207,6 +211,7 @@ void TForm1::FitLines()
         state.BreaksRemoved = true;
         state.RemovalPunctuationRule = Punctuation->isChecked();
         state.RemovalIndentRule = Einzug->isChecked();
+        state.RemovalShortLineRule = ShortLines->isChecked();
     }
 
     setProgressTitle(fittingTitle(0));
@@ -247,6 +252,8 @@ void TForm1::FitLines()
 
     if (state.PreviousTotalLines > 0)
         moveBookmarks(P0, state.PreviousTotalLines);
+    if (state.GutenbergStartPending)
+        goToGutenbergStart();
 
     ShowSpread();
     if (AutomaticTOC->isChecked()) {

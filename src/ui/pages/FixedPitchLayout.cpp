@@ -1,5 +1,7 @@
 #include "ui/pages/FixedPitchLayout.h"
 
+#include "ui/pages/SetOffLineDrawing.h"
+
 #include <QFontMetricsF>
 #include <QPlainTextEdit>
 #include <QTextBlock>
@@ -55,7 +57,10 @@ QRectF FixedPitchLayout::blockBoundingRect(const QTextBlock &block) const
     }
     QTextLayout *layout = block.layout();
     const Qt::LayoutDirection direction = isRightToLeft(block) ? Qt::RightToLeft : Qt::LeftToRight;
-    if (layout->textOption().textDirection() != direction)
+    const qreal margin = document()->documentMargin();
+    const qreal width = page ? page->viewport()->width() - 2 * margin : 0;
+    if (!SetOffLineDrawing::layOut(layout, block, width, margin, direction) &&
+        layout->textOption().textDirection() != direction)
         layOutInDirection(layout, direction);
     // Every baseline where a line in the page font has it.
     for (int i = 0; i < layout->lineCount(); ++i) {

@@ -53,6 +53,7 @@ void TForm1::markDirections(QPlainTextEdit *page, int firstLine)
     QTextBlock block = page->document()->begin();
     for (size_t i = 0; i < rightToLeft.size() && block.isValid(); ++i, block = block.next())
         FixedPitchLayout::setRightToLeft(block, rightToLeft[i]);
+    markSetOffLines(page, firstLine);
 }
 
 void TForm1::ShowSpread()

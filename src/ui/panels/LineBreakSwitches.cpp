@@ -8,6 +8,7 @@ void TForm1::ZWEntfernenClick()
 {
     Punctuation->setEnabled(ZWEntfernen->isChecked());
     Einzug->setEnabled(ZWEntfernen->isChecked());
+    ShortLines->setEnabled(ZWEntfernen->isChecked());
     refitAfterLineBreakSwitch();
 }
 

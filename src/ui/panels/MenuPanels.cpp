@@ -231,12 +231,24 @@ void TForm1::buildMenuPanels()
         fileBox, QStringLiteral("Punctuation"), QStringLiteral("Not after punctuation marks"),
         false,
         QStringLiteral("For texts with unindented paragraphs separated by single line breaks"));
+    ShortLines = makeCheck(fileBox, QStringLiteral("ShortLines"),
+                           QStringLiteral("Not after short lines"), true,
+                           QStringLiteral("A line ending well before the width the book is "
+                                          "wrapped at is verse, a list or a paragraph's end"));
     fileLayout->addWidget(ZWEntfernen);
-    for (QCheckBox *box : {Einzug, Punctuation}) {
+    for (QCheckBox *box : {Einzug, Punctuation, ShortLines}) {
         auto *indented = row(18);
         indented->addWidget(box);
         fileLayout->addLayout(indented);
     }
+    DetectedStyle = new QLabel(fileBox);
+    DetectedStyle->setObjectName(QStringLiteral("DetectedStyle"));
+    DetectedStyle->setWordWrap(true);
+    DetectedStyle->setToolTip(QStringLiteral("What the lines of the book show; the switches "
+                                             "start so when the book is first opened"));
+    auto *detectedRow = row(18);
+    detectedRow->addWidget(DetectedStyle, 1);
+    fileLayout->addLayout(detectedRow);
     AutomaticTOC = makeCheck(fileBox, QStringLiteral("AutomaticTOC"),
                              QStringLiteral("Automatically create table of contents"), false,
                              QStringLiteral("Upon file loading, window resizing, font change ..."));
