@@ -1,5 +1,7 @@
 #include "core/text/AozoraNotation.h"
 
+#include "core/layout/LineBreakRemoval.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -175,4 +177,21 @@ TEST(AozoraNotation, RubyFormKeys)
     for (const RubyForm form : {RubyForm::Above, RubyForm::Brackets, RubyForm::Hidden})
         EXPECT_EQ(rubyFormFromKey(rubyFormKey(form)), form);
     EXPECT_EQ(rubyFormFromKey(QStringLiteral("sideways")), RubyForm::Above);
+}
+
+TEST(AozoraNotation, MarksFollowTheTextIntoJoinedLines)
+{
+    const QString loaded = qs("　一\r\n本文の\r\n続き a \r\n b-\r\nc\r\n\r\n　二\r\n終");
+    const QList<qsizetype> marks = {loaded.indexOf(qs("一")), loaded.indexOf(qs("続")),
+                                    loaded.indexOf(qs("c")), loaded.indexOf(qs("二")),
+                                    loaded.indexOf(qs("終"))};
+    LineBreakRules rules;
+    rules.keepBeforeIndent = false;
+    QString joined = loaded;
+    RemoveSingleLineBreaks(joined, rules);
+    ASSERT_NE(joined, loaded);
+    const QList<qsizetype> carried = carryIntoJoinedText(loaded, joined, marks);
+    ASSERT_EQ(carried.size(), marks.size());
+    for (qsizetype k = 0; k < marks.size(); ++k)
+        EXPECT_EQ(joined.at(carried[k]), loaded.at(marks[k])) << k;
 }

@@ -241,3 +241,10 @@ TEST(TableOfContentsTest, SectionJumpTargets)
     EXPECT_EQ(sectionJumpTarget({}, 5, 20, true), 5);
     EXPECT_EQ(sectionJumpTarget({1}, 1, 1, true), 1);
 }
+
+TEST(TocText, IdeographicSpacesAreBlanks)
+{
+    EXPECT_TRUE(isBlankLine(u"\u3000\u3000 "));
+    EXPECT_FALSE(isBlankLine(u"\u3000\u4E00"));
+    EXPECT_EQ(trimBlanks(u"\u3000\u3000\u4E8C\u3000"), QStringLiteral(u"\u4E8C"));
+}

@@ -2,10 +2,20 @@
 
 #include "core/book/SettingsValues.h"
 
+namespace {
+
+// The ideographic space indents and pads East Asian lines as spaces do.
+bool isBlankChar(QChar c)
+{
+    return c.unicode() <= 32 || c.unicode() == 0x3000;
+}
+
+} // namespace
+
 bool isBlankLine(QStringView line)
 {
     for (const QChar c : line) {
-        if (c.unicode() > 32)
+        if (!isBlankChar(c))
             return false;
     }
     return true;
@@ -15,9 +25,9 @@ QString trimBlanks(QStringView text)
 {
     qsizetype first = 0;
     qsizetype last = text.size();
-    while (first < last && text[first].unicode() <= 32)
+    while (first < last && isBlankChar(text[first]))
         ++first;
-    while (last > first && text[last - 1].unicode() <= 32)
+    while (last > first && isBlankChar(text[last - 1]))
         --last;
     return text.mid(first, last - first).toString();
 }
@@ -75,7 +85,8 @@ struct SectionScan
             failed = true;
             return false;
         }
-        const bool heading = byHeadings && isHeading();
+        const bool heading = byHeadings ? isHeading()
+                                        : input.markedSection && input.markedSection(i);
         const bool begins = i == 1 || (byBlankLines && blanks >= *P) || heading;
         if (begins) {
             TocSection section;
@@ -147,7 +158,7 @@ TocResult BuildToc(const TocInput &input, const LineSource &line, const AbortKey
         int heading = -1; // worked out once a line, and only when a scan asks
         const auto isHeading = [&] {
             if (heading < 0)
-                heading = rules.isHeading(L) ? 1 : 0;
+                heading = (input.markedSection && input.markedSection(i)) || rules.isHeading(L);
             return heading == 1;
         };
         if (shown == &blank && !blank.failed) {

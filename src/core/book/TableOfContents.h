@@ -32,6 +32,9 @@ struct TocInput
     bool countBlankLines = true;
     TocSource source = TocSource::BlankLines;
     QString headingRule; // the reader's own rule for the book, added to the built-in ones
+    // Lines the book itself marks as beginning a section (its own notation for headings and
+    // page breaks); they begin one whatever the source.
+    std::function<bool(int n)> markedSection;
 };
 
 enum class TocEnd {
@@ -48,9 +51,9 @@ struct TocResult
     TocSource used = TocSource::BlankLines; // what Automatic settled on, else the source asked for
 };
 
-// A line of characters with codes 0 to 32 only.
+// A line of characters with codes 0 to 32 and ideographic spaces only.
 bool isBlankLine(QStringView line);
-// Removes characters with codes 0 to 32 from both ends.
+// Removes characters with codes 0 to 32 and ideographic spaces from both ends.
 QString trimBlanks(QStringView text);
 
 // The section scan. sectionFound runs once per section start, for the progress title. Automatic

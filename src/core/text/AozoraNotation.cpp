@@ -450,3 +450,31 @@ QString aozoraGaiji(QStringView annotation)
         return {};
     return decoded;
 }
+
+QList<qsizetype> carryIntoJoinedText(QStringView loaded, QStringView working,
+                                     const QList<qsizetype> &positions)
+{
+    QList<qsizetype> carried;
+    carried.reserve(positions.size());
+    qsizetype i = 0;
+    qsizetype j = 0;
+    for (const qsizetype position : positions) {
+        while (i < position && i < loaded.size()) {
+            const bool joined = loaded[i] == u'\r' && i + 1 < loaded.size() &&
+                                loaded[i + 1] == u'\n' &&
+                                (j >= working.size() || working[j] != u'\r');
+            if (joined) {
+                // A space in its place, unless the space is the next line's own.
+                const bool next = i + 2 < loaded.size() && loaded[i + 2] == u' ';
+                if (j < working.size() && working[j] == u' ' && !next)
+                    ++j;
+                i += 2;
+            } else {
+                ++i;
+                ++j;
+            }
+        }
+        carried.append(std::min(j, working.size()));
+    }
+    return carried;
+}

@@ -46,3 +46,8 @@ AozoraBook convertAozora(QStringView text, RubyForm form);
 // The character a gaiji annotation's content (the text inside ※［＃…］) names by JIS X 0213
 // plane-row-cell or by code point; empty when it names none.
 QString aozoraGaiji(QStringView annotation);
+
+// Sorted positions in `loaded` carried into `working`, the same text with line breaks joined
+// (a CR LF replaced by one space or taken out) and characters replaced one for one.
+QList<qsizetype> carryIntoJoinedText(QStringView loaded, QStringView working,
+                                     const QList<qsizetype> &positions);

@@ -182,7 +182,7 @@ void TForm1::FitLines()
         if (state.BreaksRemoved) {
             // Not held twice while the loaded text is expanded again.
             state.WorkingText = QString();
-            state.WorkingText = state.LoadedText.toString();
+            state.WorkingText = shownSource().toString();
         }
         state.BreaksRemoved = false;
         state.RemovalPunctuationRule = false;

@@ -259,6 +259,7 @@ void TForm1::BuildToc()
     input.countBlankLines = ChapterCountBlank->isChecked();
     input.source = static_cast<TocSource>(std::max(0, TocSourceChoice->currentIndex()));
     input.headingRule = state.HeadingRule;
+    input.markedSection = [this](int n) { return markedSection(n); };
     const TocResult result = ::BuildToc(
         input, [this](int n) { return ::FittedLine(state.pieces, n); },
         [&poll] { return poll.takeKey() == Qt::Key_Space; },
