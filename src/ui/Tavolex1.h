@@ -60,7 +60,7 @@ struct FittedLayoutSnapshot
 struct EastAsianBook
 {
     bool aozoraAutomatic = true; // "Aozora notation": "Automatic" or "No"
-    RubyForm ruby = RubyForm::Brackets;
+    RubyForm ruby = RubyForm::Above;
     ChineseConversion chinese = ChineseConversion::None;
     bool aozora = false; // the book was read as Aozora Bunko notation
     // Ruby, headings and page breaks, at their places in the loaded text (text left empty).
@@ -713,8 +713,18 @@ private:
         const QChar *text = nullptr;
         qsizetype size = 0;
         QList<qsizetype> sectionStarts; // sorted
+        QList<qsizetype> rubyStarts;    // the bases of marks.ruby, in its order
     };
     CarriedMarks carriedMarks;
+    const CarriedMarks &marksInWorkingText();
+    // Where a fitted line stands in the working text; -1 when it is not part of it.
+    qsizetype workingOffsetOf(QStringView line) const;
+    // Ruby above its base (ui/pages/RubyDrawing.cpp): the row every line makes room for, and the
+    // readings of the lines a page shows from fitted line firstLine on.
+    qreal rubyRowHeight() const;
+    void applyRubyRow();
+    void showRuby(QPlainTextEdit *page, int firstLine);
+    class RubyOverlay *rubyOverlay(QPlainTextEdit *page);
 
     // The archive identity of the document on screen, put back when another open fails.
     struct ShownDocument

@@ -2,9 +2,14 @@
 
 #include "core/book/IniFile.h"
 #include "core/text/TextDecoding.h"
+#include "ui/pages/RubyDrawing.h"
 
 #include <QComboBox>
 #include <QPlainTextEdit>
+#include <QSet>
+#include <QTextBlock>
+
+#include <cmath>
 
 #include <gtest/gtest.h>
 
@@ -81,8 +86,9 @@ TEST(EastAsian, AozoraBookOpensConvertedWithItsChaptersAndStoredChoices)
                                QStringLiteral(u"｜"), QStringLiteral(u"※"),
                                QStringLiteral(u"テキスト中に現れる記号")})
         EXPECT_FALSE(text.contains(raw)) << raw.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral(u"親譲（おやゆず）りの無鉄砲（むてっぽう）で")));
-    EXPECT_TRUE(text.contains(QStringLiteral(u"挘るのは嫌だ。")));
+    EXPECT_EQ(form.RubyMenu->currentText(), QStringLiteral("above"));
+    EXPECT_TRUE(text.contains(QStringLiteral(u"親譲りの無鉄砲で")));
+    EXPECT_TRUE(QString(text).remove(u'\n').contains(QStringLiteral(u"挘るのは嫌だ。")));
     EXPECT_TRUE(text.contains(QStringLiteral(u"\n　　清の手紙。\n")));
     EXPECT_TRUE(text.contains(QStringLiteral(u"\n　　　　　二\n")));
 
@@ -93,6 +99,9 @@ TEST(EastAsian, AozoraBookOpensConvertedWithItsChaptersAndStoredChoices)
         EXPECT_TRUE(toc.contains(u'\t' + QString::fromUtf16(chapter) + u'\n'))
             << toc.toStdString();
 
+    choose(form.RubyMenu, QStringLiteral("in brackets"));
+    EXPECT_TRUE(allLines(form).contains(QStringLiteral(u"親譲（おやゆず）りの無鉄砲（むてっぽう）で")));
+    EXPECT_EQ(stored(f, book, QStringLiteral("Ruby")), QStringLiteral("Brackets"));
     choose(form.RubyMenu, QStringLiteral("hidden"));
     EXPECT_TRUE(allLines(form).contains(QStringLiteral(u"親譲りの無鉄砲で")));
     EXPECT_EQ(stored(f, book, QStringLiteral("Ruby")), QStringLiteral("Hidden"));
@@ -153,4 +162,50 @@ TEST(EastAsian, ChineseShownConvertedWhileTheFileKeepsItsCharacters)
 
     choose(form.ChineseMenu, QStringLiteral("as written"));
     EXPECT_TRUE(allLines(form).contains(QStringLiteral(u"头发")));
+}
+
+TEST(EastAsian, RubyIsDrawnCentredAboveItsBaseAtOnePitchForEveryLine)
+{
+    ReaderFixture f;
+    const QString book = f.writeBook("botchan.txt", shiftJis(aozoraText()));
+    TForm1 &form = f.start({book});
+    for (int i = 0; i < 2; ++i)
+        form.Blaettern(Qt::RightButton);
+    QPlainTextEdit *page = form.LinkeSeite;
+    auto *overlay = static_cast<RubyOverlay *>(
+        page->viewport()->findChild<QWidget *>(QStringLiteral("RubyOverlay")));
+    ASSERT_NE(overlay, nullptr);
+    const QList<RubyOverlay::Placed> placed = overlay->placed();
+    ASSERT_GT(placed.size(), 4);
+    const QFontMetricsF metrics(page->document()->defaultFont());
+    const qreal row = rubyRowFor(page->document()->defaultFont());
+    ASSERT_GT(row, 0);
+    QSet<QString> readings;
+    for (const RubyOverlay::Placed &p : placed) {
+        readings.insert(p.reading);
+        EXPECT_GT(p.base.width(), 0);
+        EXPECT_NEAR(p.readingRect.center().x(), p.base.center().x(), 1.0) << p.reading.toStdString();
+        EXPECT_LE(p.readingRect.bottom(), p.base.top() + 1) << p.reading.toStdString();
+        EXPECT_GE(p.readingRect.top(), p.base.top() - row - metrics.lineSpacing())
+            << p.reading.toStdString();
+    }
+    EXPECT_TRUE(readings.contains(QStringLiteral(u"おやゆず")));
+    EXPECT_TRUE(readings.contains(QStringLiteral(u"むてっぽう")));
+
+    // Every line at the same pitch, room for the ruby row included; the page holds fewer lines.
+    const qreal pitch = std::ceil(metrics.lineSpacing() + row);
+    QTextCursor cursor(page->document());
+    qreal previous = -1;
+    for (int b = 0; b < page->document()->blockCount(); ++b) {
+        cursor.setPosition(page->document()->findBlockByNumber(b).position());
+        const qreal top = page->cursorRect(cursor).top();
+        if (previous >= 0) {
+            EXPECT_NEAR(top - previous, pitch, 1.0) << b;
+        }
+        previous = top;
+    }
+    const int withRuby = form.readerState().LinesPerPage;
+    choose(form.RubyMenu, QStringLiteral("hidden"));
+    EXPECT_GT(form.readerState().LinesPerPage, withRuby);
+    EXPECT_TRUE(overlay->placed().isEmpty());
 }

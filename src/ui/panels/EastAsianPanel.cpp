@@ -180,30 +180,48 @@ void TForm1::eastAsianTextReplaced()
     }
 }
 
+const TForm1::CarriedMarks &TForm1::marksInWorkingText()
+{
+    const AozoraBook &marks = state.EastAsian.marks;
+    const QString &working = state.WorkingText;
+    if (carriedMarks.text == working.constData() && carriedMarks.size == working.size())
+        return carriedMarks;
+    QList<qsizetype> starts = marks.sectionStarts;
+    for (const AozoraHeading &heading : marks.headings)
+        starts.append(heading.position);
+    std::sort(starts.begin(), starts.end());
+    starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
+    QList<qsizetype> ruby;
+    ruby.reserve(marks.ruby.size());
+    for (const RubySpan &span : marks.ruby)
+        ruby.append(span.base);
+    const bool moved = state.BreaksRemoved || state.EastAsian.converted;
+    const QString loaded = moved && !(starts.isEmpty() && ruby.isEmpty())
+                               ? state.LoadedText.toString()
+                               : QString();
+    carriedMarks.sectionStarts = moved ? carryIntoJoinedText(loaded, working, starts) : starts;
+    carriedMarks.rubyStarts = moved ? carryIntoJoinedText(loaded, working, ruby) : ruby;
+    carriedMarks.text = working.constData();
+    carriedMarks.size = working.size();
+    return carriedMarks;
+}
+
+qsizetype TForm1::workingOffsetOf(QStringView line) const
+{
+    const qsizetype offset = line.data() - state.WorkingText.constData();
+    return offset >= 0 && offset <= state.WorkingText.size() ? offset : -1;
+}
+
 bool TForm1::markedSection(int n)
 {
     const AozoraBook &marks = state.EastAsian.marks;
     if (marks.headings.isEmpty() && marks.sectionStarts.isEmpty())
         return false;
-    const QString &working = state.WorkingText;
-    if (carriedMarks.text != working.constData() || carriedMarks.size != working.size()) {
-        QList<qsizetype> starts = marks.sectionStarts;
-        for (const AozoraHeading &heading : marks.headings)
-            starts.append(heading.position);
-        std::sort(starts.begin(), starts.end());
-        starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
-        carriedMarks.sectionStarts =
-            state.BreaksRemoved || state.EastAsian.converted
-                ? carryIntoJoinedText(state.LoadedText.toString(), working, starts)
-                : starts;
-        carriedMarks.text = working.constData();
-        carriedMarks.size = working.size();
-    }
     const QStringView line = ::FittedLine(state.pieces, n);
-    const qsizetype offset = line.data() - working.constData();
-    if (line.isEmpty() || offset < 0 || offset >= working.size())
+    const qsizetype offset = workingOffsetOf(line);
+    if (line.isEmpty() || offset < 0)
         return false;
-    const auto &starts = carriedMarks.sectionStarts;
+    const auto &starts = marksInWorkingText().sectionStarts;
     const auto at = std::lower_bound(starts.begin(), starts.end(), offset);
     return at != starts.end() && *at < offset + line.size();
 }
@@ -244,7 +262,7 @@ void TForm1::AozoraNotationChange(int index)
 void TForm1::RubyChange(int index)
 {
     EastAsianBook choices = state.EastAsian;
-    choices.ruby = kRubyForms.value(index, RubyForm::Brackets);
+    choices.ruby = kRubyForms.value(index, RubyForm::Above);
     if (choices.ruby == state.EastAsian.ruby)
         return;
     reopenWithChoices(choices);
