@@ -724,6 +724,8 @@ private:
     qreal rubyRowHeight() const;
     void applyRubyRow();
     void showRuby(QPlainTextEdit *page, int firstLine);
+    // The sentence as the voice says it: readings kept aside instead of their bases.
+    QString spokenWithReadings(const SpokenSentence &sentence);
     class RubyOverlay *rubyOverlay(QPlainTextEdit *page);
 
     // The archive identity of the document on screen, put back when another open fails.

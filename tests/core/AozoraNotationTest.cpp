@@ -1,6 +1,8 @@
 #include "core/text/AozoraNotation.h"
 
 #include "core/layout/LineBreakRemoval.h"
+#include "core/text/ChineseConversion.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -194,4 +196,21 @@ TEST(AozoraNotation, MarksFollowTheTextIntoJoinedLines)
     ASSERT_EQ(carried.size(), marks.size());
     for (qsizetype k = 0; k < marks.size(); ++k)
         EXPECT_EQ(joined.at(carried[k]), loaded.at(marks[k])) << k;
+}
+
+TEST(AozoraNotation, HostileTextsWithoutNotationStayAsTheyAre)
+{
+    for (const HostileText &h : hostileTexts()) {
+        for (const RubyForm form : {RubyForm::Above, RubyForm::Brackets}) {
+            const AozoraBook book = convertAozora(h.text, form);
+            EXPECT_EQ(book.text, h.text) << h.name;
+            EXPECT_TRUE(book.ruby.isEmpty()) << h.name;
+        }
+        EXPECT_FALSE(looksLikeAozora(h.text)) << h.name;
+        // Brackets around the text open nothing that could swallow it.
+        const QString bracketed = qs("《") + h.text + qs("［＃");
+        EXPECT_EQ(convertAozora(bracketed, RubyForm::Hidden).text, bracketed) << h.name;
+        const ChineseConverted chinese = convertChinese(h.text, ChineseConversion::Traditional);
+        EXPECT_TRUE(chinese.ok) << h.name;
+    }
 }

@@ -209,3 +209,19 @@ TEST(EastAsian, RubyIsDrawnCentredAboveItsBaseAtOnePitchForEveryLine)
     EXPECT_GT(form.readerState().LinesPerPage, withRuby);
     EXPECT_TRUE(overlay->placed().isEmpty());
 }
+
+TEST(EastAsian, ReadAloudSpeaksTheReadingsOfRubyAbove)
+{
+    ReaderFixture f;
+    const QString book = f.writeBook(
+        "story.txt", shiftJis(QStringLiteral(u"［＃５字下げ］一［＃「一」は中見出し］\r\n\r\n"
+                                             u"　親譲《おやゆず》りの｜無鉄砲《むてっぽう》で損ばかりしている。")));
+    TForm1 &form = f.start({book});
+    ASSERT_EQ(form.RubyMenu->currentText(), QStringLiteral("above"));
+    form.ReadAloudClick();
+    f.speaker->answerReady();
+    while (f.speaker->said.size() < 2 && form.readingAloud())
+        f.speaker->finish();
+    ASSERT_EQ(f.speaker->said.size(), 2) << f.speaker->said.join(u'|').toStdString();
+    EXPECT_EQ(f.speaker->said[1], QStringLiteral(u"おやゆずりのむてっぽうで損ばかりしている。"));
+}

@@ -144,3 +144,31 @@ void TForm1::showRuby(QPlainTextEdit *page, int firstLine)
     }
     rubyOverlay(page)->setSpans(std::move(spans));
 }
+
+QString TForm1::spokenWithReadings(const SpokenSentence &sentence)
+{
+    if (rubyRowHeight() == 0 || sentence.start.line < 1 || sentence.end.line > state.TotalLines)
+        return sentence.text;
+    const qsizetype from = workingOffsetOf(::FittedLine(state.pieces, sentence.start.line));
+    const qsizetype to = workingOffsetOf(::FittedLine(state.pieces, sentence.end.line));
+    if (from < 0 || to < 0)
+        return sentence.text;
+    const QList<qsizetype> &bases = marksInWorkingText().rubyStarts;
+    const QList<RubySpan> &ruby = state.EastAsian.marks.ruby;
+    QString spoken;
+    qsizetype done = 0; // of sentence.text
+    auto at = std::lower_bound(bases.begin(), bases.end(), from + sentence.start.column);
+    for (; at != bases.end() && *at < to + sentence.end.column; ++at) {
+        const RubySpan &span = ruby[at - bases.begin()];
+        const QStringView base = QStringView(state.WorkingText).mid(*at, span.length);
+        // The bases come in the order of the sentence; a line join may stand between them.
+        const qsizetype found = sentence.text.indexOf(base, done);
+        if (found < 0)
+            continue;
+        spoken += QStringView(sentence.text).mid(done, found - done);
+        spoken += span.reading;
+        done = found + base.size();
+    }
+    spoken += QStringView(sentence.text).mid(done);
+    return spoken;
+}
