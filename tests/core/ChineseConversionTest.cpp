@@ -27,6 +27,7 @@ TEST(ChineseConversion, PhrasesAndVariants)
         {ChineseConversion::Simplified, "頭髮後來", "头发后来"},
         {ChineseConversion::Traditional, "Latin text\r\nstays", "Latin text\r\nstays"},
         {ChineseConversion::None, "头发", "头发"},
+        {ChineseConversion::Traditional, "A头发B，头😀发。𠀋头发", "A頭髮B，頭😀發。𠀋頭髮"},
     };
     for (const auto &c : cases) {
         const ChineseConverted converted = convertChinese(qs(c.source), c.to);
