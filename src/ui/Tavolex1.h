@@ -6,7 +6,10 @@
 #include "core/book/PageArithmetic.h"
 #include "ui/dialogs/Prompts.h"
 #include "core/text/BookPrefetch.h"
+#include "core/text/AozoraNotation.h"
+#include "core/text/ChineseConversion.h"
 #include "core/text/CompactText.h"
+#include "core/text/DocumentFormats.h"
 #include "core/text/TextDecoding.h"
 #include "core/speech/Speaker.h"
 #include "core/speech/SpokenText.h"
@@ -22,6 +25,7 @@
 #include <optional>
 
 class QAbstractButton;
+class QBoxLayout;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -52,6 +56,20 @@ struct FittedLayoutSnapshot
     bool bookStyle = false;
     bool applyMargins = false;
     Margins margins;
+};
+
+// Aozora Bunko notation and Chinese characters of the open book.
+struct EastAsianBook
+{
+    bool aozoraAutomatic = true; // "Aozora notation": "Automatic" or "No"
+    RubyForm ruby = RubyForm::Above;
+    ChineseConversion chinese = ChineseConversion::None;
+    bool aozora = false; // the book was read as Aozora Bunko notation
+    // Ruby, headings and page breaks, at their places in the loaded text (text left empty).
+    AozoraBook marks;
+    // The text the pages are made from when it is not the loaded text (Chinese conversion).
+    CompactText shown;
+    bool converted = false;
 };
 
 // All reading state of the reader window.
@@ -125,6 +143,7 @@ struct ReaderState
     bool TocSettingsLoading = false;
     int TocOffset = 0;
     QString HeadingRule; // the reader's own heading rule as last accepted (a valid one)
+    EastAsianBook EastAsian;
 };
 
 // Reading aloud: the sentence being spoken and where reading goes on.
@@ -450,6 +469,20 @@ public:
     // Shows the chosen code page, or the one the automatic decision took.
     void showCodePageInUse();
     QComboBox *CodePageMenu = nullptr;
+    // Aozora Bunko notation, ruby and Chinese characters (ui/panels/EastAsianPanel.cpp): the
+    // choices are kept per book; a change reads the book again at the same place.
+    QComboBox *makeEastAsianChoice(QWidget *parent, const QString &name, const QStringList &items,
+                                   const QString &hint);
+    void AozoraNotationChange(int index);
+    void RubyChange(int index);
+    void ChineseChange(int index);
+    void showEastAsianChoices();
+    // Whether fitted line n holds the start of a heading or of the text after a page break.
+    bool markedSection(int n);
+    void addEastAsianChoices(QWidget *box, QBoxLayout *layout);
+    QComboBox *AozoraMenu = nullptr;
+    QComboBox *RubyMenu = nullptr;
+    QComboBox *ChineseMenu = nullptr;
     void FindDoneClick();
     void FindInBook(const QString &text, Qt::CaseSensitivity cs);
     void setFindOptionsCaption(const QString &caption);
@@ -685,6 +718,38 @@ private:
         QStringList bookmarks;
     };
     std::optional<CodePageReopen> codePageReopen;
+    // Converts the text of the document being opened as its stored choices say; returns the text
+    // the pages show when it is not the text as written, else a null string.
+    QString convertEastAsian(ConversionResult &converted, const QString &ext);
+    // The text the pages are made from: the loaded text, or its Chinese conversion.
+    const CompactText &shownSource() const;
+    // The loaded text edited or saved anew: its conversion follows it, its marks are let go.
+    void eastAsianTextReplaced();
+    // The loaded text with single line breaks removed as the switches say.
+    QString writtenTextWithoutBreaks() const;
+    void reopenWithChoices(const EastAsianBook &choices);
+    std::optional<EastAsianBook> eastAsianReopen;
+    // Where the marks of the loaded text stand in the working text, for the text they were found
+    // in.
+    struct CarriedMarks
+    {
+        const QChar *text = nullptr;
+        qsizetype size = 0;
+        QList<qsizetype> sectionStarts; // sorted
+        QList<qsizetype> rubyStarts;    // the bases of marks.ruby, in its order
+    };
+    CarriedMarks carriedMarks;
+    const CarriedMarks &marksInWorkingText();
+    // Where a fitted line stands in the working text; -1 when it is not part of it.
+    qsizetype workingOffsetOf(QStringView line) const;
+    // Ruby above its base (ui/pages/RubyDrawing.cpp): the row every line makes room for, and the
+    // readings of the lines a page shows from fitted line firstLine on.
+    qreal rubyRowHeight() const;
+    void applyRubyRow();
+    void showRuby(QPlainTextEdit *page, int firstLine);
+    // The sentence as the voice says it: readings kept aside instead of their bases.
+    QString spokenWithReadings(const SpokenSentence &sentence);
+    class RubyOverlay *rubyOverlay(QPlainTextEdit *page);
 
     // The archive identity of the document on screen, put back when another open fails.
     struct ShownDocument

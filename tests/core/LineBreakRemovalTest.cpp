@@ -309,3 +309,21 @@ TEST(RemoveSingleLineBreaks, AgreesWithTheRulesOneCharacterAtATime)
 }
 
 } // namespace
+
+TEST(RemoveSingleLineBreaks, IdeographicSpaceIndentsLikeASpace)
+{
+    const struct
+    {
+        Rules rules;
+        const char16_t *text;
+        const char16_t *expected;
+    } cases[] = {
+        {Default, u"\u3000親譲りの無鉄砲で\r\n\u3000親類のもの", u"\u3000親譲りの無鉄砲で\r\n\u3000親類のもの"},
+        {Default, u"tail\r\n\u3000next", u"tail\r\n\u3000next"},
+        {NoIndent, u"tail\r\n\u3000next", u"tail \u3000next"},
+        {Default, u"tail\r\nnext", u"tail next"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(removed(QString::fromUtf16(c.text), c.rules), QString::fromUtf16(c.expected))
+            << QString::fromUtf16(c.text).toStdString();
+}

@@ -278,3 +278,10 @@ TEST(TableOfContentsTest, AnOwnRuleThatHitsItsLimitEndsTheScanInsteadOfHanging)
     EXPECT_EQ(headingRuleTooSlowMessage(QStringLiteral("^(a+)+$")),
               QStringLiteral("The heading rule \"^(a+)+$\" is too slow for this book"));
 }
+
+TEST(TocText, IdeographicSpacesAreBlanks)
+{
+    EXPECT_TRUE(isBlankLine(u"\u3000\u3000 "));
+    EXPECT_FALSE(isBlankLine(u"\u3000\u4E00"));
+    EXPECT_EQ(trimBlanks(u"\u3000\u3000\u4E8C\u3000"), QStringLiteral(u"\u4E8C"));
+}

@@ -1,5 +1,6 @@
 #include "core/text/TextDecoding.h"
 #include "TestSupport.h"
+#include "core/text/CodePages.h"
 #include "core/text/DocumentFormats.h"
 #include "core/text/TvxUtils.h"
 
@@ -165,7 +166,7 @@ const std::vector<LegacyFixture> &legacyFixtures()
         {"russian.cp1251.txt", "russian.utf8.txt", TextEncoding::Other, "WINDOWS-1251"},
         {"russian.koi8r.txt", "russian.utf8.txt", TextEncoding::Other, "KOI8-R"},
         {"czech.iso88592.txt", "czech.utf8.txt", TextEncoding::Other, "ISO-8859-2"},
-        {"japanese.sjis.txt", "japanese.utf8.txt", TextEncoding::Other, "SHIFT_JIS"},
+        {"japanese.sjis.txt", "japanese.utf8.txt", TextEncoding::Other, "windows-31j"},
         {"chinese.gb18030.txt", "chinese.utf8.txt", TextEncoding::Other, "GB18030"},
         {"german.cp1252.txt", "german.utf8.txt", TextEncoding::Windows1252, {}},
         {"french.cp1252.txt", "french.utf8.txt", TextEncoding::Windows1252, {}},
@@ -282,9 +283,9 @@ TEST(TextDecoding, HtmlMetaCharsetBeatsTheGuess)
     } cases[] = {
         {"declared KOI8-R", "<meta charset=koi8-r>", koi8, TextEncoding::Other, "koi8-r", russian},
         {"no declaration", "<p>", koi8, TextEncoding::Other, "KOI8-R", russian},
-        {"unknown declaration", "<meta charset=x-none>", sjis, TextEncoding::Other, "SHIFT_JIS",
+        {"unknown declaration", "<meta charset=x-none>", sjis, TextEncoding::Other, "windows-31j",
          japanese},
-        {"declared UTF-16", "<meta charset=utf-16>", sjis, TextEncoding::Other, "SHIFT_JIS",
+        {"declared UTF-16", "<meta charset=utf-16>", sjis, TextEncoding::Other, "windows-31j",
          japanese},
         {"declared Latin-1 over Cyrillic bytes",
          "<meta charset=iso-8859-1>",
@@ -531,4 +532,22 @@ TEST(TextDecoding, WhatANulHidesIsCountedAndNamed)
               QStringLiteral("The text ends at a NUL character; 1 byte after it is not shown"));
     EXPECT_EQ(hiddenAfterNulNotice(3000),
               QStringLiteral("The text ends at a NUL character; 2.9 KB after it are not shown"));
+}
+
+TEST(TextDecoding, ShiftJisBooksReadAsWindows31j)
+{
+    // NEC and IBM extensions of an Aozora Bunko file: circled and Roman numerals, the full-width
+    // tilde of Windows, a kanji of the IBM rows.
+    const QString original = QString::fromUtf8(
+        "\u3000親譲りの無鉄砲で小供の時から損ばかりしている。①小学校に居る時分学校の二階から飛び"
+        "降りて一週間ほど腰を抜かした事がある。Ⅲなぜそんな無闇をしたと聞く人があるかも知れぬ。"
+        "～別段深い理由でもない。新築の二階から首を出していたら、同級生の一人が冗談に、"
+        "いくら威張っても、そこから飛び降りる事は出来まい。弱虫やーい。と囃したからである。"
+        "髙橋さんは﨑の方へ行った。\r\n");
+    QByteArray bytes;
+    ASSERT_TRUE(encodeWithCodec(original.repeated(4), "windows-31j", bytes));
+    const DecodedText decoded = decodeDocumentBytes(bytes);
+    EXPECT_EQ(decoded.text, original.repeated(4));
+    EXPECT_EQ(decoded.encodingName, QByteArray("windows-31j"));
+    EXPECT_EQ(codePageInUse(decoded.encoding, decoded.encodingName), QStringLiteral("Shift_JIS"));
 }

@@ -5,7 +5,8 @@
 #include <algorithm>
 #include <vector>
 
-bool HeadingCollector::add(int i, QStringView L, bool blank, const std::function<bool()> &wholeLine)
+bool HeadingCollector::add(int i, QStringView L, bool blank, const std::function<bool()> &wholeLine,
+                           bool marked)
 {
     if (blank || marker > 0)
         return false;
@@ -15,6 +16,18 @@ bool HeadingCollector::add(int i, QStringView L, bool blank, const std::function
     }
     HeadingCandidate c;
     c.match = rules.match(L);
+    if (marked) {
+        if (c.match.form == HeadingForm::None || c.match.form == HeadingForm::Bare) {
+            c.match.form = HeadingForm::Chapter;
+            c.match.kind = QStringLiteral("marked");
+            c.match.key = L.trimmed().toString().toLower();
+        }
+        c.line = i;
+        c.proseBefore = prose;
+        prose = 0;
+        found.append(c);
+        return true;
+    }
     if (c.match.form == HeadingForm::None && L.size() <= 40)
         c.contentsTitle = isContentsTitle(QStringView(L).trimmed());
     if ((c.match.form == HeadingForm::None && !c.contentsTitle) || (wholeLine && !wholeLine())) {

@@ -24,8 +24,10 @@ public:
     explicit HeadingCollector(const HeadingRules &rules) : rules(rules) {}
 
     // wholeLine tells whether line i is a whole line of the working text; it is asked only of
-    // lines that read as headings. Returns true when line i became a candidate.
-    bool add(int i, QStringView L, bool blank, const std::function<bool()> &wholeLine);
+    // lines that read as headings. marked: the book's own notation makes line i a heading.
+    // Returns true when line i became a candidate.
+    bool add(int i, QStringView L, bool blank, const std::function<bool()> &wholeLine,
+             bool marked = false);
 
     const QList<HeadingCandidate> &candidates() const { return found; }
     // The line of the Project Gutenberg end marker, 0 when there is none.

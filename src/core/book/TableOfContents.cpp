@@ -3,10 +3,20 @@
 #include "core/book/HeadingScan.h"
 #include "core/book/SettingsValues.h"
 
+namespace {
+
+// The ideographic space indents and pads East Asian lines as spaces do.
+bool isBlankChar(QChar c)
+{
+    return c.unicode() <= 32 || c.unicode() == 0x3000;
+}
+
+} // namespace
+
 bool isBlankLine(QStringView line)
 {
     for (const QChar c : line) {
-        if (c.unicode() > 32)
+        if (!isBlankChar(c))
             return false;
     }
     return true;
@@ -16,9 +26,9 @@ QString trimBlanks(QStringView text)
 {
     qsizetype first = 0;
     qsizetype last = text.size();
-    while (first < last && text[first].unicode() <= 32)
+    while (first < last && isBlankChar(text[first]))
         ++first;
-    while (last > first && text[last - 1].unicode() <= 32)
+    while (last > first && isBlankChar(text[last - 1]))
         --last;
     return text.mid(first, last - first).toString();
 }
@@ -87,7 +97,8 @@ struct SectionScan
             failed = true;
             return false;
         }
-        const bool heading = byHeadings && isHeading();
+        const bool heading = byHeadings ? isHeading()
+                                        : input.markedSection && input.markedSection(i);
         const bool begins = i == 1 || (byBlankLines && blanks >= *P) || heading;
         if (begins) {
             sections.append(sectionAt(i, L, input));
@@ -196,7 +207,8 @@ TocResult BuildToc(const TocInput &input, const LineSource &line, const AbortKey
             }
         }
         if (headings &&
-            collector.add(i, L, isBlank, [&] { return !input.wholeLine || input.wholeLine(i); }) &&
+            collector.add(i, L, isBlank, [&] { return !input.wholeLine || input.wholeLine(i); },
+                          input.markedSection && input.markedSection(i)) &&
             collector.candidates().last().match.form != HeadingForm::Bare) {
             ++headingCount;
             const int tenth = static_cast<int>((qint64(i) - 1) * 10 / input.totalLines);

@@ -35,6 +35,9 @@ struct TocInput
     // Fitted line n is a whole line of the working text, not part of a wrapped one; empty when
     // every line is.
     std::function<bool(int n)> wholeLine;
+    // Lines the book itself marks as beginning a section (its own notation for headings and
+    // page breaks); they begin one whatever the source.
+    std::function<bool(int n)> markedSection;
 };
 
 enum class TocEnd {
@@ -52,9 +55,9 @@ struct TocResult
     TocSource used = TocSource::BlankLines; // what Automatic settled on, else the source asked for
 };
 
-// A line of characters with codes 0 to 32 only.
+// A line of characters with codes 0 to 32 and ideographic spaces only.
 bool isBlankLine(QStringView line);
-// Removes characters with codes 0 to 32 from both ends.
+// Removes characters with codes 0 to 32 and ideographic spaces from both ends.
 QString trimBlanks(QStringView text);
 
 // The section scan. sectionFound runs once per section start, for the progress title. Automatic

@@ -187,7 +187,8 @@ void RemoveSingleLineBreaks(QString &text, const LineBreakRules &rules,
         const char16_t c = s[i];
         if (armed && c == u'\r' && s[i + 1] == u'\n') {
             const char16_t next = s[i + 2];
-            const bool indented = next == u' ' || next == u'\t';
+            // An ideographic space indents East Asian paragraphs.
+            const bool indented = next == u' ' || next == u'\t' || next == u'\u3000';
             const bool shortLine =
                 rules.shortLineLimit > 0 &&
                 endsShortLine(out, k, i - lineStart, s, i, n, rules.shortLineLimit);

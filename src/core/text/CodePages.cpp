@@ -36,7 +36,8 @@ const CodePage kCodePages[] = {
     {"CP866", "IBM866", {"ibm866", "866"}},
     {"GB18030", "GB18030", {}},
     {"Big5", "Big5", {}},
-    {"Shift_JIS", "Shift_JIS", {"sjis", "shift-jis"}},
+    // Read as Windows-31J, so that the NEC and IBM extensions (①, Ⅲ, ～) decode.
+    {"Shift_JIS", "windows-31j", {"sjis", "shift-jis", "cp932", "windows-31j"}},
     {"EUC-JP", "EUC-JP", {}},
     {"EUC-KR", "EUC-KR", {}},
 };

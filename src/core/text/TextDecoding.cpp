@@ -340,7 +340,10 @@ DecodedText decodeLegacyBytes(QByteArray bytes)
     DecodedText result;
     LegacyEncodingGuess guess;
     guess.feed(bytes);
-    const auto decodes = [&](const QByteArray &codec) {
+    const auto decodes = [&](QByteArray codec) {
+        // Shift_JIS books are written on systems that add the NEC and IBM characters to it.
+        if (codec.compare("SHIFT_JIS", Qt::CaseInsensitive) == 0)
+            codec = QByteArrayLiteral("windows-31j");
         QString text;
         if (codec.isEmpty() || !decodeWithCodec(bytes, codec, text) || looksMisdecoded(text))
             return false;

@@ -185,6 +185,7 @@ void TForm1::OpenDocument()
         prompts().notice(this, kCannotOpen);
         return;
     }
+    QString shown = convertEastAsian(converted, ext);
     shownDocument = {state.ArchiveMember, state.MultiMemberArchive};
     // A book read as UTF-8 keeps its own bytes as the loaded text instead of encoding it again.
     state.LoadedText =
@@ -192,7 +193,7 @@ void TForm1::OpenDocument()
             ? CompactText(converted.text)
             : CompactText::fromUtf8(converted.utf8, converted.utf8Size, converted.text.size());
     converted.utf8 = QByteArray();
-    state.WorkingText = std::move(converted.text);
+    state.WorkingText = shown.isNull() ? std::move(converted.text) : std::move(shown);
     state.BreaksRemoved = false;
     state.LoadedEncoding = converted.encoding;
     state.LoadedEncodingName = converted.encodingName;
@@ -212,6 +213,7 @@ void TForm1::OpenDocument()
     LoadDocumentSettings();
     applyParagraphStyle(firstOpen, html);
     carryPlaceIntoReopen();
+    showEastAsianChoices();
     Letzte->hide();
     History->clear();
 

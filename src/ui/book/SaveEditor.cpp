@@ -89,7 +89,7 @@ void TForm1::SpeichernClick()
         return;
 
     bool withoutBreaks = false;
-    if (!(state.LoadedText == state.WorkingText) && ZWEntfernen->isChecked()) {
+    if (!(shownSource() == state.WorkingText) && ZWEntfernen->isChecked()) {
         withoutBreaks =
             prompts().question(this,
                                QStringLiteral("The 'Remove line breaks' option is currently "
@@ -99,7 +99,10 @@ void TForm1::SpeichernClick()
     }
 
     setProgressTitle(QStringLiteral("Saving file ") + name + QStringLiteral(" ..."));
-    const QString text = withoutBreaks ? state.WorkingText : state.LoadedText.toString();
+    // Converted characters are for reading: the file gets the ones it was written in.
+    const QString text = !withoutBreaks              ? state.LoadedText.toString()
+                         : state.EastAsian.converted ? writtenTextWithoutBreaks()
+                                                     : state.WorkingText;
     QString error;
     // The new file keeps the code page only where its settings can be written.
     const bool remembered = !IsExcludedFile(name) && !state.MultiMemberArchive;
@@ -120,8 +123,10 @@ void TForm1::SpeichernClick()
         state.LoadedEncoding = TextEncoding::Utf8;
         state.LoadedEncodingName.clear();
     }
-    if (withoutBreaks)
-        state.LoadedText = CompactText(state.WorkingText);
+    if (withoutBreaks) {
+        state.LoadedText = CompactText(text);
+        eastAsianTextReplaced();
+    }
     AddToRecent();
     if (withoutBreaks) {
         state.OptionRefitBlocked = true;
@@ -231,6 +236,9 @@ void TForm1::leaveEditor()
         state.TextModified = true;
         state.WorkingText = edited;
         state.LoadedText = CompactText(state.WorkingText);
+        eastAsianTextReplaced();
+        if (state.EastAsian.converted)
+            state.WorkingText = state.EastAsian.shown.toString();
         state.BreaksRemoved = false;
         FitLines();
     } else {

@@ -247,6 +247,10 @@ void TForm1::SaveDocumentSettings()
          tocSourceKey(static_cast<TocSource>(std::max(0, TocSourceChoice->currentIndex())))},
         {QStringLiteral("Heading rule"), state.HeadingRule},
         {QStringLiteral("Code page"), codePageSetting(state.CodePage)},
+        {QStringLiteral("Aozora notation"),
+         state.EastAsian.aozoraAutomatic ? QStringLiteral("Automatic") : QStringLiteral("No")},
+        {QStringLiteral("Ruby"), rubyFormKey(state.EastAsian.ruby)},
+        {QStringLiteral("Chinese conversion"), chineseConversionKey(state.EastAsian.chinese)},
     };
     // One replacement of the file for the whole section.
     checkSettingsWrite(ini->writeStrings(state.FileName, entries) == IniFile::WriteResult::Written);

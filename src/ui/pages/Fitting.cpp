@@ -45,7 +45,7 @@ int TForm1::LinesPerPageFor() const
     // The page control puts each line on a whole pixel below the last: its step is the line
     // spacing (leading included) rounded up, which can exceed the height of the letters.
     const QFontMetricsF metrics(pageFont());
-    const double step = std::max(1.0, std::ceil(metrics.lineSpacing()));
+    const double step = std::max(1.0, std::ceil(metrics.lineSpacing() + rubyRowHeight()));
     const double usable = LinkeSeite->height() - 2 * LinkeSeite->document()->documentMargin();
     const int lines = static_cast<int>(usable / step);
     return std::max(1, lines);
@@ -183,7 +183,7 @@ void TForm1::FitLines()
         if (state.BreaksRemoved) {
             // Not held twice while the loaded text is expanded again.
             state.WorkingText = QString();
-            state.WorkingText = state.LoadedText.toString();
+            state.WorkingText = shownSource().toString();
         }
         state.BreaksRemoved = false;
         state.RemovalPunctuationRule = false;

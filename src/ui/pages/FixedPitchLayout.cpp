@@ -32,6 +32,14 @@ void FixedPitchLayout::install(QPlainTextEdit *page)
     page->setDocument(document);
 }
 
+void FixedPitchLayout::setRubyRow(qreal height)
+{
+    if (height == rubyRow)
+        return;
+    rubyRow = height;
+    step = 0; // worked out again with the row
+}
+
 void FixedPitchLayout::setRightToLeft(QTextBlock block, bool rightToLeft)
 {
     block.setUserState(rightToLeft ? kRightToLeftState : -1);
@@ -52,7 +60,7 @@ QRectF FixedPitchLayout::blockBoundingRect(const QTextBlock &block) const
         // The step the lines per page are counted with: the line spacing rounded up.
         const QFontMetricsF metrics(font);
         metricsFont = font;
-        step = std::max(1.0, std::ceil(metrics.lineSpacing()));
+        step = std::max(1.0, std::ceil(metrics.lineSpacing() + rubyRow));
         ascent = metrics.ascent();
     }
     QTextLayout *layout = block.layout();
@@ -65,7 +73,7 @@ QRectF FixedPitchLayout::blockBoundingRect(const QTextBlock &block) const
     // Every baseline where a line in the page font has it.
     for (int i = 0; i < layout->lineCount(); ++i) {
         QTextLine line = layout->lineAt(i);
-        const qreal y = i * step + ascent - line.ascent();
+        const qreal y = i * step + rubyRow + ascent - line.ascent();
         if (line.y() != y)
             line.setPosition(QPointF(line.x(), y));
     }

@@ -23,6 +23,10 @@ public:
     // Gives the page a document with this layout.
     static void install(QPlainTextEdit *page);
 
+    // Room above every line for a row of ruby; the pitch grows by it for every line alike.
+    void setRubyRow(qreal height);
+    qreal rubyRowHeight() const { return rubyRow; }
+
 private:
     void layOutInDirection(QTextLayout *layout, Qt::LayoutDirection direction) const;
 
@@ -30,4 +34,5 @@ private:
     mutable QFont metricsFont; // the font the pitch and ascent below belong to
     mutable qreal step = 0;
     mutable qreal ascent = 0;
+    qreal rubyRow = 0;
 };

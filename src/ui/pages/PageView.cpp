@@ -61,6 +61,7 @@ void TForm1::ShowSpread()
     if (state.PageCount == 0)
         return;
     const int lpp = state.LinesPerPage;
+    applyRubyRow();
     LinkeSeite->setUpdatesEnabled(false);
     RechteSeite->setUpdatesEnabled(false);
     const int leftFirst = firstLineOfPage(state.CurrentPage, lpp);
@@ -70,11 +71,14 @@ void TForm1::ShowSpread()
         leftFull ? pageText(*this, leftFirst + lpp, lpp, state.TotalLines) : QString();
     state.LeftTrim = TrimPage(LinkeSeite, left);
     markDirections(LinkeSeite, leftFirst + state.LeftTrim.BlankLines);
+    showRuby(LinkeSeite, leftFirst + state.LeftTrim.BlankLines);
     if (state.CurrentPage * lpp < state.TotalLines) {
         state.RightTrim = TrimPage(RechteSeite, right);
         markDirections(RechteSeite, leftFirst + lpp + state.RightTrim.BlankLines);
+        showRuby(RechteSeite, leftFirst + lpp + state.RightTrim.BlankLines);
     } else {
         RechteSeite->clear();
+        showRuby(RechteSeite, state.TotalLines + 1);
     }
     LinkeSeite->setUpdatesEnabled(true);
     RechteSeite->setUpdatesEnabled(true);

@@ -221,6 +221,7 @@ void TForm1::buildMenuPanels()
     CodePageMenu = makeCodePageChoice(fileBox);
     codePageRow->addWidget(CodePageMenu, 1);
     fileLayout->addLayout(codePageRow);
+    addEastAsianChoices(fileBox, fileLayout);
     ZWEntfernen = makeCheck(fileBox, QStringLiteral("ZWEntfernen"),
                             QStringLiteral("Remove single line breaks"), true,
                             QStringLiteral("... when fitting line length to page width"));

@@ -272,6 +272,7 @@ void TForm1::BuildToc()
     input.source = static_cast<TocSource>(std::max(0, TocSourceChoice->currentIndex()));
     input.headingRule = state.HeadingRule;
     input.wholeLine = [this](int n) { return FittedLineIsWholeRawLine(state.pieces, n); };
+    input.markedSection = [this](int n) { return markedSection(n); };
     const TocResult result = ::BuildToc(
         input, [this](int n) { return ::FittedLine(state.pieces, n); },
         [&poll] { return poll.takeKey() == Qt::Key_Space || poll.closeRequested(); },

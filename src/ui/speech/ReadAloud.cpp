@@ -305,7 +305,7 @@ void TForm1::speakNextSentence()
     readAloud.next = sentence->next;
     showSpokenSentence();
     ReadAloud->setToolTip(kReadHint);
-    speaker().say(sentence->text, chosenVoice(), speechRate(SpeechRate->value()));
+    speaker().say(spokenWithReadings(*sentence), chosenVoice(), speechRate(SpeechRate->value()));
 }
 
 void TForm1::showSpokenSentence()

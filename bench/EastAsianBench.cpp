@@ -1,0 +1,136 @@
+// Chinese conversion of a 20 MB book, and opening a 2 MB Aozora Bunko book against the same
+// book without its notation (ruby, annotations), both through the window as the reader opens.
+//
+//   build/test/EastAsianBench   (configured with -DTAVOLEX_BENCH=ON)
+
+#include "BookGenerator.h"
+#include "core/base/ParallelWork.h"
+#include "core/text/AozoraNotation.h"
+#include "core/text/ChineseConversion.h"
+#include "core/text/TextDecoding.h"
+#include "ui/Tavolex1.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <random>
+
+namespace {
+
+QTemporaryDir &folder()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+// Sentences of a Japanese novel with ruby, gaiji and emphasis; chapters start on new pages.
+QString aozoraBook(qsizetype bytes)
+{
+    const QStringList sentences = {
+        QStringLiteral(u"親譲《おやゆず》りの無鉄砲《むてっぽう》で小供の時から損ばかりしている。"),
+        QStringLiteral(u"小学校に居る時分学校の二階から飛び降りて一週間ほど腰《こし》を抜《ぬ》かした事がある。"),
+        QStringLiteral(u"ある日の夕方｜折戸《おりど》の蔭《かげ》に隠《かく》れて、とうとう勘太郎を捕《つか》まえてやった。"),
+        QStringLiteral(u"※［＃「てへん＋劣」、第3水準1-84-77］るのは嫌だ［＃「嫌だ」に傍点］。"),
+        QStringLiteral(u"庭を東へ二十歩に行き尽《つく》すと、南上がりにいささかばかりの菜園があって、真中《まんなか》に栗《くり》の木が一本立っている。"),
+    };
+    std::mt19937 random(7);
+    QString text = QStringLiteral(u"坊っちゃん\r\n夏目漱石\r\n");
+    int chapter = 0;
+    while (text.toUtf8().size() < bytes) {
+        text += QStringLiteral(u"\r\n［＃改ページ］\r\n\r\n［＃５字下げ］第%1章［＃「第%1章」は中見出し］\r\n\r\n")
+                    .arg(++chapter);
+        for (int p = 0; p < 60; ++p) {
+            text += u'\u3000';
+            for (int s = 0; s < 6; ++s)
+                text += sentences[random() % sentences.size()];
+            text += QStringLiteral("\r\n");
+        }
+    }
+    return text;
+}
+
+QString withoutNotation(const QString &text)
+{
+    // The gaiji outside Shift_JIS stays the mark it is in the file.
+    return convertAozora(text, RubyForm::Hidden).text.replace(QStringLiteral(u"挘"), QStringLiteral(u"※"));
+}
+
+QString write(const QString &name, const QByteArray &bytes)
+{
+    const QString path = folder().path() + u'/' + name;
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes);
+    return path;
+}
+
+double bestOf(int runs, const std::function<void()> &work)
+{
+    double best = 1e30;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        work();
+        best = std::min(best, static_cast<double>(t.nsecsElapsed()) / 1e6);
+    }
+    return best;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int threads = usableThreadCount();
+
+    const QString chinese = generateChineseBook(7, 20'000'000 / 3);
+    std::printf("Chinese book: %.1f MB UTF-8\n", static_cast<double>(chinese.toUtf8().size()) / 1e6);
+    convertChinese(QStringLiteral(u"头发"), ChineseConversion::Traditional); // dictionaries
+    for (const int n : {1, threads}) {
+        const double ms = bestOf(3, [&] {
+            if (!convertChinese(chinese, ChineseConversion::Traditional, {}, n).ok)
+                std::printf("conversion failed\n");
+        });
+        std::printf("  Simplified to Traditional, %d thread(s): %8.1f ms\n", n, ms);
+    }
+
+    const QString aozora = aozoraBook(2'000'000);
+    QByteArray marked, plain;
+    encodeWithCodec(aozora, "windows-31j", marked);
+    encodeWithCodec(withoutNotation(aozora), "windows-31j", plain);
+    std::printf("Aozora book: %.2f MB Shift_JIS, %.2f MB without notation\n",
+                static_cast<double>(marked.size()) / 1e6, static_cast<double>(plain.size()) / 1e6);
+    const double convert = bestOf(5, [&] { convertAozora(aozora, RubyForm::Above); });
+    std::printf("  notation converted alone:        %8.1f ms\n", convert);
+
+    const QString markedPath = write(QStringLiteral("aozora.txt"), marked);
+    const QString plainPath = write(QStringLiteral("plain.txt"), plain);
+    const QString small = write(QStringLiteral("small.txt"), QByteArrayLiteral("small\r\n"));
+    TForm1 form(folder().path() + QStringLiteral("/Tavolex.ini"), folder().path(), {});
+    form.resize(1000, 760);
+    form.show();
+    QCoreApplication::sendPostedEvents(&form, QEvent::MetaCall);
+    QCoreApplication::processEvents();
+    const auto open = [&](const QString &path) {
+        double best = 1e30;
+        for (int i = 0; i < 5; ++i) {
+            form.openFileFromUser(small);
+            best = std::min(best, bestOf(1, [&] { form.openFileFromUser(path); }));
+        }
+        return best;
+    };
+    const double withMarks = open(markedPath);
+    const int pages = form.readerState().PageCount;
+    const double without = open(plainPath);
+    std::printf("  open, Aozora notation:           %8.1f ms (%d pages)\n", withMarks, pages);
+    std::printf("  open, same book without it:      %8.1f ms (%d pages)\n", without,
+                form.readerState().PageCount);
+    std::printf("  ratio:                           %8.2f\n", withMarks / without);
+    return 0;
+}

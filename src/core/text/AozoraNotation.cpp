@@ -1,0 +1,480 @@
+#include "core/text/AozoraNotation.h"
+
+#include "core/text/TextDecoding.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+constexpr char16_t kRubyOpen = u'《';
+constexpr char16_t kRubyClose = u'》';
+constexpr char16_t kBaseMark = u'｜';
+constexpr char16_t kGaijiMark = u'※';
+constexpr char16_t kAnnotationOpen = u'［';
+constexpr char16_t kAnnotationClose = u'］';
+constexpr char16_t kFullWidthSpace = u'\u3000';
+// Longer than any reading; a 《 further from its 》 is a quotation mark of some other use.
+constexpr qsizetype kMaxReading = 100;
+constexpr qsizetype kMaxAnnotation = 500;
+
+const QString kSymbolBlockTitle = QStringLiteral(u"【テキスト中に現れる記号について】");
+
+bool startsAnnotation(QStringView text, qsizetype i)
+{
+    return i + 1 < text.size() && text[i] == kAnnotationOpen && text[i + 1] == u'＃';
+}
+
+// The position of the ］ that closes the ［＃ at i, nested brackets counted; -1 when the line
+// does not close it.
+qsizetype annotationEnd(QStringView line, qsizetype i)
+{
+    int depth = 0;
+    const qsizetype limit = std::min(line.size(), i + kMaxAnnotation);
+    for (qsizetype j = i; j < limit; ++j) {
+        if (line[j] == kAnnotationOpen)
+            ++depth;
+        else if (line[j] == kAnnotationClose && --depth == 0)
+            return j;
+    }
+    return -1;
+}
+
+// The 》 that closes a reading opened at i; -1 when none does on the line, or another 《 comes
+// first.
+qsizetype readingEnd(QStringView line, qsizetype i)
+{
+    const qsizetype limit = std::min(line.size(), i + 1 + kMaxReading);
+    for (qsizetype j = i + 1; j < limit; ++j) {
+        if (line[j] == kRubyClose)
+            return j > i + 1 ? j : -1;
+        if (line[j] == kRubyOpen)
+            return -1;
+        if (startsAnnotation(line, j)) {
+            const qsizetype end = annotationEnd(line, j);
+            if (end < 0)
+                return -1;
+            j = end;
+        }
+    }
+    return -1;
+}
+
+enum class RunKind { None, Kanji, Hiragana, Katakana, FullWidthLatin, Latin };
+
+RunKind runKind(char32_t c)
+{
+    if (c == u'々' || c == u'〆' || c == u'〇' || c == u'ヶ' || c == u'ヵ' || c == u'仝' ||
+        QChar::script(c) == QChar::Script_Han)
+        return RunKind::Kanji;
+    if ((c >= 0x3041 && c <= 0x309F) || c == u'ゝ' || c == u'ゞ')
+        return RunKind::Hiragana;
+    if ((c >= 0x30A0 && c <= 0x30FF) || (c >= 0x31F0 && c <= 0x31FF) || (c >= 0xFF66 && c <= 0xFF9F))
+        return RunKind::Katakana;
+    if ((c >= 0xFF10 && c <= 0xFF19) || (c >= 0xFF21 && c <= 0xFF3A) || (c >= 0xFF41 && c <= 0xFF5A))
+        return RunKind::FullWidthLatin;
+    if (c < 0x80 ? QChar::isLetterOrNumber(c) : (QChar::isLetter(c) && c < 0x2000))
+        return RunKind::Latin;
+    return RunKind::None;
+}
+
+// Where the run of one kind of characters that ends at `end` begins; a ruby without ｜ belongs
+// to such a run.
+qsizetype implicitBaseStart(const QString &out, qsizetype from, qsizetype end)
+{
+    qsizetype start = end;
+    RunKind kind = RunKind::None;
+    while (start > from) {
+        qsizetype prev = start - 1;
+        char32_t c = out[prev].unicode();
+        if (out[prev].isLowSurrogate() && prev > from && out[prev - 1].isHighSurrogate()) {
+            --prev;
+            c = QChar::surrogateToUcs4(out[prev], out[start - 1]);
+        }
+        const RunKind k = runKind(c);
+        if (k == RunKind::None || (kind != RunKind::None && k != kind))
+            break;
+        kind = k;
+        start = prev;
+    }
+    return start;
+}
+
+int numberIn(QStringView digits)
+{
+    int n = 0;
+    for (const QChar c : digits) {
+        const int d = c.unicode() >= u'０' && c.unicode() <= u'９' ? c.unicode() - u'０'
+                                                                 : c.digitValue();
+        if (d < 0 || n > 1000)
+            return n;
+        n = n * 10 + d;
+    }
+    return n;
+}
+
+bool isBlankRun(QStringView text)
+{
+    for (const QChar c : text)
+        if (c != kFullWidthSpace && c != u' ' && c != u'\t')
+            return false;
+    return true;
+}
+
+class Converter
+{
+public:
+    explicit Converter(RubyForm form) : form(form) {}
+
+    AozoraBook run(QStringView text);
+
+private:
+    void convertLine(QStringView line);
+    void annotation(QStringView content);
+    // Gaiji and annotations inside a reading: the characters kept, the annotations dropped.
+    QString inlineText(QStringView text);
+    void addRuby(qsizetype baseStart, QString reading);
+
+    RubyForm form;
+    AozoraBook book;
+    QString &out = book.text;
+    qsizetype lineStart = 0;
+    int blockIndent = 0;
+    bool pageBreak = false;
+    bool sectionPending = false;
+    qsizetype headingStart = -1;
+    int headingLevel = 0;
+    bool lineHasText = false;
+};
+
+const QRegularExpression &quotedHeadingPattern()
+{
+    static const QRegularExpression pattern(
+        QStringLiteral(u"^「(.+)」は(?:同行|窓)?([大中小])見出し$"));
+    return pattern;
+}
+
+const QRegularExpression &blockHeadingPattern()
+{
+    static const QRegularExpression pattern(
+        QStringLiteral(u"^(?:ここ(?:から|で))?(?:同行|窓)?([大中小])見出し(終わり)?$"));
+    return pattern;
+}
+
+const QRegularExpression &indentPattern()
+{
+    static const QRegularExpression pattern(
+        QStringLiteral(u"^(ここから)?(?:天から)?([0-9０-９]+)字下げ"));
+    return pattern;
+}
+
+int headingLevelOf(QStringView size)
+{
+    return size == u"大" ? 1 : size == u"中" ? 2 : 3;
+}
+
+void Converter::annotation(QStringView content)
+{
+    if (content == u"改ページ" || content == u"改丁" || content == u"改段" ||
+        content == u"改見開き") {
+        pageBreak = true;
+        return;
+    }
+    QRegularExpressionMatch m = quotedHeadingPattern().match(content);
+    if (m.hasMatch()) {
+        const QString title = m.captured(1);
+        const qsizetype at = out.lastIndexOf(title);
+        if (at >= lineStart)
+            book.headings.append({at, title.size(), headingLevelOf(m.capturedView(2))});
+        return;
+    }
+    m = blockHeadingPattern().match(content);
+    if (m.hasMatch()) {
+        if (m.capturedLength(2) == 0) {
+            headingStart = out.size();
+            headingLevel = headingLevelOf(m.capturedView(1));
+        } else if (headingStart >= 0) {
+            qsizetype start = headingStart;
+            while (start < out.size() && (out[start] == u'\r' || out[start] == u'\n' ||
+                                          out[start] == kFullWidthSpace))
+                ++start;
+            qsizetype end = out.indexOf(u'\r', start);
+            if (end < 0)
+                end = out.size();
+            if (end > start)
+                book.headings.append({start, end - start, headingLevel});
+            headingStart = -1;
+        }
+        return;
+    }
+    if (content == u"ここで字下げ終わり") {
+        blockIndent = 0;
+        return;
+    }
+    m = indentPattern().match(content);
+    if (m.hasMatch()) {
+        const int n = std::min(numberIn(m.capturedView(2)), 40);
+        if (m.capturedLength(1) > 0)
+            blockIndent = n;
+        else if (isBlankRun(QStringView(out).sliced(lineStart)))
+            out.append(QString(n, kFullWidthSpace));
+    }
+    // Emphasis, typefaces, notes on the source and every other annotation leave no trace.
+}
+
+QString Converter::inlineText(QStringView text)
+{
+    QString kept;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype at = text[i] == kGaijiMark ? i + 1 : i;
+        if (startsAnnotation(text, at)) {
+            const qsizetype end = annotationEnd(text, at);
+            if (end >= 0) {
+                if (at > i) {
+                    const QString gaiji = aozoraGaiji(text.sliced(at + 2, end - at - 2));
+                    kept += gaiji.isEmpty() ? QString(kGaijiMark) : gaiji;
+                }
+                i = end;
+                continue;
+            }
+        }
+        kept += text[i];
+    }
+    return kept;
+}
+
+void Converter::addRuby(qsizetype baseStart, QString reading)
+{
+    switch (form) {
+    case RubyForm::Above:
+        book.ruby.append({baseStart, out.size() - baseStart, std::move(reading)});
+        break;
+    case RubyForm::Brackets:
+        out += u'（' + reading + u'）';
+        break;
+    case RubyForm::Hidden:
+        break;
+    }
+}
+
+void Converter::convertLine(QStringView line)
+{
+    lineStart = out.size();
+    pageBreak = false;
+    lineHasText = false;
+    if (blockIndent > 0)
+        out.append(QString(blockIndent, kFullWidthSpace));
+    qsizetype bar = -1; // where a ｜ in the converted line stands
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line[i];
+        if (c == kGaijiMark && startsAnnotation(line, i + 1)) {
+            const qsizetype end = annotationEnd(line, i + 1);
+            if (end >= 0) {
+                const QString gaiji = aozoraGaiji(line.sliced(i + 3, end - i - 3));
+                out += gaiji.isEmpty() ? QString(kGaijiMark) : gaiji;
+                lineHasText = true;
+                i = end;
+                continue;
+            }
+        }
+        if (startsAnnotation(line, i)) {
+            const qsizetype end = annotationEnd(line, i);
+            if (end >= 0) {
+                annotation(line.sliced(i + 2, end - i - 2));
+                i = end;
+                continue;
+            }
+        }
+        if (c == kBaseMark) {
+            bar = out.size();
+        } else if (c == kRubyOpen) {
+            const qsizetype end = readingEnd(line, i);
+            if (end >= 0) {
+                qsizetype baseStart = -1;
+                if (bar >= lineStart && out.size() > bar + 1) {
+                    out.remove(bar, 1);
+                    baseStart = bar;
+                } else {
+                    const qsizetype start = implicitBaseStart(out, lineStart, out.size());
+                    if (start < out.size())
+                        baseStart = start;
+                }
+                if (baseStart >= 0) {
+                    bar = -1;
+                    addRuby(baseStart, inlineText(line.sliced(i + 1, end - i - 1)));
+                    i = end;
+                    continue;
+                }
+            }
+        }
+        out += c;
+        lineHasText = true;
+    }
+    const bool annotationsOnly = !line.isEmpty() && !lineHasText;
+    // Indentation alone makes no line of text.
+    if (!lineHasText)
+        out.truncate(lineStart);
+    if (annotationsOnly && !pageBreak) {
+        // A line that held nothing but annotations is no line of the book.
+        return;
+    }
+    if (sectionPending && out.size() > lineStart) {
+        book.sectionStarts.append(lineStart);
+        sectionPending = false;
+    }
+    if (out.size() > lineStart || !annotationsOnly)
+        out += QStringLiteral("\r\n");
+    if (pageBreak) {
+        out += QStringLiteral("\r\n");
+        sectionPending = true;
+    }
+}
+
+AozoraBook Converter::run(QStringView text)
+{
+    out.reserve(text.size());
+    bool inSymbolBlock = false;
+    qsizetype pos = 0;
+    while (pos <= text.size()) {
+        qsizetype end = text.indexOf(u"\r\n", pos);
+        const bool last = end < 0;
+        if (last)
+            end = text.size();
+        const QStringView line = text.sliced(pos, end - pos);
+        pos = end + 2;
+        const bool rule = line.size() >= 10 && line.count(u'-') == line.size();
+        if (rule && !inSymbolBlock && text.sliced(pos).left(200).contains(kSymbolBlockTitle)) {
+            inSymbolBlock = true;
+            continue;
+        }
+        if (inSymbolBlock) {
+            inSymbolBlock = !rule;
+            continue;
+        }
+        convertLine(line);
+        if (last)
+            break;
+    }
+    // The last line had no line end of its own.
+    if (out.endsWith(QStringLiteral("\r\n")))
+        out.chop(2);
+    while (!book.sectionStarts.isEmpty() && book.sectionStarts.last() >= out.size())
+        book.sectionStarts.removeLast();
+    return std::move(book);
+}
+
+bool kanaReading(QStringView reading)
+{
+    for (const QChar c : reading) {
+        const char16_t u = c.unicode();
+        if (!((u >= 0x3041 && u <= 0x30FF) || u == u'・'))
+            return false;
+    }
+    return !reading.isEmpty();
+}
+
+} // namespace
+
+QString rubyFormKey(RubyForm form)
+{
+    switch (form) {
+    case RubyForm::Brackets:
+        return QStringLiteral("Brackets");
+    case RubyForm::Hidden:
+        return QStringLiteral("Hidden");
+    case RubyForm::Above:
+        break;
+    }
+    return QStringLiteral("Above");
+}
+
+RubyForm rubyFormFromKey(const QString &key)
+{
+    if (key.compare(QStringLiteral("Brackets"), Qt::CaseInsensitive) == 0)
+        return RubyForm::Brackets;
+    if (key.compare(QStringLiteral("Hidden"), Qt::CaseInsensitive) == 0)
+        return RubyForm::Hidden;
+    return RubyForm::Above;
+}
+
+bool looksLikeAozora(QStringView text)
+{
+    if (text.contains(kSymbolBlockTitle))
+        return true;
+    if (!text.contains(u"［＃"))
+        return false;
+    // A reading in kana after a base on the same line.
+    for (qsizetype i = text.indexOf(kRubyOpen); i > 0; i = text.indexOf(kRubyOpen, i + 1)) {
+        const QChar before = text[i - 1];
+        if (before.isSpace() || before == u'\n')
+            continue;
+        const qsizetype end = text.indexOf(kRubyClose, i + 1);
+        if (end > i + 1 && end - i <= 40 && kanaReading(text.sliced(i + 1, end - i - 1)))
+            return true;
+    }
+    return false;
+}
+
+AozoraBook convertAozora(QStringView text, RubyForm form)
+{
+    return Converter(form).run(text);
+}
+
+QString aozoraGaiji(QStringView annotation)
+{
+    static const QRegularExpression codePoint(QStringLiteral("U\\+([0-9A-Fa-f]{4,6})"));
+    static const QRegularExpression planeRowCell(
+        QStringLiteral("(?<![0-9])([12])-([0-9]{1,2})-([0-9]{1,2})(?![0-9])"));
+    QRegularExpressionMatch m = codePoint.match(annotation);
+    if (m.hasMatch()) {
+        const uint c = m.capturedView(1).toUInt(nullptr, 16);
+        if (c > 0x20 && c <= 0x10FFFF && !QChar::isSurrogate(c) && !QChar::isNonCharacter(c))
+            return QString::fromUcs4(reinterpret_cast<const char32_t *>(&c), 1);
+        return {};
+    }
+    m = planeRowCell.match(annotation);
+    if (!m.hasMatch())
+        return {};
+    const int plane = m.capturedView(1).toInt();
+    const int row = m.capturedView(2).toInt();
+    const int cell = m.capturedView(3).toInt();
+    if (row < 1 || row > 94 || cell < 1 || cell > 94)
+        return {};
+    QByteArray euc;
+    if (plane == 2)
+        euc += '\x8F';
+    euc += static_cast<char>(0xA0 + row);
+    euc += static_cast<char>(0xA0 + cell);
+    QString decoded;
+    if (!decodeWithCodec(euc, QByteArrayLiteral("EUC-JISX0213"), decoded) || decoded.isEmpty() ||
+        decoded.contains(QChar::ReplacementCharacter))
+        return {};
+    return decoded;
+}
+
+QList<qsizetype> carryIntoJoinedText(QStringView loaded, QStringView working,
+                                     const QList<qsizetype> &positions)
+{
+    QList<qsizetype> carried;
+    carried.reserve(positions.size());
+    qsizetype i = 0;
+    qsizetype j = 0;
+    for (const qsizetype position : positions) {
+        while (i < position && i < loaded.size()) {
+            const bool joined = loaded[i] == u'\r' && i + 1 < loaded.size() &&
+                                loaded[i + 1] == u'\n' &&
+                                (j >= working.size() || working[j] != u'\r');
+            if (joined) {
+                // A space in its place, unless the space is the next line's own.
+                const bool next = i + 2 < loaded.size() && loaded[i + 2] == u' ';
+                if (j < working.size() && working[j] == u' ' && !next)
+                    ++j;
+                i += 2;
+            } else {
+                ++i;
+                ++j;
+            }
+        }
+        carried.append(std::min(j, working.size()));
+    }
+    return carried;
+}

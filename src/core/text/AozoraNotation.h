@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+// How readings in 《》 end up: kept aside and drawn over their base, written after the base in
+// brackets, or dropped.
+enum class RubyForm { Above, Brackets, Hidden };
+
+// The texts stored per book ("Above", "Brackets", "Hidden"); unknown text gives Above.
+QString rubyFormKey(RubyForm form);
+RubyForm rubyFormFromKey(const QString &key);
+
+struct RubySpan
+{
+    qsizetype base = 0; // position of the base in the converted text
+    qsizetype length = 0;
+    QString reading;
+};
+
+struct AozoraHeading
+{
+    qsizetype position = 0;
+    qsizetype length = 0;
+    int level = 1; // 1 large (大見出し), 2 middle, 3 small
+};
+
+struct AozoraBook
+{
+    QString text;
+    QList<RubySpan> ruby;          // RubyForm::Above only, in text order
+    QList<AozoraHeading> headings; // in text order
+    // Where the text after a page break begins (its first non-blank line), in text order.
+    QList<qsizetype> sectionStarts;
+};
+
+// A text written in the notation: ruby in 《》 together with ［＃…］ annotations, or the
+// notation's symbol-explanation block. Chinese titles in 《》 alone do not make one.
+bool looksLikeAozora(QStringView text);
+
+// Converts a text with CR LF line ends. Nothing that is not notation is lost: a bracket that
+// opens no ruby or annotation stays in the text.
+AozoraBook convertAozora(QStringView text, RubyForm form);
+
+// The character a gaiji annotation's content (the text inside ※［＃…］) names by JIS X 0213
+// plane-row-cell or by code point; empty when it names none.
+QString aozoraGaiji(QStringView annotation);
+
+// Sorted positions in `loaded` carried into `working`, the same text with line breaks joined
+// (a CR LF replaced by one space or taken out) and characters replaced one for one.
+QList<qsizetype> carryIntoJoinedText(QStringView loaded, QStringView working,
+                                     const QList<qsizetype> &positions);

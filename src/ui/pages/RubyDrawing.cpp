@@ -1,0 +1,174 @@
+#include "ui/pages/RubyDrawing.h"
+
+#include "core/layout/LineFitter.h"
+#include "ui/Tavolex1.h"
+#include "ui/pages/FixedPitchLayout.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextLayout>
+
+#include <algorithm>
+#include <cmath>
+
+QFont rubyFontFor(const QFont &pageFont)
+{
+    QFont font = pageFont;
+    if (pageFont.pointSizeF() > 0)
+        font.setPointSizeF(std::max(4.0, pageFont.pointSizeF() / 2));
+    else
+        font.setPixelSize(std::max(4, pageFont.pixelSize() / 2));
+    return font;
+}
+
+qreal rubyRowFor(const QFont &pageFont)
+{
+    return std::ceil(QFontMetricsF(rubyFontFor(pageFont)).height());
+}
+
+RubyOverlay::RubyOverlay(QPlainTextEdit *page) : QWidget(page->viewport()), page(page)
+{
+    setObjectName(QStringLiteral("RubyOverlay"));
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setGeometry(page->viewport()->rect());
+    show();
+}
+
+void RubyOverlay::setSpans(QList<Span> shown)
+{
+    spans = std::move(shown);
+    if (page)
+        setGeometry(page->viewport()->rect());
+    update();
+}
+
+QList<RubyOverlay::Placed> RubyOverlay::placed() const
+{
+    QList<Placed> result;
+    if (!page)
+        return result;
+    QTextDocument *document = page->document();
+    const QFontMetricsF ruby(rubyFontFor(document->defaultFont()));
+    for (const Span &span : spans) {
+        const QTextBlock block = document->findBlockByNumber(span.block);
+        if (!block.isValid() || !block.layout() || block.layout()->lineCount() == 0)
+            continue;
+        QTextCursor cursor(block);
+        cursor.setPosition(block.position() + span.start);
+        const QRect start = page->cursorRect(cursor);
+        cursor.setPosition(block.position() + span.start + span.length);
+        const QRect end = page->cursorRect(cursor);
+        // The line stands below the ruby row of its block, however tall its glyphs are.
+        const QTextLine line = block.layout()->lineAt(0);
+        const qreal lineTop = start.top();
+        const qreal blockTop = lineTop - line.y();
+        const auto *layout = dynamic_cast<const FixedPitchLayout *>(document->documentLayout());
+        const qreal row = layout ? layout->rubyRowHeight() : ruby.height();
+        const qreal left = std::min(start.left(), end.left());
+        const qreal right = std::max(start.left(), end.left());
+        const qreal width = ruby.horizontalAdvance(span.reading);
+        const qreal centre = (left + right) / 2;
+        Placed p;
+        p.reading = span.reading;
+        p.base = QRectF(left, lineTop, right - left, start.height());
+        p.readingRect = QRectF(centre - width / 2, blockTop + row - ruby.height(), width,
+                               ruby.height());
+        result.append(p);
+    }
+    return result;
+}
+
+void RubyOverlay::paintEvent(QPaintEvent *)
+{
+    if (!page || spans.isEmpty())
+        return;
+    QPainter painter(this);
+    painter.setFont(rubyFontFor(page->document()->defaultFont()));
+    painter.setPen(page->palette().color(QPalette::Text));
+    const qreal ascent = QFontMetricsF(painter.font()).ascent();
+    for (const Placed &p : placed())
+        painter.drawText(QPointF(p.readingRect.left(), p.readingRect.top() + ascent), p.reading);
+}
+
+qreal TForm1::rubyRowHeight() const
+{
+    const EastAsianBook &book = state.EastAsian;
+    if (!book.aozora || book.ruby != RubyForm::Above || book.marks.ruby.isEmpty())
+        return 0;
+    return rubyRowFor(pageFont());
+}
+
+void TForm1::applyRubyRow()
+{
+    const qreal row = rubyRowHeight();
+    for (QPlainTextEdit *page : {LinkeSeite, RechteSeite}) {
+        if (auto *layout = dynamic_cast<FixedPitchLayout *>(page->document()->documentLayout()))
+            layout->setRubyRow(row);
+    }
+}
+
+RubyOverlay *TForm1::rubyOverlay(QPlainTextEdit *page)
+{
+    auto *overlay = page->viewport()->findChild<QWidget *>(QStringLiteral("RubyOverlay"),
+                                                            Qt::FindDirectChildrenOnly);
+    return overlay ? static_cast<RubyOverlay *>(overlay) : new RubyOverlay(page);
+}
+
+void TForm1::showRuby(QPlainTextEdit *page, int firstLine)
+{
+    const QList<RubySpan> &ruby = state.EastAsian.marks.ruby;
+    if (rubyRowHeight() == 0) {
+        if (page->viewport()->findChild<QWidget *>(QStringLiteral("RubyOverlay")))
+            rubyOverlay(page)->setSpans({});
+        return;
+    }
+    const QList<qsizetype> &bases = marksInWorkingText().rubyStarts;
+    QList<RubyOverlay::Span> spans;
+    const int blocks = page->document()->blockCount();
+    for (int k = 0; k < blocks && firstLine + k <= state.TotalLines; ++k) {
+        const QStringView line = ::FittedLine(state.pieces, firstLine + k);
+        const qsizetype offset = workingOffsetOf(line);
+        if (offset < 0 || line.isEmpty())
+            continue;
+        // A base is drawn on the line it begins on.
+        auto at = std::lower_bound(bases.begin(), bases.end(), offset);
+        for (; at != bases.end() && *at < offset + line.size(); ++at) {
+            const RubySpan &span = ruby[at - bases.begin()];
+            const qsizetype start = *at - offset;
+            const qsizetype length = std::min(span.length, line.size() - start);
+            spans.append({k, int(start), int(length), span.reading});
+        }
+    }
+    rubyOverlay(page)->setSpans(std::move(spans));
+}
+
+QString TForm1::spokenWithReadings(const SpokenSentence &sentence)
+{
+    if (rubyRowHeight() == 0 || sentence.start.line < 1 || sentence.end.line > state.TotalLines)
+        return sentence.text;
+    const qsizetype from = workingOffsetOf(::FittedLine(state.pieces, sentence.start.line));
+    const qsizetype to = workingOffsetOf(::FittedLine(state.pieces, sentence.end.line));
+    if (from < 0 || to < 0)
+        return sentence.text;
+    const QList<qsizetype> &bases = marksInWorkingText().rubyStarts;
+    const QList<RubySpan> &ruby = state.EastAsian.marks.ruby;
+    QString spoken;
+    qsizetype done = 0; // of sentence.text
+    auto at = std::lower_bound(bases.begin(), bases.end(), from + sentence.start.column);
+    for (; at != bases.end() && *at < to + sentence.end.column; ++at) {
+        const RubySpan &span = ruby[at - bases.begin()];
+        const QStringView base = QStringView(state.WorkingText).mid(*at, span.length);
+        // The bases come in the order of the sentence; a line join may stand between them.
+        const qsizetype found = sentence.text.indexOf(base, done);
+        if (found < 0)
+            continue;
+        spoken += QStringView(sentence.text).mid(done, found - done);
+        spoken += span.reading;
+        done = found + base.size();
+    }
+    spoken += QStringView(sentence.text).mid(done);
+    return spoken;
+}

@@ -1,0 +1,63 @@
+#include "core/text/ChineseConversion.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString qs(const char *text)
+{
+    return QString::fromUtf8(text);
+}
+
+} // namespace
+
+TEST(ChineseConversion, PhrasesAndVariants)
+{
+    const struct
+    {
+        ChineseConversion to;
+        const char *source;
+        const char *expected;
+    } cases[] = {
+        {ChineseConversion::Traditional, "头发", "頭髮"},
+        {ChineseConversion::Traditional, "他发现了理发店", "他發現了理髮店"},
+        {ChineseConversion::Traditional, "干燥的天气", "乾燥的天氣"},
+        {ChineseConversion::Taiwan, "里面", "裡面"},
+        {ChineseConversion::HongKong, "里面", "裏面"},
+        {ChineseConversion::Simplified, "頭髮後來", "头发后来"},
+        {ChineseConversion::Traditional, "Latin text\r\nstays", "Latin text\r\nstays"},
+        {ChineseConversion::None, "头发", "头发"},
+        {ChineseConversion::Traditional, "A头发B，头😀发。𠀋头发", "A頭髮B，頭😀發。𠀋頭髮"},
+    };
+    for (const auto &c : cases) {
+        const ChineseConverted converted = convertChinese(qs(c.source), c.to);
+        ASSERT_TRUE(converted.ok) << converted.error.toStdString();
+        EXPECT_EQ(converted.text, qs(c.expected)) << c.source;
+    }
+}
+
+TEST(ChineseConversion, PartsOnThreadsJoinToTheWholeText)
+{
+    QString book;
+    for (int i = 0; i < 40000; ++i)
+        book += QStringLiteral(u"第%1回 头发里面的软件\r\n").arg(i);
+    std::vector<int> percents;
+    const ChineseConverted parallel = convertChinese(
+        book, ChineseConversion::Traditional, [&](int p) { percents.push_back(p); }, 4);
+    ASSERT_TRUE(parallel.ok);
+    EXPECT_EQ(parallel.text.count(QStringLiteral(u"頭髮裏面的軟件\r\n")), 40000);
+    EXPECT_TRUE(parallel.text.startsWith(QStringLiteral(u"第0回 ")));
+    EXPECT_TRUE(parallel.text.endsWith(QStringLiteral(u"第39999回 頭髮裏面的軟件\r\n")));
+    ASSERT_FALSE(percents.empty());
+    EXPECT_EQ(percents.back(), 100);
+}
+
+TEST(ChineseConversion, KeysRoundTrip)
+{
+    for (const ChineseConversion c :
+         {ChineseConversion::None, ChineseConversion::Simplified, ChineseConversion::Traditional,
+          ChineseConversion::Taiwan, ChineseConversion::HongKong})
+        EXPECT_EQ(chineseConversionFromKey(chineseConversionKey(c)), c);
+    EXPECT_EQ(chineseConversionKey(ChineseConversion::HongKong), QStringLiteral("Hong Kong"));
+    EXPECT_EQ(chineseConversionFromKey(QStringLiteral("Klingon")), ChineseConversion::None);
+}
