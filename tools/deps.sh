@@ -12,6 +12,8 @@ tavolex_packages=(
     openbox wmctrl x11-utils
     appstream desktop-file-utils
     dpkg-dev file lintian man-db
+    # Looking words up: Hunspell's stemming, and dictionaries the tests and benchmarks read.
+    libhunspell-dev hunspell-en-us dict-gcide dict-wn dict-freedict-deu-eng
 )
 
 # What reading aloud needs at run time: the engine plugins, speech-dispatcher and its voice.
