@@ -50,6 +50,7 @@ DictionaryShelf::DictionaryShelf(const QStringList &folders, const QStringList &
 
 DictionaryShelf::~DictionaryShelf()
 {
+    stopping = true;
     if (loading.valid())
         loading.wait();
 }
@@ -62,8 +63,11 @@ void DictionaryShelf::startLoading(QLocale::Language bookLanguage)
     language = bookLanguage;
     stemmerLanguage = bookLanguage;
     loading = std::async(std::launch::async, [this, bookLanguage] {
-        for (const auto &dictionary : dictionaries)
+        for (const auto &dictionary : dictionaries) {
+            if (stopping)
+                return;
             dictionary->open();
+        }
         stemmer = makeStemmer(bookLanguage, hunspellFolders);
     });
 }

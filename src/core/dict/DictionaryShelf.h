@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <future>
 #include <memory>
 #include <mutex>
@@ -78,6 +79,7 @@ private:
     QLocale::Language stemmerLanguage = QLocale::AnyLanguage;
     std::unique_ptr<Stemmer> stemmer;
     std::future<void> loading;
+    std::atomic<bool> stopping{false}; // the shelf is going: the rest is not read
     mutable std::mutex loadingLock;
 };
 
