@@ -1,3 +1,4 @@
+#include "core/dict/DictdDictionary.h"
 #include "core/dict/DictionaryShelf.h"
 
 #include <benchmark/benchmark.h>
@@ -38,6 +39,24 @@ void BM_FirstLookupAfterBackgroundLoad(benchmark::State &state)
     }
 }
 BENCHMARK(BM_FirstLookupAfterBackgroundLoad)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Reading one index: the part of the start that runs in the background.
+void BM_OpenIndex(benchmark::State &state, const char *stem)
+{
+    for (auto _ : state) {
+        DictdDictionary dictionary(QStringLiteral("/usr/share/dictd"), QString::fromLatin1(stem));
+        if (!dictionary.open()) {
+            state.SkipWithError("not installed");
+            break;
+        }
+        state.counters["headwords"] = double(dictionary.headwords().size());
+    }
+}
+BENCHMARK_CAPTURE(BM_OpenIndex, gcide, "gcide")->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(BM_OpenIndex, wn, "wn")->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(BM_OpenIndex, freedict_deu_eng, "freedict-deu-eng")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 // A later lookup: a word, a missing word, a phrase.
 void BM_LaterLookup(benchmark::State &state)

@@ -52,7 +52,7 @@ bool DictdDictionary::readIndex(QString &error)
         return false;
     }
     const QByteArrayView all(reinterpret_cast<const char *>(mapped), size);
-    table.reserve(size / 24);
+    table.reserve(size / 24, size / 2);
     std::optional<HeadwordTable::Entry> shortName;
     qsizetype lineNumber = 0;
     for (qsizetype pos = 0; pos < all.size();) {

@@ -6,7 +6,10 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <QThread>
+
 #include <algorithm>
+#include <thread>
 
 QStringList DictionaryShelf::standardFolders()
 {
@@ -63,12 +66,21 @@ void DictionaryShelf::startLoading(QLocale::Language bookLanguage)
     language = bookLanguage;
     stemmerLanguage = bookLanguage;
     loading = std::async(std::launch::async, [this, bookLanguage] {
-        for (const auto &dictionary : dictionaries) {
-            if (stopping)
-                return;
-            dictionary->open();
-        }
+        // A few readers take the dictionaries one after the other; the stemmer goes first.
+        std::atomic<size_t> next{0};
+        const auto work = [&] {
+            for (size_t i = next++; i < dictionaries.size() && !stopping; i = next++)
+                dictionaries[i]->open();
+        };
+        const size_t helpers = std::min<size_t>(
+            size_t(std::max(1, QThread::idealThreadCount())) - 1, dictionaries.size() / 2);
+        std::vector<std::thread> threads;
+        for (size_t t = 0; t < helpers; ++t)
+            threads.emplace_back(work);
         stemmer = makeStemmer(bookLanguage, hunspellFolders);
+        work();
+        for (std::thread &thread : threads)
+            thread.join();
     });
 }
 

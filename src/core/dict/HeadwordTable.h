@@ -26,7 +26,11 @@ public:
         quint32 wordLength = 0; // 0: the headword is its folded key
     };
 
-    void reserve(qsizetype entries) { table.reserve(size_t(entries)); }
+    void reserve(qsizetype entries, qsizetype keyBytes)
+    {
+        table.reserve(size_t(entries));
+        keys.reserve(keyBytes);
+    }
     void add(QByteArrayView headword, quint64 offset, quint32 length)
     {
         add(headword, headword, offset, length);

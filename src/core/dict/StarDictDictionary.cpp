@@ -193,7 +193,7 @@ bool StarDictDictionary::readIndex(QString &error)
     std::vector<QByteArrayView> mainWords;
     places.reserve(size_t(wordCount));
     mainWords.reserve(size_t(wordCount));
-    table.reserve(wordCount);
+    table.reserve(wordCount, idx.size());
     const char *p = idx.constData();
     const qsizetype n = idx.size();
     for (qsizetype pos = 0; pos < n;) {
