@@ -639,7 +639,8 @@ public:
 
 private:
     void buildDictionaryChoice(QWidget *box, QVBoxLayout *layout);
-    QString lookupText() const;
+    // The selection, else the word under the pointer; page: the page it is on.
+    QString lookupText(QWidget *&page) const;
     // The book's language as the dictionaries are ordered for it.
     QLocale::Language dictionaryBookLanguage() const;
     std::shared_ptr<DictionaryShelf> dictionaryShelf;

@@ -355,6 +355,19 @@ TEST(DictionaryTest, InstalledDictionariesAndHunspell)
         EXPECT_EQ(entries.first().headword, QStringLiteral("Walk"));
         EXPECT_TRUE(entries.first().definition.startsWith(QLatin1String("Walk")));
     }
+    if (QFileInfo::exists(QStringLiteral("/usr/share/dictd/wn.index")) &&
+        QFileInfo::exists(QStringLiteral("/usr/share/dictd/gcide.index"))) {
+        DictionaryShelf shelf({QStringLiteral("/usr/share/dictd")});
+        shelf.startLoading(QLocale::English);
+        const LookupResult result = shelf.lookup(QStringLiteral("\u201cPieces,\u201d"));
+        QSet<QString> names;
+        for (const DictionaryHit &hit : result.hits) {
+            names.insert(hit.dictionary);
+            EXPECT_EQ(hit.form, QStringLiteral("piece"));
+        }
+        EXPECT_GE(names.size(), 2) << hitsText(result).toStdString();
+        EXPECT_TRUE(result.skipped.isEmpty()) << result.skipped.join(u'\n').toStdString();
+    }
     if (!hunspellDictionaryFor(QLocale::English, DictionaryShelf::standardHunspellFolders()).isEmpty()) {
         auto stemmer = makeStemmer(QLocale::English, DictionaryShelf::standardHunspellFolders());
         ASSERT_NE(stemmer, nullptr);

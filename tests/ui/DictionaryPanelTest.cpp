@@ -52,10 +52,14 @@ TEST(DictionaryPanelTest, DoubleClickAndCtrlDShowTheEntryAndEscLeavesThePageAsIt
     TForm1 &form = *t.form;
     const int page = form.readerState().CurrentPage;
     const QString left = form.LinkeSeite->toPlainText();
-    QTest::mouseDClick(form.LinkeSeite->viewport(), Qt::LeftButton, {}, t.pointAt(QStringLiteral("walked")));
+    const QPoint word = t.pointAt(QStringLiteral("walked"));
+    QTest::mouseDClick(form.LinkeSeite->viewport(), Qt::LeftButton, {}, word);
     ASSERT_EQ(form.LinkeSeite->textCursor().selectedText(), QStringLiteral("walked"));
     press(form, Qt::Key_D, Qt::ControlModifier);
     ASSERT_TRUE(form.dictionaryPanelShown());
+    // The word stays in sight.
+    EXPECT_FALSE(form.DictionaryView->geometry().contains(
+        form.LinkeSeite->viewport()->mapTo(&form, word)));
     const QString shown = form.DictionaryView->entriesText();
     EXPECT_TRUE(shown.contains(QLatin1String("Small English"))) << shown.toStdString();
     EXPECT_TRUE(shown.contains(QStringLiteral("walked \u2192 walk"))) << shown.toStdString();

@@ -218,22 +218,25 @@ void TForm1::CloseDictionaryPanel()
         DictionaryView->hide();
 }
 
-QString TForm1::lookupText() const
+QString TForm1::lookupText(QWidget *&page) const
 {
-    for (QPlainTextEdit *page : {LinkeSeite, RechteSeite}) {
-        if (page->isVisible() && page->textCursor().hasSelection())
-            return page->textCursor().selectedText();
+    for (QPlainTextEdit *shown : {LinkeSeite, RechteSeite}) {
+        page = shown;
+        if (shown->isVisible() && shown->textCursor().hasSelection())
+            return shown->textCursor().selectedText();
     }
+    page = nullptr;
     // No selection: the word under the pointer.
-    for (QPlainTextEdit *page : {LinkeSeite, RechteSeite}) {
-        const QPoint at = page->viewport()->mapFromGlobal(QCursor::pos());
-        if (!page->isVisible() || !page->viewport()->rect().contains(at))
+    for (QPlainTextEdit *shown : {LinkeSeite, RechteSeite}) {
+        const QPoint at = shown->viewport()->mapFromGlobal(QCursor::pos());
+        if (!shown->isVisible() || !shown->viewport()->rect().contains(at))
             continue;
-        const QTextCursor cursor = page->cursorForPosition(at);
+        page = shown;
+        const QTextCursor cursor = shown->cursorForPosition(at);
         const QString line = cursor.block().text();
         const int pos = cursor.positionInBlock();
         // The cursor lands between two characters: the one under the pointer is either.
-        const QRect caret = page->cursorRect(cursor);
+        const QRect caret = shown->cursorRect(cursor);
         const QString before = wordAt(line, pos - 1);
         const QString after = wordAt(line, pos);
         if (std::abs(at.y() - caret.center().y()) > caret.height())
@@ -250,7 +253,8 @@ void TForm1::LookUpClick()
         CloseDictionaryPanel();
         return;
     }
-    const QString text = lookupText();
+    QWidget *wordPage = nullptr;
+    const QString text = lookupText(wordPage);
     if (!DictionaryView) {
         DictionaryView = new DictionaryPanel(this);
         DictionaryView->onClose = [this] { CloseDictionaryPanel(); };
@@ -273,9 +277,17 @@ void TForm1::LookUpClick()
     if (result.word.isEmpty())
         DictionaryView->findChild<QTextBrowser *>()->setPlainText(QStringLiteral(
             "Select a word (a double click selects one) or point at one, then press Ctrl+D."));
-    const int w = std::min(480, width() - 40);
-    const int h = std::min(440, height() - 2 * panels::kPanelTop - 20);
-    DictionaryView->setGeometry((width() - w) / 2, panels::kPanelTop + 10, w, std::max(h, 120));
+    // Over the other page, so that the word stays in sight.
+    QWidget *over = wordPage == LinkeSeite ? RechteSeite : wordPage ? LinkeSeite : nullptr;
+    if (over && over->parentWidget() == this && over->width() >= 240) {
+        const QRect r = over->geometry();
+        DictionaryView->setGeometry(r.x(), r.y(), std::min(r.width(), 560),
+                                    std::clamp(r.height(), 120, 480));
+    } else {
+        const int w = std::min(480, width() - 40);
+        const int h = std::min(440, height() - 2 * panels::kPanelTop - 20);
+        DictionaryView->setGeometry((width() - w) / 2, panels::kPanelTop + 10, w, std::max(h, 120));
+    }
     DictionaryView->show();
     DictionaryView->raise();
 }
