@@ -43,7 +43,6 @@ class TZipForm;
 class KeyPreviewFilter;
 class DictionaryPanel;
 class DictionaryShelf;
-class QToolButton;
 
 // The settings of the last fit that change line widths.
 struct FittedLayoutSnapshot
@@ -635,10 +634,12 @@ public:
     DictionaryShelf &dictionaries();
     QLabel *LookUp = nullptr;
     DictionaryPanel *DictionaryView = nullptr;
-    QToolButton *DictionaryChoice = nullptr;
+    QListWidget *DictionaryChoice = nullptr;
 
 private:
     void buildDictionaryChoice(QWidget *box, QVBoxLayout *layout);
+    void fillDictionaryChoice();
+    void fillDictionaryChoiceWhenLoaded();
     // The selection, else the word under the pointer; page: the page it is on.
     QString lookupText(QWidget *&page) const;
     // The book's language as the dictionaries are ordered for it.

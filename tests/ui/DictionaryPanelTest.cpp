@@ -2,6 +2,7 @@
 #include "DictionaryFiles.h"
 #include "ui/panels/DictionaryPanel.h"
 
+#include <QListWidget>
 #include <QTextBlock>
 #include <QTextCursor>
 
@@ -26,10 +27,12 @@ struct LookupFixture
     LookupFixture()
     {
         form = &startActive(fixture);
-        form->setDictionaryFolders({folder}, {});
         form->ZWEntfernen->setChecked(false);
         form->openFileFromUser(fixture.writeBook(QStringLiteral("walk.txt"), walkingBook()));
     }
+
+    // The reader finds the dictionaries written so far.
+    void lookInFolder() const { form->setDictionaryFolders({folder}, {}); }
 
     // The middle of the word's n-th character on the left page.
     QPoint pointAt(const QString &word, int n = 2) const
@@ -49,6 +52,7 @@ TEST(DictionaryPanelTest, DoubleClickAndCtrlDShowTheEntryAndEscLeavesThePageAsIt
     LookupFixture t;
     dictfiles::writeDictd(t.folder, QStringLiteral("small"), "Small English",
                           {{"walk", "to go on foot"}, {"home", "where one lives"}});
+    t.lookInFolder();
     TForm1 &form = *t.form;
     const int page = form.readerState().CurrentPage;
     const QString left = form.LinkeSeite->toPlainText();
@@ -89,6 +93,7 @@ TEST(DictionaryPanelTest, CtrlDWithoutSelectionTakesTheWordUnderThePointer)
     dictfiles::writeDictd(t.folder, QStringLiteral("small"), "Small English",
                           {{"walk", "to go on foot"}, {"home", "where one lives"},
                            {"traveller", "one who travels"}});
+    t.lookInFolder();
     TForm1 &form = *t.form;
     const struct
     {
@@ -117,6 +122,7 @@ TEST(DictionaryPanelTest, CtrlDWithoutSelectionTakesTheWordUnderThePointer)
 TEST(DictionaryPanelTest, MissingWordsDamagedAndSwitchedOffDictionariesAreSaidSo)
 {
     LookupFixture t;
+    t.lookInFolder();
     TForm1 &form = *t.form;
     QTest::mouseDClick(form.LinkeSeite->viewport(), Qt::LeftButton, {}, t.pointAt(QStringLiteral("walked")));
     press(form, Qt::Key_D, Qt::ControlModifier);
@@ -135,7 +141,15 @@ TEST(DictionaryPanelTest, MissingWordsDamagedAndSwitchedOffDictionariesAreSaidSo
     press(form, Qt::Key_Escape);
 
     // Switched off in the menu: stored, and left out of the next lookup.
-    form.DictionaryChoiceToggled(QStringLiteral("small"), false);
+    QListWidgetItem *small = nullptr;
+    for (int i = 0; i < form.DictionaryChoice->count(); ++i) {
+        if (form.DictionaryChoice->item(i)->data(Qt::UserRole) == QStringLiteral("small"))
+            small = form.DictionaryChoice->item(i);
+    }
+    ASSERT_NE(small, nullptr);
+    EXPECT_EQ(small->text(), QStringLiteral("Small English"));
+    EXPECT_EQ(small->checkState(), Qt::Checked);
+    small->setCheckState(Qt::Unchecked);
     EXPECT_TRUE(t.fixture.settingsText().contains(QLatin1String("Dictionaries=broken=on;small=off")))
         << t.fixture.settingsText().toStdString();
     press(form, Qt::Key_D, Qt::ControlModifier);

@@ -6,14 +6,13 @@
 #include "ui/panels/PanelWidgets.h"
 
 #include <QApplication>
-#include <QMenu>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTimer>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -190,6 +189,8 @@ void TForm1::setDictionaryFolders(const QStringList &folders, const QStringList 
     dictionaryFolders = folders;
     dictionaryHunspellFolders = hunspellFolders;
     dictionaryShelf.reset();
+    if (DictionaryChoice)
+        fillDictionaryChoice();
 }
 
 DictionaryShelf &TForm1::dictionaries()
@@ -200,9 +201,9 @@ DictionaryShelf &TForm1::dictionaries()
             dictionaryHunspellFolders = DictionaryShelf::standardHunspellFolders();
         }
         dictionaryShelf = std::make_shared<DictionaryShelf>(dictionaryFolders, dictionaryHunspellFolders);
-        dictionaryShelf->setDisabled(
-            disabledDictionaries(ini->readString(kOptions, kDictionariesKey, QString())));
-        dictionaryShelf->startLoading(dictionaryBookLanguage());
+        if (ini)
+            dictionaryShelf->setDisabled(
+                disabledDictionaries(ini->readString(kOptions, kDictionariesKey, QString())));
     }
     return *dictionaryShelf;
 }
@@ -270,8 +271,10 @@ void TForm1::LookUpClick()
         if (waiting)
             QApplication::setOverrideCursor(Qt::WaitCursor);
         result = shelf.lookup(text);
-        if (waiting)
+        if (waiting) {
             QApplication::restoreOverrideCursor();
+            fillDictionaryChoice();
+        }
     }
     DictionaryView->showResult(result);
     if (result.word.isEmpty())
@@ -307,35 +310,57 @@ bool TForm1::DictionaryPanelKey(int key, Qt::KeyboardModifiers modifiers)
 
 void TForm1::buildDictionaryChoice(QWidget *box, QVBoxLayout *layout)
 {
-    auto *line = panels::row();
-    line->addWidget(new QLabel(QStringLiteral("Dictionaries"), box));
-    auto *button = new QToolButton(box);
-    button->setObjectName(QStringLiteral("DictionaryChoice"));
-    button->setText(QStringLiteral("choose ..."));
-    button->setToolTip(QStringLiteral("The dictionaries Ctrl+D looks words up in"));
-    button->setPopupMode(QToolButton::InstantPopup);
-    button->setFocusPolicy(Qt::NoFocus);
-    auto *menu = new QMenu(button);
-    button->setMenu(menu);
-    connect(menu, &QMenu::aboutToShow, this, [this, menu] {
-        menu->clear();
-        const QList<InstalledDictionary> list = dictionaries().installed();
-        if (list.isEmpty())
-            menu->addAction(QStringLiteral("None installed (dict-gcide, dict-wn ...)"))->setEnabled(false);
-        for (const InstalledDictionary &d : list) {
-            QAction *action = menu->addAction(d.name);
-            action->setCheckable(true);
-            action->setChecked(d.enabled);
-            connect(action, &QAction::toggled, this,
-                    [this, id = d.id](bool on) { DictionaryChoiceToggled(id, on); });
-        }
+    layout->addWidget(new QLabel(QStringLiteral("Dictionaries (Ctrl+D looks words up in them)"), box));
+    auto *list = new QListWidget(box);
+    list->setObjectName(QStringLiteral("DictionaryChoice"));
+    list->setToolTip(QStringLiteral("The dictionaries Ctrl+D looks words up in"));
+    list->setFocusPolicy(Qt::NoFocus);
+    list->setSelectionMode(QAbstractItemView::NoSelection);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    connect(list, &QListWidget::itemChanged, this, [this](QListWidgetItem *item) {
+        if (!item->data(Qt::UserRole).toString().isEmpty())
+            DictionaryChoiceToggled(item->data(Qt::UserRole).toString(),
+                                    item->checkState() == Qt::Checked);
     });
-    DictionaryChoice = button;
-    line->addWidget(button);
-    line->addStretch(1);
-    layout->addLayout(line);
+    auto *indented = panels::row(18);
+    indented->addWidget(list);
+    layout->addLayout(indented);
+    DictionaryChoice = list;
+    // Once the settings are read.
+    QTimer::singleShot(0, this, [this] { fillDictionaryChoice(); });
     // The indexes are read once, in the background, while the reader reads.
-    QTimer::singleShot(kLoadDelayMs, this, [this] { dictionaries(); });
+    QTimer::singleShot(kLoadDelayMs, this, [this] {
+        dictionaries().startLoading(dictionaryBookLanguage());
+        fillDictionaryChoiceWhenLoaded();
+    });
+}
+
+void TForm1::fillDictionaryChoiceWhenLoaded()
+{
+    // Their own names are known once the indexes are read.
+    if (!dictionaryShelf || dictionaryShelf->loaded()) {
+        fillDictionaryChoice();
+        return;
+    }
+    QTimer::singleShot(200, this, [this] { fillDictionaryChoiceWhenLoaded(); });
+}
+
+void TForm1::fillDictionaryChoice()
+{
+    const QSignalBlocker blocker(DictionaryChoice);
+    DictionaryChoice->clear();
+    const QList<InstalledDictionary> list = dictionaries().installed();
+    if (list.isEmpty())
+        DictionaryChoice->addItem(QStringLiteral("none installed (dict-gcide, dict-wn ...)"));
+    for (const InstalledDictionary &d : list) {
+        auto *item = new QListWidgetItem(d.name, DictionaryChoice);
+        item->setData(Qt::UserRole, d.id);
+        item->setToolTip(d.name + QStringLiteral(" (") + d.id + u')');
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+        item->setCheckState(d.enabled ? Qt::Checked : Qt::Unchecked);
+    }
+    const int rows = std::clamp(int(DictionaryChoice->count()), 1, 4);
+    DictionaryChoice->setFixedHeight(rows * DictionaryChoice->fontMetrics().height() * 5 / 4 + 6);
 }
 
 void TForm1::DictionaryChoiceToggled(const QString &id, bool on)
