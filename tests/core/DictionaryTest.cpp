@@ -7,6 +7,8 @@
 
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 using namespace dictfiles;
@@ -177,6 +179,7 @@ TEST(DictionaryTest, LookupTriesBaseFormsAndShowsWhichWasFound)
         {"Polish", "Small English|Polish|Polish|Polish\nSmall English|Polish|Polish|polish"},
         {"(ice\ncream)", "Small English|ice cream|ice cream|ice cream"},
         {"big walks", "Small English|big|big|big\nSmall English|walks|walk|walk"},
+        {"one two three four five six big", ""},
         {"zebra", ""},
         {"...", ""},
     };
@@ -274,6 +277,14 @@ TEST(DictionaryTest, DamagedDictionariesAreSkippedWithTheirName)
              writeStarDict(f, QStringLiteral("bad"), "Bad One", entries, {{"stroll", 7}});
          },
          ".syn"},
+        {"a pipe as the definitions",
+         [&](const QString &f) {
+             writeDictd(f, QStringLiteral("bad"), "Bad One", entries);
+             const QString p = f + QStringLiteral("/bad.dict.dz");
+             QFile::remove(p);
+             ASSERT_EQ(mkfifo(QFile::encodeName(p).constData(), 0600), 0);
+         },
+         "cannot read"},
         {"not a StarDict ifo",
          [&](const QString &f) {
              writeStarDict(f, QStringLiteral("bad"), "Bad One", entries);

@@ -117,6 +117,12 @@ TEST(DictionaryPanelTest, CtrlDWithoutSelectionTakesTheWordUnderThePointer)
         EXPECT_TRUE(form.DictionaryView->entriesText().contains(QString::fromUtf8(c.expected)));
         press(form, Qt::Key_Escape);
     }
+    // Past the end of the line there is no word to look up.
+    QCursor::setPos(form.LinkeSeite->viewport()->mapToGlobal(
+        t.pointAt(QStringLiteral("home."), 4) + QPoint(120, 0)));
+    press(form, Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(form.DictionaryView->titleText(), QStringLiteral("DICTIONARY"));
+    EXPECT_TRUE(form.DictionaryView->entriesText().startsWith(QLatin1String("Select a word")));
 }
 
 TEST(DictionaryPanelTest, MissingWordsDamagedAndSwitchedOffDictionariesAreSaidSo)

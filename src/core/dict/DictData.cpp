@@ -1,5 +1,7 @@
 #include "core/dict/DictData.h"
 
+#include <QFileInfo>
+
 #include <zlib.h>
 
 namespace {
@@ -14,7 +16,8 @@ quint16 le16(const uchar *p)
 bool DictData::open(const QString &path, QString &error)
 {
     file.setFileName(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // A pipe or a device under a dictionary's name would block the reading for good.
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
         error = QStringLiteral("cannot read ") + path;
         return false;
     }

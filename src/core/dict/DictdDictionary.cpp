@@ -1,6 +1,7 @@
 #include "core/dict/DictdDictionary.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 std::optional<quint64> decodeDictdNumber(QByteArrayView digits)
 {
@@ -41,7 +42,7 @@ bool DictdDictionary::readIndex(QString &error)
     if (!openData(error))
         return false;
     QFile file(path(QStringLiteral(".index")));
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!QFileInfo(file.fileName()).isFile() || !file.open(QIODevice::ReadOnly)) {
         error = QStringLiteral("no readable .index file");
         return false;
     }

@@ -11,6 +11,12 @@
 #include <algorithm>
 #include <thread>
 
+namespace {
+
+constexpr qsizetype kPhraseWords = 6;
+
+} // namespace
+
 QStringList DictionaryShelf::standardFolders()
 {
     QStringList folders = {QStringLiteral("/usr/share/dictd"),
@@ -173,7 +179,8 @@ LookupResult DictionaryShelf::lookup(const QString &selection)
     if (!result.word.isEmpty()) {
         // A phrase whole first, then its words one by one.
         result.hits = lookUpWord(result.word);
-        const QStringList words = result.word.split(u' ');
+        // A selected paragraph is no phrase: its first few words are enough.
+        const QStringList words = result.word.split(u' ').mid(0, kPhraseWords);
         if (result.hits.isEmpty() && words.size() > 1) {
             for (const QString &word : words) {
                 const QString cleaned = cleanLookupText(word);

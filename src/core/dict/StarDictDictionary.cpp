@@ -1,6 +1,7 @@
 #include "core/dict/StarDictDictionary.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <zlib.h>
@@ -124,7 +125,7 @@ QString starDictEntryText(const QByteArray &data, const QString &sameTypeSequenc
 bool StarDictDictionary::readIfo(QHash<QString, QString> &ifo, QString &error)
 {
     QFile file(path(QStringLiteral(".ifo")));
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!QFileInfo(file.fileName()).isFile() || !file.open(QIODevice::ReadOnly)) {
         error = QStringLiteral("no readable .ifo file");
         return false;
     }
@@ -169,9 +170,9 @@ bool StarDictDictionary::readIndex(QString &error)
     QByteArray idx;
     QFile plain(path(QStringLiteral(".idx")));
     QFile packed(path(QStringLiteral(".idx.gz")));
-    if (plain.open(QIODevice::ReadOnly)) {
+    if (QFileInfo(plain.fileName()).isFile() && plain.open(QIODevice::ReadOnly)) {
         idx = plain.readAll();
-    } else if (packed.open(QIODevice::ReadOnly)) {
+    } else if (QFileInfo(packed.fileName()).isFile() && packed.open(QIODevice::ReadOnly)) {
         const auto unpacked = gunzip(packed.readAll(), idxSize + 1);
         if (!unpacked) {
             error = QStringLiteral("the .idx.gz file does not unpack");
@@ -221,7 +222,7 @@ bool StarDictDictionary::readIndex(QString &error)
     }
 
     QFile syn(path(QStringLiteral(".syn")));
-    if (syn.open(QIODevice::ReadOnly)) {
+    if (QFileInfo(syn.fileName()).isFile() && syn.open(QIODevice::ReadOnly)) {
         const QByteArray bytes = syn.readAll();
         const char *s = bytes.constData();
         const qsizetype m = bytes.size();

@@ -126,8 +126,8 @@ void DictionaryPanel::resizeEvent(QResizeEvent *event)
 
 void DictionaryPanel::showResult(const LookupResult &result)
 {
-    title->setText(result.word.isEmpty() ? QStringLiteral("DICTIONARY")
-                                         : QStringLiteral("DICTIONARY: ") + result.word);
+    const QString word = result.word.size() > 40 ? result.word.left(40) + u'\u2026' : result.word;
+    title->setText(word.isEmpty() ? QStringLiteral("DICTIONARY") : QStringLiteral("DICTIONARY: ") + word);
     entries->setHtml(dictionaryEntriesHtml(result));
     hint->setText(lookupHint(result));
     hint->setToolTip(hint->text());
@@ -236,14 +236,15 @@ QString TForm1::lookupText(QWidget *&page) const
         const QTextCursor cursor = shown->cursorForPosition(at);
         const QString line = cursor.block().text();
         const int pos = cursor.positionInBlock();
-        // The cursor lands between two characters: the one under the pointer is either.
+        // The cursor lands between two characters: the one under the pointer is before it when
+        // the pointer is left of the cursor, else after it.
         const QRect caret = shown->cursorRect(cursor);
         const QString before = wordAt(line, pos - 1);
         const QString after = wordAt(line, pos);
         if (std::abs(at.y() - caret.center().y()) > caret.height())
             return QString();
-        return at.x() < caret.x() ? (before.isEmpty() ? after : before)
-                                  : (after.isEmpty() ? before : after);
+        // Past the end of a line there is no word.
+        return at.x() < caret.x() ? before : after;
     }
     return QString();
 }
