@@ -44,5 +44,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Reading aloud goes through Qt's speech-dispatcher plugin; the reader works without it.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
     "qt6-speech-speechd-plugin, speech-dispatcher, speech-dispatcher-espeak-ng, espeak-ng")
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "qt6-speech-flite-plugin")
+# Ctrl+D looks words up in the dictd and StarDict dictionaries installed.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS
+    "qt6-speech-flite-plugin, dict-gcide, dict-wn, dict-freedict-deu-eng, hunspell-en-us")
 include(CPack)

@@ -15,6 +15,8 @@ tavolex_packages=(
     dpkg-dev file lintian man-db
     # A real book for measuring the paragraph-style detection (bench/ParagraphStyleBench).
     jargon-text
+    # Looking words up: Hunspell's stemming, and dictionaries the tests and benchmarks read.
+    libhunspell-dev hunspell-en-us dict-gcide dict-wn dict-freedict-deu-eng
 )
 
 # What reading aloud needs at run time: the engine plugins, speech-dispatcher and its voice.

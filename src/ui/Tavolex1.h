@@ -17,6 +17,7 @@
 
 #include <QFont>
 #include <QImage>
+#include <QLocale>
 #include <QStringList>
 #include <QWidget>
 
@@ -46,6 +47,8 @@ class IniFile;
 class TFIFForm;
 class TZipForm;
 class KeyPreviewFilter;
+class DictionaryPanel;
+class DictionaryShelf;
 
 // The settings of the last fit that change line widths.
 struct FittedLayoutSnapshot
@@ -672,6 +675,34 @@ public:
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+
+public:
+    // Looking words up in the dictionaries on the machine (ui/panels/DictionaryPanel.cpp)
+    // Looks up the selection, else the word under the pointer; closes the panel when shown.
+    void LookUpClick();
+    void CloseDictionaryPanel();
+    bool dictionaryPanelShown() const;
+    // Esc, Ctrl+D and the page keys while the panel is shown; true when consumed.
+    bool DictionaryPanelKey(int key, Qt::KeyboardModifiers modifiers);
+    void DictionaryChoiceToggled(const QString &id, bool on);
+    // Where dictionaries and Hunspell's word lists are looked for; a test points at its own.
+    void setDictionaryFolders(const QStringList &folders, const QStringList &hunspellFolders);
+    DictionaryShelf &dictionaries();
+    QLabel *LookUp = nullptr;
+    DictionaryPanel *DictionaryView = nullptr;
+    QListWidget *DictionaryChoice = nullptr;
+
+private:
+    void buildDictionaryChoice(QWidget *box, QVBoxLayout *layout);
+    void fillDictionaryChoice();
+    void fillDictionaryChoiceWhenLoaded();
+    // The selection, else the word under the pointer; page: the page it is on.
+    QString lookupText(QWidget *&page) const;
+    // The book's language as the dictionaries are ordered for it.
+    QLocale::Language dictionaryBookLanguage() const;
+    std::shared_ptr<DictionaryShelf> dictionaryShelf;
+    QStringList dictionaryFolders;
+    QStringList dictionaryHunspellFolders;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

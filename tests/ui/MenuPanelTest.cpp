@@ -252,7 +252,8 @@ TEST(MenuPanelTest, HelpPagesHoldTheirTexts)
     EXPECT_EQ(labelTexts(form.Help3).last(),
               QStringLiteral("Zip-Files can be opened directly just like txt-Files."));
     const QStringList shortcuts = labelTexts(form.Help4);
-    EXPECT_EQ(shortcuts.size(), 23);
+    EXPECT_EQ(shortcuts.size(), 24);
+    EXPECT_TRUE(shortcuts.contains(QStringLiteral("Ctrl+D:  Look up word in dictionaries")));
     EXPECT_TRUE(shortcuts.contains(QStringLiteral("F11:  Full screen on/off")));
     EXPECT_TRUE(shortcuts.contains(QStringLiteral("Ctrl+P:  Read aloud / stop (Esc)")));
     EXPECT_EQ(shortcuts.first(), QStringLiteral("Ctrl+E:  Edit text"));

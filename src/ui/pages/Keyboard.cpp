@@ -48,6 +48,9 @@ bool TForm1::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
         return true;
     }
 
+    if (DictionaryPanelKey(key, modifiers))
+        return true;
+
     // Typing a heading rule is typing, not page turning; Esc still closes the panel.
     if (tocRuleHasFocus() && !ctrl && !alt && key != Qt::Key_Escape)
         return false;
@@ -77,6 +80,9 @@ bool TForm1::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
                 return true;
             case Qt::Key_C:
                 KopierenClick();
+                return true;
+            case Qt::Key_D:
+                LookUpClick();
                 return true;
             case Qt::Key_E:
                 BearbeitenClick();

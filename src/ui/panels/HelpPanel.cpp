@@ -134,6 +134,7 @@ void TForm1::buildHelpPanel()
             QStringLiteral("F11:  Full screen on/off"),
             QStringLiteral("Mouse wheel:  Double page back/forward"),
             QStringLiteral("Ctrl+P:  Read aloud / stop (Esc)"),
+            QStringLiteral("Ctrl+D:  Look up word in dictionaries"),
         };
         for (int i = 0; i < pairs.size(); ++i)
             grid->addWidget(helpLine(Help4, pairs[i]), i / 2, i % 2);

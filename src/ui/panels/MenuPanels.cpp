@@ -156,6 +156,12 @@ void TForm1::buildMenuPanels()
                      QStringLiteral("Dialog for searching text."), [this] { SuchenClick(); });
     ReadAloud = command(QStringLiteral("ReadAloud"), QStringLiteral("Read aloud"), QString(),
                         [this] { ReadAloudClick(); });
+    LookUp = command(QStringLiteral("LookUp"), QStringLiteral("Look up"),
+                     QStringLiteral("Look the selected word up in the dictionaries (Ctrl+D)"),
+                     [this] {
+                         MenuHilfeAus();
+                         LookUpClick();
+                     });
     Bearbeiten = command(QStringLiteral("Bearbeiten"), QStringLiteral("&Edit"),
                          QStringLiteral("Edit the current text in a simple internal editor"),
                          [this] { BearbeitenClick(); });
@@ -397,6 +403,7 @@ void TForm1::buildMenuPanels()
     generalLayout->addLayout(quickRow);
     generalLayout->addWidget(AutoOpen);
     buildSpeechControls(generalBox, generalLayout);
+    buildDictionaryChoice(generalBox, generalLayout);
     settingsLayout->addWidget(generalBox);
     settingsLayout->addStretch(1);
 
@@ -480,7 +487,7 @@ void TForm1::sizeMenu(bool large)
 QList<QLabel *> TForm1::commandLabels() const
 {
     return {Laden,    RecentShow, ShowTOC,   Anpassen,    Suchen,  ReadAloud,    Bearbeiten,
-            Kopieren, Speichern,  Textfarbe, Hintergrund, Beenden, ChangeMargins};
+            Kopieren, Speichern,  Textfarbe, Hintergrund, Beenden, ChangeMargins, LookUp};
 }
 
 void TForm1::MenuHilfeAus()
