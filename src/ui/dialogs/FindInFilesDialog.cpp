@@ -230,6 +230,7 @@ void TFIFForm::searchEntries(const FoundEntries &entries)
     const Qt::CaseSensitivity cs = FIFCSens->isChecked() ? Qt::CaseSensitive : Qt::CaseInsensitive;
     const KeepGoing keepGoing = [this] { return stillFinding(false); };
     const QString count = QString::number(entries.size());
+    EntrySearch search(folder, searchText, cs);
     for (size_t i = 0; i < entries.size(); ++i) {
         if (!stillFinding(true))
             break;
@@ -245,7 +246,7 @@ void TFIFForm::searchEntries(const FoundEntries &entries)
         };
         const bool stored = entry.member.isEmpty() || (!sameArchive(i - 1) && !sameArchive(i + 1));
         const QString codePage = stored && codePageOf ? codePageOf(folder + entry.path) : QString();
-        if (EntryContains(folder, entry, searchText, cs, keepGoing, codePage) ==
+        if (search.contains(entry, keepGoing, codePage) ==
             SearchOutcome::Found)
             addResultRow(nextRow++, entry);
     }
