@@ -642,6 +642,7 @@ private:
     void moveBookmarks(int previousLinesPerPage, int previousTotalLines);
     void placeFromGeometry(const PageGeometry &g);
     PageGeometryInput geometryInput() const;
+    void fitPageNumberLabels();
     void applyStartupPlacement();
     // Reads the file or the archive member named by the state into raw; false when the open
     // failed and was already reported.
