@@ -326,3 +326,46 @@ TEST(TocTest, ResizeDuringTheScanIsLaidOutAfterIt)
     EXPECT_EQ(column(form, 0), expected);
     EXPECT_TRUE(form.readerState().LayoutCause.isEmpty());
 }
+
+namespace {
+
+// Chapters that begin with a paragraph of numbered words, wider than the page and the table.
+QByteArray bookOfLongHeadings(QString &paragraph)
+{
+    paragraph.clear();
+    for (int w = 1; w <= 120; ++w)
+        paragraph += QStringLiteral("word%1 ").arg(w);
+    paragraph = paragraph.trimmed();
+    QByteArray book;
+    for (int chapter = 1; chapter <= 40; ++chapter) {
+        book += "\r\n\r\n\r\n\r\n" + paragraph.toLatin1() + "\r\n";
+        for (int i = 0; i < 60; ++i)
+            book += "a line of the chapter\r\n";
+    }
+    return book;
+}
+
+} // namespace
+
+// The preview joins the lines a paragraph was wrapped into with the space they were broken at.
+TEST(TocTest, PreviewKeepsTheSpacesOfWrappedLines)
+{
+    ReaderFixture fixture;
+    TForm1 &form = fixture.start();
+    form.ZWEntfernen->setChecked(false);
+    QString paragraph;
+    form.openFileFromUser(fixture.writeBook(QStringLiteral("long.txt"), bookOfLongHeadings(paragraph)));
+    form.TocSourceChange(static_cast<int>(TocSource::BlankLines));
+    form.PreChapterUpDown->setValue(4);
+    form.ChapterLinesUpDown->setValue(3);
+    form.CreateTOCClick();
+    const QStringList headers = column(form, 2);
+    ASSERT_GE(headers.size(), 3);
+    for (int row = 2; row < headers.size(); ++row) {
+        QString header = headers[row];
+        ASSERT_TRUE(header.endsWith(QStringLiteral(" ...")));
+        header.chop(4);
+        EXPECT_GT(header.size(), form.FittedLine(1 + 4).size());
+        EXPECT_TRUE(paragraph.startsWith(header)) << header.toStdString();
+    }
+}

@@ -32,6 +32,9 @@ struct TocInput
     bool countBlankLines = true;
     TocSource source = TocSource::BlankLines;
     QString headingRule; // the reader's own rule for the book, added to the built-in ones
+    // Whether fitted line n and the next are one raw line broken at spaces, which the header
+    // keeps as one space; unset, lines are joined as they stand.
+    std::function<bool(int n)> brokenAtSpace;
 };
 
 enum class TocEnd {

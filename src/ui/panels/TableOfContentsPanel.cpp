@@ -259,6 +259,18 @@ void TForm1::BuildToc()
     input.countBlankLines = ChapterCountBlank->isChecked();
     input.source = static_cast<TocSource>(std::max(0, TocSourceChoice->currentIndex()));
     input.headingRule = state.HeadingRule;
+    // Fitted lines are views of the working text: between two lines of one raw line broken at
+    // spaces stand those spaces and nothing else.
+    input.brokenAtSpace = [this](int n) {
+        if (n < 1 || n >= state.TotalLines)
+            return false;
+        const QStringView line = ::FittedLine(state.pieces, n);
+        const QStringView next = ::FittedLine(state.pieces, n + 1);
+        const QChar *end = line.data() + line.size();
+        if (!line.data() || !next.data() || next.data() <= end)
+            return false;
+        return std::all_of(end, next.data(), [](QChar c) { return c == u' '; });
+    };
     const TocResult result = ::BuildToc(
         input, [this](int n) { return ::FittedLine(state.pieces, n); },
         [&poll] { return poll.takeKey() == Qt::Key_Space; },
