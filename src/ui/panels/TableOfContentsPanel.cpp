@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTableWidget>
 
@@ -160,6 +161,14 @@ void TForm1::buildTocPanel()
     ChapterList->setColumnWidth(0, 30);
     ChapterList->setColumnWidth(1, 239);
     ChapterList->setColumnHidden(2, true);
+    // The Page column stays in view: first lines are cut at the table's edge, never scrolled to,
+    // whatever a click, a drag or the selection asks.
+    ChapterList->setAutoScroll(false);
+    connect(ChapterList->horizontalScrollBar(), &QScrollBar::valueChanged, ChapterList,
+            [bar = ChapterList->horizontalScrollBar()](int value) {
+                if (value != 0)
+                    bar->setValue(0);
+            });
     setHint(ChapterList, QStringLiteral("Each section is represented by its first line"));
 
     buildTocSourceControls();
