@@ -686,6 +686,7 @@ private:
     bool busyPointerShown = false;
     bool placementRestored = false;
     bool firstShowHookRunning = false;
+    bool commandLineRefused = false;
     struct BookScripts
     {
         struct Key
