@@ -284,6 +284,7 @@ void TForm1::FirstShowHook()
     if (firstShowHookRunning)
         return;
     const QScopedValueRollback running(firstShowHookRunning, true);
+    startSpeechInBackground();
     LinkeSeite->show();
     RechteSeite->show();
     SeitenNrLinks->show();

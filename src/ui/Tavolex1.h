@@ -585,6 +585,7 @@ public:
     void SpeechRateChange();
     // Enables the command when an engine is installed, else says in its hint what to install.
     void refreshReadAloudCommand();
+    void VoiceChoiceOpening();
     // What the title shows after the document while reading.
     QString readAloudTitleSuffix() const;
     // Every page change ends here: one the reader made stops the reading.
@@ -604,6 +605,8 @@ private:
     void speakerFailed(const QString &reason);
     ReadAloudState readAloud;
     QList<SpeakerVoice> speakerVoices;
+    bool voicesListed = false; // asked of the engine once the voice choice opened
+    void startSpeechInBackground();
     QString storedVoice; // as the settings hold it; empty for the automatic choice
 
 public:
@@ -687,6 +690,7 @@ private:
     bool placementRestored = false;
     bool firstShowHookRunning = false;
     bool commandLineRefused = false;
+    bool speechStartQueued = false;
     struct BookScripts
     {
         struct Key
