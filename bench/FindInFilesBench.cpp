@@ -12,6 +12,7 @@
 #include <zip.h>
 
 #include <cstdlib>
+#include <map>
 #include <memory>
 #include <stdexcept>
 
@@ -160,8 +161,80 @@ void BM_GrepRlFi(benchmark::State &state)
         state.counters["ours/grep"] = plainMBps / grepMBps;
 }
 
+// A .tar.gz of many small chapters, as sorted for the dialog.
+struct TarOfChapters
+{
+    std::unique_ptr<QTemporaryDir> dir;
+    QString root;
+    FoundEntries entries;
+};
+
+const TarOfChapters &tarOfChapters(int members)
+{
+    static std::map<int, TarOfChapters> made;
+    TarOfChapters &t = made[members];
+    if (t.dir)
+        return t;
+    t.dir = std::make_unique<QTemporaryDir>();
+    t.root = t.dir->path() + u'/';
+    const QString pages = t.root + QStringLiteral("pages/");
+    QDir().mkpath(pages);
+    const QByteArray book = generateBookBytes(77, 64 * 1024);
+    QStringList names;
+    for (int i = 0; i < members; ++i) {
+        names << QStringLiteral("chapter%1.txt").arg(i);
+        QFile file(pages + names.last());
+        const QByteArray text = book.mid((i * 211) % (book.size() - 200), 200);
+        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+            throw std::runtime_error("cannot write a benchmark chapter");
+    }
+    QProcess tar;
+    tar.setWorkingDirectory(pages);
+    tar.start(QStringLiteral("tar"), QStringList{QStringLiteral("-czf"), t.root + "book.tar.gz"}
+                                         << names);
+    if (!tar.waitForFinished(-1) || tar.exitCode() != 0)
+        throw std::runtime_error("cannot make a benchmark tar archive");
+    QDir(pages).removeRecursively();
+    t.entries = SortFoundEntries(WalkDirectory(t.root, SubFolders::Walk), t.root);
+    return t;
+}
+
+// Each member unpacked from the archive's start, as the dialog once did.
+void BM_FindInFiles_TarMembersOneByOne(benchmark::State &state)
+{
+    const TarOfChapters &t = tarOfChapters(int(state.range(0)));
+    for (auto _ : state) {
+        for (const FoundEntry &entry : t.entries)
+            benchmark::DoNotOptimize(EntryContains(t.root, entry, kAbsent, Qt::CaseInsensitive));
+    }
+    state.counters["members"] = double(t.entries.size());
+}
+
+void BM_FindInFiles_TarMembersInOnePass(benchmark::State &state)
+{
+    const TarOfChapters &t = tarOfChapters(int(state.range(0)));
+    for (auto _ : state) {
+        EntrySearch search(t.root, kAbsent, Qt::CaseInsensitive);
+        for (const FoundEntry &entry : t.entries)
+            benchmark::DoNotOptimize(search.contains(entry));
+    }
+    state.counters["members"] = double(t.entries.size());
+}
+
 } // namespace
 
+BENCHMARK(BM_FindInFiles_TarMembersOneByOne)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Arg(1000)
+    ->Arg(2000)
+    ->Arg(4000);
+BENCHMARK(BM_FindInFiles_TarMembersInOnePass)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Arg(1000)
+    ->Arg(2000)
+    ->Arg(4000);
 BENCHMARK(BM_FindInFiles_PlainFiles)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_FindInFiles_WholeTreeWithZips)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_GrepRlFi)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(2.0);

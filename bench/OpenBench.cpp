@@ -158,6 +158,43 @@ void BM_RefitWidthsKnown(benchmark::State &state)
     state.counters["pages"] = form->readerState().PageCount;
 }
 
+// One line of letters without a space or a line break, as a damaged or packed file may be.
+QString oneLineFile(qint64 bytes)
+{
+    const QString path = folder().path() + QStringLiteral("/line%1.txt").arg(bytes);
+    if (QFile::exists(path))
+        return path;
+    const QByteArray letters = QByteArray("abcdefghijklmnopqrstuvwxyz").repeated(4096);
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    for (qint64 written = 0; written < bytes; written += letters.size())
+        f.write(letters.left(qsizetype(std::min<qint64>(letters.size(), bytes - written))));
+    return path;
+}
+
+void BM_OpenOneLongLine(benchmark::State &state)
+{
+    const qint64 bytes = state.range(0);
+    const QString path = oneLineFile(bytes);
+    const QString small = bookFile(100'000);
+    const std::string name = label("open one line without spaces,", bytes, 0);
+    auto form = makeWindow(0);
+    for (auto _ : state) {
+        form->openFileFromUser(small);
+        timed(state, name, [&] { form->openFileFromUser(path); });
+        if (form->readerState().OpenFailed || form->readerState().PageCount < 2)
+            state.SkipWithError("the book did not open");
+    }
+    state.counters["pages"] = form->readerState().PageCount;
+}
+
+BENCHMARK(BM_OpenOneLongLine)
+    ->Arg(12'500'000)
+    ->Arg(25'000'000)
+    ->Arg(50'000'000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 BENCHMARK(BM_OpenToFirstSpread)
     ->ArgsProduct({{3'200'000, 32'000'000}, {1, 0}})
     ->UseManualTime()

@@ -106,9 +106,11 @@ QString usageText()
 {
     return QStringLiteral(
         "Usage: tavolex [OPTION]... [FILE]\n"
-        "Shows FILE (plain text, HTML, RTF, or a ZIP archive holding them) as the two facing\n"
-        "pages of an open book. Without FILE the reader starts empty, or with the book read\n"
-        "last when \"Auto-open last file\" is on in the menu.\n"
+        "Shows FILE as the two facing pages of an open book: plain text, HTML or RTF, a ZIP or\n"
+        "tar archive holding them (.zip, .tar, .tar.gz, .tgz, .tar.bz2, .tbz2, .tbz, .tar.xz,\n"
+        ".txz), or one of them compressed with gzip, bzip2 or xz (.gz, .bz2, .xz). Without\n"
+        "FILE the reader starts empty, or with the book read last when \"Auto-open last\n"
+        "file\" is on in the menu.\n"
         "\n"
         "  -h, --help     show this help and exit\n"
         "      --version  show the version and exit\n"

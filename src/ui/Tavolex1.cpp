@@ -286,6 +286,7 @@ void TForm1::FirstShowHook()
     if (firstShowHookRunning)
         return;
     const QScopedValueRollback running(firstShowHookRunning, true);
+    startSpeechInBackground();
     LinkeSeite->show();
     RechteSeite->show();
     SeitenNrLinks->show();
@@ -296,9 +297,15 @@ void TForm1::FirstShowHook()
         return;
     }
     const QString first = arguments.first();
-    // A folder, a device or a FIFO is no file of that name: ignored like a missing one.
-    if (!QFileInfo(first).isFile())
+    // A folder, a device, a FIFO or a missing file opens nothing; said once, not at every
+    // layout pass that finds the window without a book.
+    if (!QFileInfo(first).isFile()) {
+        if (!commandLineRefused) {
+            commandLineRefused = true;
+            prompts().notice(this, QStringLiteral("Cannot open this file!\r") + LongPathName(first));
+        }
         return;
+    }
     state.PreviousFileName = state.FileName;
     state.FileName = LongPathName(first);
     setProgressTitle(QStringLiteral("Opening file ") + state.FileName + QStringLiteral(" ..."));

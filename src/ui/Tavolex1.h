@@ -644,6 +644,7 @@ public:
     void SpeechRateChange();
     // Enables the command when an engine is installed, else says in its hint what to install.
     void refreshReadAloudCommand();
+    void VoiceChoiceOpening();
     // What the title shows after the document while reading.
     QString readAloudTitleSuffix() const;
     // Every page change ends here: one the reader made stops the reading.
@@ -663,6 +664,8 @@ private:
     void speakerFailed(const QString &reason);
     ReadAloudState readAloud;
     QList<SpeakerVoice> speakerVoices;
+    bool voicesListed = false; // asked of the engine once the voice choice opened
+    void startSpeechInBackground();
     QString storedVoice; // as the settings hold it; empty for the automatic choice
 
 public:
@@ -729,6 +732,7 @@ private:
     void moveBookmarks(int previousLinesPerPage, int previousTotalLines);
     void placeFromGeometry(const PageGeometry &g);
     PageGeometryInput geometryInput() const;
+    void fitPageNumberLabels();
     void applyStartupPlacement();
     // Reads the file or the archive member named by the state into raw; false when the open
     // failed and was already reported.
@@ -804,6 +808,8 @@ private:
     bool busyPointerShown = false;
     bool placementRestored = false;
     bool firstShowHookRunning = false;
+    bool commandLineRefused = false;
+    bool speechStartQueued = false;
     struct BookScripts
     {
         struct Key

@@ -107,6 +107,10 @@ TEST(CommandLineTest, UsageNamesEveryOptionAndVersionNamesTheRelease)
     for (const char *option : {"--help", "--version", "--toc FILE", "--", "[FILE]"})
         EXPECT_TRUE(usage.contains(QLatin1String(option))) << option;
     EXPECT_TRUE(usage.endsWith(u'\n'));
+    // Every kind of file the reader opens is named.
+    for (const char *format : {"plain text", "HTML", "RTF", ".zip", ".tar", ".tar.gz", ".tgz",
+                               ".tar.bz2", ".tbz2", ".tbz", ".tar.xz", ".txz", ".gz", ".bz2", ".xz"})
+        EXPECT_TRUE(usage.contains(QLatin1String(format))) << format;
     EXPECT_EQ(versionText(), QStringLiteral("Tavolex " TAVOLEX_VERSION "\n"));
 }
 

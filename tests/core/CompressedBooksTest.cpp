@@ -6,12 +6,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -430,5 +432,69 @@ TEST(CompressedBooksTest, FindInFilesSearchesInsidePackedBooks)
         SCOPED_TRACE(std::string(c.path) + " " + c.member);
         EXPECT_EQ(EntryContains(root, entry(c.path, c.member), c.search, Qt::CaseInsensitive),
                   c.outcome);
+    }
+}
+
+namespace {
+
+// Bytes this process has asked read() for so far, from the page cache or the disk.
+qint64 bytesReadSoFar()
+{
+    QFile io(QStringLiteral("/proc/self/io"));
+    if (!io.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : io.readAll().split('\n')) {
+        if (line.startsWith("rchar:"))
+            return line.mid(6).trimmed().toLongLong();
+    }
+    return -1;
+}
+
+} // namespace
+
+// Searching every member of a tar archive reads the archive about once, with the outcomes each
+// member gives searched alone, in whatever order the members are sorted.
+TEST(CompressedBooksTest, FindInFilesReadsATarArchiveOnce)
+{
+    const QString dir = makeTempDir();
+    const QString books = dir + QStringLiteral("/books/");
+    const QString root = dir + QStringLiteral("/root/");
+    QDir().mkpath(root);
+    QStringList names;
+    const QByteArray filler = QByteArray("Plain words of a chapter.\n").repeated(160);
+    for (int i = 0; i < 300; ++i) {
+        QByteArray text = filler;
+        if (i % 7 == 3)
+            text += "the lost key\n";
+        names << QStringLiteral("chapter%1.txt").arg(i);
+        writeFileBytes(books + names.last(), text);
+    }
+    // Read again from its start once an invalid UTF-8 byte shows it is Windows-1251.
+    const QByteArray russian = QByteArray("\xC2 \xEB\xE5\xF1\xF3 \xF0\xEE\xE4\xE8\xEB\xE0\xF1\xFC "
+                                          "\xB8\xEB\xEE\xF7\xEA\xE0.\n")
+                                   .repeated(40);
+    writeFileBytes(books + "legacy.txt", filler + russian + "the lost \xEA\xEB\xFE\xF7 key\n");
+    writeFileBytes(books + "page.html", "<p>the <b>lost</b> key</p>");
+    names << QStringLiteral("legacy.txt") << QStringLiteral("page.html");
+    writeTar(root + "book.tar", books, names);
+
+    const FoundEntries entries = SortFoundEntries(WalkDirectory(root, SubFolders::Walk), root);
+    ASSERT_EQ(entries.size(), size_t(names.size()));
+    for (const QString &phrase :
+         {QStringLiteral("the lost key"), u"lost \u043a\u043b\u044e\u0447 key"_qs}) {
+        SCOPED_TRACE(phrase.toStdString());
+        std::vector<SearchOutcome> alone;
+        for (const FoundEntry &entry : entries)
+            alone.push_back(EntryContains(root, entry, phrase, Qt::CaseInsensitive));
+        const qint64 before = bytesReadSoFar();
+        EntrySearch once(root, phrase, Qt::CaseInsensitive);
+        std::vector<SearchOutcome> together;
+        for (const FoundEntry &entry : entries)
+            together.push_back(once.contains(entry));
+        const qint64 read = bytesReadSoFar() - before;
+        EXPECT_EQ(together, alone);
+        EXPECT_GE(std::count(alone.begin(), alone.end(), SearchOutcome::Found), 1);
+        ASSERT_GE(before, 0);
+        EXPECT_LT(read, 3 * QFileInfo(root + "book.tar").size());
     }
 }

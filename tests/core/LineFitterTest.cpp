@@ -15,6 +15,7 @@ public:
     double advance(QStringView text) const override
     {
         ++calls;
+        measured += text.size();
         double w = 0;
         for (QChar c : text)
             w += c == u'i' ? 4 : 10;
@@ -22,6 +23,7 @@ public:
     }
     double tabStopDistance() const override { return 80; }
     mutable int calls = 0;
+    mutable qint64 measured = 0;
 };
 
 struct Fitted
@@ -319,5 +321,23 @@ TEST(LineFitter, NoLineAfterTheFinalBreakOfTheWholeText)
             lines.removeLast();
             EXPECT_EQ(allLines(*fit(text, 1e6)), lines);
         }
+}
+
+// A run without spaces is cut into full lines, each measured about once whatever the page width,
+// so that a file of one 50 MB line opens in linear time.
+TEST(LineFitterTest, LongRunsAreMeasuredAboutOnce)
+{
+    const qsizetype length = 210000;
+    const QString run(length, u'a');
+    for (const int perLine : {10, 300}) {
+        SCOPED_TRACE(perLine);
+        FakeMeasurer m;
+        WordWidthCache cache;
+        LineSpans lines;
+        wrapRawLine(run, 0, perLine * 10.0, m, cache, lines);
+        ASSERT_EQ(qsizetype(lines.size()), length / perLine);
+        for (size_t i = 0; i < lines.size(); ++i)
+            ASSERT_EQ(lines[i].length, perLine) << i;
+        EXPECT_LT(m.measured, 6 * length);
     }
 }

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 
 namespace {
@@ -112,4 +113,22 @@ TEST(ParallelFit, WidthsMeasuredOnThreadsAreKeptForTheNextFit)
     fitWith(text, 300, 3, cache, &calls);
     EXPECT_EQ(calls.load(), 0);
     EXPECT_EQ(cache.size(), words);
+}
+
+// A text of one long line is one piece: the calling thread tells how far it has come inside it.
+TEST(ParallelFit, OneLongLineReportsItsProgress)
+{
+    const QString text(1500000, u'x');
+    FitPieces pieces;
+    cutIntoPieces(text, pieces);
+    const CharMeasurer measurer;
+    WordWidthCache cache;
+    std::vector<double> shares;
+    wrapPieces(pieces, 300, measurer, {}, cache, 1,
+               [&shares](int done, int used) { shares.push_back(double(done) / used); });
+    ASSERT_GE(shares.size(), 4u);
+    EXPECT_GT(shares.front(), 0.0);
+    EXPECT_LT(shares[shares.size() - 2], 1.0);
+    EXPECT_EQ(shares.back(), 1.0);
+    EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end()));
 }

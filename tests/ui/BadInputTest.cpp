@@ -307,9 +307,9 @@ TEST_F(BadInput, UnsuitableFilesGiveAMessageOrTheirTextAndKeepTheSettings)
             const QString path = c.make(r);
             const OpenOutcome outcome = openInFreshReader(r, path, via);
             if (c.failed && via == Via::CommandLine) {
-                // No file of that name: the command line is ignored, without a message.
+                // No file of that name: nothing opens, and the message names it.
                 EXPECT_FALSE(outcome.failed);
-                EXPECT_EQ(outcome.shown, QStringList());
+                EXPECT_EQ(outcome.shown, QStringList{kCannotOpen + u'\r' + path});
                 EXPECT_EQ(outcome.title, cannotOpenTitle());
                 continue;
             }

@@ -103,7 +103,8 @@ TEST(CodePage, EditedTextIsKeptUnlessTheReaderAgrees)
     choose(form, QStringLiteral("KOI8-R"));
     ASSERT_EQ(f.prompts->shown.size(), 1);
     EXPECT_EQ(f.prompts->shown.last(),
-              QStringLiteral("Edited text has not been saved!\rOpen file?"));
+              QStringLiteral("Edited text has not been saved!\rRead the book again in the new "
+                             "code page?"));
     EXPECT_TRUE(form.readerState().TextModified);
     EXPECT_TRUE(shownText(form).startsWith(QStringLiteral("Правка")));
     EXPECT_EQ(form.CodePageMenu->currentText(), QStringLiteral("Automatic (Windows-1251)"));

@@ -1,6 +1,7 @@
 #include "BookSteps.h"
 #include "PackingSupport.h"
 #include "core/book/IniFile.h"
+#include "core/text/ZipUtils.h"
 #include "ui/dialogs/FindInFilesDialog.h"
 
 #include <QDir>
@@ -181,7 +182,8 @@ TEST(CompressedBooksUiTest, OpenDialogOffersCompressedFiles)
     ASSERT_EQ(fixture.prompts->fileRequests.size(), 1);
     const Prompts::FileDialogRequest &request = fixture.prompts->fileRequests.first();
     const qsizetype compressedFilter =
-        request.filters.indexOf(QStringLiteral("Compressed Files (*.gz *.bz2 *.xz *.tgz *.tar)"));
+        request.filters.indexOf(QStringLiteral(
+            "Compressed Files (*.gz *.bz2 *.xz *.tgz *.tbz2 *.tbz *.txz *.tar)"));
     ASSERT_GE(compressedFilter, 0);
     EXPECT_EQ(request.filters.at(compressedFilter + 1), QStringLiteral("All Files (*)"));
     EXPECT_EQ(request.filters.at(request.selectedFilter), QStringLiteral("All Files (*)"));
@@ -233,4 +235,26 @@ TEST(CompressedBooksUiTest, FindInFilesFindsPhrasesInsidePackedBooks)
         EXPECT_TRUE(
             form.readerState().LoadedText.toString().contains(QStringLiteral("and the sea")));
     }
+}
+
+// A compressed book that unpacks beyond the limit of unpacked books is refused with its size, as
+// a plain file too large is, and nothing of what is shown changes.
+TEST(CompressedBooksUiTest, CompressedBookBeyondTheLimitSaysItsSize)
+{
+    ReaderFixture fixture;
+    TForm1 &form = fixture.start();
+    const QString shown = fixture.writeBook(QStringLiteral("shown.txt"), book("Shown"));
+    const QString huge = fixture.programDir + QStringLiteral("/books/zeros.txt.gz");
+    const QString command = QStringLiteral("head -c %1 /dev/zero | gzip -1 > '%2'")
+                                .arg(QString::number(MaxMemberSize + 4096), huge);
+    runTool(QStringLiteral("/"), QStringLiteral("sh"), QStringList{QStringLiteral("-c"), command});
+    form.openFileFromUser(shown);
+    const Shown before = Shown::of(form);
+    form.openFileFromUser(huge);
+    EXPECT_EQ(fixture.prompts->shown,
+              QStringList{QStringLiteral("This file is too large to open: it unpacks to more than "
+                                         "1.0 GB (1073741824 bytes).\rA book unpacked from an "
+                                         "archive or a compressed file may hold at most 1.0 GB.")});
+    EXPECT_TRUE(form.readerState().OpenFailed);
+    EXPECT_EQ(Shown::of(form), before);
 }

@@ -259,3 +259,45 @@ TEST(KeyboardTest, EscClosesTheMenuFirstAndThenTheDropDownContents)
     press(form, Qt::Key_Escape);
     EXPECT_FALSE(form.Contents->isVisible());
 }
+
+// A number field of the menu, clicked into, takes typed digits and steps with Up and Down; no
+// page turns and no jump dialog opens.
+TEST(KeyboardTest, ClickedNumberFieldsKeepTheirKeys)
+{
+    struct Case
+    {
+        const char *name;
+        QSpinBox *TForm1::*field;
+        Qt::Key digit;
+        int typed;
+    };
+    const Case cases[] = {
+        {"speed", &TForm1::SpeechRate, Qt::Key_5, 5},
+        {"font size", &TForm1::FontUpDown, Qt::Key_9, 9},
+        {"blank lines before a chapter", &TForm1::PreChapterUpDown, Qt::Key_5, 5},
+        {"left margin", &TForm1::MarginLeftUpDown, Qt::Key_5, 5},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ReaderFixture fixture;
+        TForm1 &form = startActive(fixture);
+        openBookOfPages(fixture, form, 9);
+        goToPage(form, 5);
+        form.OpenMenuPanel();
+        QSpinBox *spin = form.*c.field;
+        ASSERT_TRUE(spin->isVisible());
+        QTest::mouseClick(spin, Qt::LeftButton, {}, QPoint(4, spin->height() / 2));
+        ASSERT_TRUE(spin->hasFocus());
+        spin->selectAll();
+        press(form, c.digit);
+        press(form, Qt::Key_Return);
+        EXPECT_EQ(spin->value(), c.typed);
+        press(form, Qt::Key_Up);
+        EXPECT_EQ(spin->value(), c.typed + 1);
+        press(form, Qt::Key_Down);
+        press(form, Qt::Key_Down);
+        EXPECT_EQ(spin->value(), c.typed - 1);
+        EXPECT_TRUE(fixture.prompts->inputRequests.isEmpty());
+        EXPECT_EQ(form.readerState().CurrentPage, 5);
+    }
+}

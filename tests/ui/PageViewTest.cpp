@@ -5,7 +5,9 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QLabel>
 #include <QPlainTextEdit>
+#include <QTest>
 #include <QTextBlock>
 
 #include <gtest/gtest.h>
@@ -74,4 +76,31 @@ TEST(PageView, EveryLineOfAPageIsVisible)
         EXPECT_EQ(form.RechteSeite->document()->firstBlock().text(),
                   QStringLiteral("line %1").arg(s.LinesPerPage + 1));
     }
+}
+
+// Page numbers of six digits are shown whole in the strip above the pages.
+TEST(PageView, SixDigitPageNumbersAreNotClipped)
+{
+    ReaderFixture f;
+    writeFileBytes(f.settingsPath(), QByteArray("[Options]\nDefault font size=20\n"));
+    QByteArray text;
+    for (int i = 0; i < 330000; ++i)
+        text += "x\r\n";
+    const QString book = f.writeBook("many.txt", text);
+    TForm1 &form = f.start({}, false);
+    form.resize(800, 100);
+    showWindow(form);
+    form.ZWEntfernen->setChecked(false);
+    form.openFileFromUser(book);
+    const ReaderState &s = form.readerState();
+    ASSERT_GE(s.PageCount, 100001) << s.LinesPerPage << " lines a page";
+    QTest::keyClick(&form, Qt::Key_End);
+    ASSERT_GE(s.CurrentPage, 100000);
+    for (QLabel *label : {form.SeitenNrLinks, form.SeitenNrRechts}) {
+        ASSERT_EQ(label->text().size(), 6);
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()),
+                  label->contentsRect().width());
+        EXPECT_LE(label->geometry().right(), form.width());
+    }
+    EXPECT_LT(form.SeitenNrRechts->geometry().right(), form.width());
 }

@@ -158,6 +158,7 @@ TEST(ReadAloudTest, AMissingOrFailingEngineIsAClearHint)
     openBookOfPages(r.fixture, form, 3);
     const QString install = QStringLiteral("Reading aloud needs a speech engine: install it");
     r.fixture.speaker->missing = install;
+    const int started = r.fixture.speaker->starts;
     form.OpenMenuPanel();
     EXPECT_FALSE(form.ReadAloud->isEnabled());
     EXPECT_EQ(form.ReadAloud->toolTip(), install);
@@ -165,7 +166,7 @@ TEST(ReadAloudTest, AMissingOrFailingEngineIsAClearHint)
     press(form, Qt::Key_P, Qt::ControlModifier);
     EXPECT_FALSE(form.readingAloud());
     EXPECT_EQ(r.fixture.prompts->shown, QStringList{install});
-    EXPECT_EQ(r.fixture.speaker->starts, 0);
+    EXPECT_EQ(r.fixture.speaker->starts, started);
 
     // An engine that cannot start: the reading ends with the reason.
     r.fixture.speaker->missing.clear();
@@ -208,4 +209,38 @@ TEST(ReadAloudTest, SpeaksInAVoiceOfTheBooksLanguageAtTheChosenSpeed)
     // The end of the book ends the reading.
     fixture.speaker->finish();
     EXPECT_FALSE(form.readingAloud());
+}
+
+// The engine starts once the window shows; the first sentence is said at once in the engine's
+// own voice of the book's language, and the voices are listed only when the voice choice opens.
+TEST(ReadAloudTest, FirstSentenceDoesNotWaitForTheVoiceList)
+{
+    ReaderFixture fixture;
+    TForm1 &form = startActive(fixture);
+    QApplication::processEvents();
+    EXPECT_EQ(fixture.speaker->starts, 1);
+    fixture.speaker->answerReady();
+    form.openFileFromUser(fixture.writeBook(
+        QStringLiteral("ru.txt"), QStringLiteral("Он ушёл домой. Она осталась.").toUtf8()));
+    press(form, Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(fixture.speaker->said, QStringList{QStringLiteral("Он ушёл домой.")});
+    EXPECT_EQ(fixture.speaker->voices, QStringList{QString()});
+    EXPECT_EQ(fixture.speaker->languages, QList<QLocale::Language>{QLocale::Russian});
+    EXPECT_EQ(fixture.speaker->starts, 1);
+    EXPECT_EQ(fixture.speaker->listings, 0);
+
+    form.OpenMenuPanel();
+    ASSERT_TRUE(form.VoiceChoice->isVisible());
+    EXPECT_EQ(fixture.speaker->listings, 0);
+    QTest::mouseClick(form.VoiceChoice, Qt::LeftButton);
+    EXPECT_EQ(fixture.speaker->listings, 1);
+    if (QWidget *popup = QApplication::activePopupWidget())
+        popup->close();
+    fixture.speaker->answerReady({{QStringLiteral("English"), QLocale(QLocale::English)},
+                                  {QStringLiteral("Russian"), QLocale(QLocale::Russian)}});
+    EXPECT_EQ(form.VoiceChoice->itemText(1), QStringLiteral("Russian"));
+    QTest::mouseClick(form.VoiceChoice, Qt::LeftButton);
+    EXPECT_EQ(fixture.speaker->listings, 1);
+    if (QWidget *popup = QApplication::activePopupWidget())
+        popup->close();
 }

@@ -526,14 +526,15 @@ TEST_F(ReaderSpine, ReopeningReturnsToTheRememberedPageAndFont)
     EXPECT_EQ(second.windowTitle(), expectedTitle(QStringLiteral("File ") + path, 9));
 }
 
-TEST_F(ReaderSpine, MissingArgumentOpensNothingSilently)
+TEST_F(ReaderSpine, MissingArgumentOpensNothingAndSaysSo)
 {
     Reader r;
-    TForm1 &form = r.start({r.fx.programDir + QStringLiteral("/missing.txt")});
+    const QString missing = r.fx.programDir + QStringLiteral("/missing.txt");
+    TForm1 &form = r.start({missing});
     EXPECT_TRUE(r.state().FileName.isEmpty());
     EXPECT_EQ(r.state().PageCount, 0);
     EXPECT_EQ(form.windowTitle(), kStartTitle);
-    EXPECT_TRUE(r.prompts().shown.isEmpty());
+    EXPECT_EQ(r.prompts().shown, QStringList{QStringLiteral("Cannot open this file!\r") + missing});
     // A click on the background with nothing open turns nothing.
     QTest::mouseClick(&form, Qt::RightButton, Qt::NoModifier, r.backgroundPoint());
     EXPECT_EQ(r.state().CurrentPage, 1);

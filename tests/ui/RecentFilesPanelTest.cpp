@@ -271,3 +271,65 @@ TEST(RecentTest, RecentFieldCoversTheButtonsItStandsOn)
         under->hide();
     EXPECT_EQ(form.grab(area).toImage(), shown);
 }
+
+// A book whose name, or whose member's name, holds a line break opens, from the Open dialog or
+// the command line; the settings file keeps what it held of other books and reads back whole.
+TEST(RecentTest, NamesHoldingALineBreakLeaveTheStoredValuesAlone)
+{
+    struct Case
+    {
+        const char *name;
+        QString file;
+        QString member; // empty: a plain file
+        bool commandLine;
+    };
+    const Case cases[] = {
+        {"file", QStringLiteral("two\nlines.txt"), QString(), false},
+        {"file with CR", QStringLiteral("two\rlines.txt"), QString(), false},
+        {"file on the command line", QStringLiteral("two\nlines.txt"), QString(), true},
+        {"member", QStringLiteral("box.zip"), QStringLiteral("two\nlines.txt"), false},
+        {"member on the command line", QStringLiteral("box.zip"), QStringLiteral("two\nlines.txt"),
+         true},
+    };
+    const auto valueOf = [](const QString &text, const QString &key) {
+        const qsizetype at = text.indexOf(u'\n' + key + u'=');
+        return at < 0 ? QString() : text.mid(at + 1).section(u'\n', 0, 0);
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ReaderFixture fixture;
+        const QString first = fixture.writeBook(QStringLiteral("first.txt"), shortLineBook(300));
+        TForm1 *form = &fixture.start();
+        form->openFileFromUser(first);
+        const QString before = fixture.settingsText();
+        ASSERT_EQ(valueOf(before, QStringLiteral("Last read file")),
+                  QStringLiteral("Last read file=") + first);
+        QString path;
+        if (c.member.isEmpty()) {
+            path = fixture.writeBook(c.file, shortLineBook(300));
+        } else {
+            path = fixture.programDir + QStringLiteral("/books/") + c.file;
+            writeZip(path, {{c.member.toUtf8(), shortLineBook(300)}});
+        }
+        if (c.commandLine) {
+            fixture.stop();
+            form = &fixture.start({path});
+        } else {
+            form->openFileFromUser(path);
+        }
+        ASSERT_FALSE(form->readerState().OpenFailed);
+        ASSERT_EQ(form->readerState().FileName, path);
+        form->Blaettern(Qt::RightButton);
+        fixture.stop();
+        const QString after = fixture.settingsText();
+        // An archive's own name is remembered like any book's.
+        EXPECT_EQ(valueOf(after, QStringLiteral("Last read file")),
+                  QStringLiteral("Last read file=") + (c.member.isEmpty() ? first : path));
+        EXPECT_EQ(valueOf(after, QStringLiteral("InitialDir")),
+                  valueOf(before, QStringLiteral("InitialDir")));
+        TForm1 &again = fixture.start();
+        EXPECT_FALSE(again.RecentList->count() == 0);
+        EXPECT_TRUE(fixture.prompts->shown.isEmpty())
+            << fixture.prompts->shown.join('|').toStdString();
+    }
+}

@@ -15,15 +15,20 @@ public:
     QStringList said;
     QStringList voices; // the voice of each text said
     QList<double> rates;
+    QList<QLocale::Language> languages; // the language each text was said in
+    int listings = 0;                   // voice lists asked for
 
     QString missingEngine() const override { return missing; }
     void start() override { ++starts; }
     bool ready() const override { return engineReady; }
-    void say(const QString &text, const QString &voice, double rate) override
+    void listVoices() override { ++listings; }
+    void say(const QString &text, const QString &voice, double rate,
+             const QLocale &language) override
     {
         said << text;
         voices << voice;
         rates << rate;
+        languages << language.language();
     }
     void stop() override { ++stops; }
 

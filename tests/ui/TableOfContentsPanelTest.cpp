@@ -7,9 +7,11 @@
 
 #include <QFrame>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTimer>
@@ -325,4 +327,81 @@ TEST(TocTest, ResizeDuringTheScanIsLaidOutAfterIt)
         expected << QString::number((chapters[i] - 1) / lpp + 1);
     EXPECT_EQ(column(form, 0), expected);
     EXPECT_TRUE(form.readerState().LayoutCause.isEmpty());
+}
+
+namespace {
+
+// Chapters that begin with a paragraph of numbered words, wider than the page and the table.
+QByteArray bookOfLongHeadings(QString &paragraph)
+{
+    paragraph.clear();
+    for (int w = 1; w <= 120; ++w)
+        paragraph += QStringLiteral("word%1 ").arg(w);
+    paragraph = paragraph.trimmed();
+    QByteArray book;
+    for (int chapter = 1; chapter <= 40; ++chapter) {
+        book += "\r\n\r\n\r\n\r\n" + paragraph.toLatin1() + "\r\n";
+        for (int i = 0; i < 60; ++i)
+            book += "a line of the chapter\r\n";
+    }
+    return book;
+}
+
+} // namespace
+
+// The preview joins the lines a paragraph was wrapped into with the space they were broken at.
+TEST(TocTest, PreviewKeepsTheSpacesOfWrappedLines)
+{
+    ReaderFixture fixture;
+    TForm1 &form = fixture.start();
+    form.ZWEntfernen->setChecked(false);
+    QString paragraph;
+    form.openFileFromUser(fixture.writeBook(QStringLiteral("long.txt"), bookOfLongHeadings(paragraph)));
+    form.TocSourceChange(static_cast<int>(TocSource::BlankLines));
+    form.PreChapterUpDown->setValue(4);
+    form.ChapterLinesUpDown->setValue(3);
+    form.CreateTOCClick();
+    const QStringList headers = column(form, 2);
+    ASSERT_GE(headers.size(), 3);
+    for (int row = 2; row < headers.size(); ++row) {
+        QString header = headers[row];
+        ASSERT_TRUE(header.endsWith(QStringLiteral(" ...")));
+        header.chop(4);
+        EXPECT_GT(header.size(), form.FittedLine(1 + 4).size());
+        EXPECT_TRUE(paragraph.startsWith(header)) << header.toStdString();
+    }
+}
+
+// A click on a row whose first line is wider than the table keeps the Page column in view.
+TEST(TocTest, ClickOnAWideRowDoesNotScrollSideways)
+{
+    ReaderFixture fixture;
+    TForm1 &form = startActive(fixture);
+    form.ZWEntfernen->setChecked(false);
+    QString paragraph;
+    form.openFileFromUser(fixture.writeBook(QStringLiteral("long.txt"), bookOfLongHeadings(paragraph)));
+    form.TocSourceChange(static_cast<int>(TocSource::BlankLines));
+    form.PreChapterUpDown->setValue(4);
+    form.ShowTOCClick();
+    form.CreateTOCClick();
+    ASSERT_GE(form.ChapterList->rowCount(), 4);
+    QTableWidget *table = form.ChapterList;
+    ASSERT_GT(table->fontMetrics().horizontalAdvance(table->item(3, 1)->text()),
+              table->columnWidth(1));
+    // With the vertical scroll bar the two columns are wider than the table.
+    ASSERT_LT(table->viewport()->width(), table->columnWidth(0) + table->columnWidth(1));
+    for (const int row : {3, 2}) {
+        const QRect cell = table->visualRect(table->model()->index(row, 1));
+        // A hand moves a little while it clicks; the pointer is near the table's right edge.
+        const QPoint at(table->viewport()->width() - 6, cell.center().y());
+        QTest::mousePress(table->viewport(), Qt::LeftButton, {}, at);
+        QMouseEvent move(QEvent::MouseMove, QPointF(at + QPoint(2, 1)),
+                         table->viewport()->mapToGlobal(QPointF(at + QPoint(2, 1))),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(table->viewport(), &move);
+        QTest::qWait(250);
+        QTest::mouseRelease(table->viewport(), Qt::LeftButton, {}, at + QPoint(2, 1));
+        EXPECT_EQ(table->horizontalScrollBar()->value(), 0);
+        EXPECT_EQ(table->visualRect(table->model()->index(row, 0)).left(), 0);
+    }
 }

@@ -80,6 +80,8 @@ struct SectionScan
         if (headerOpen) {
             QString &header = sections.last().header;
             if (!blank) {
+                if (input.brokenAtSpace && input.brokenAtSpace(i - 1))
+                    header += u' ';
                 header += L;
             } else {
                 header = trimBlanks(header) + QStringLiteral("\r\n");

@@ -38,6 +38,9 @@ struct TocInput
     // Lines the book itself marks as beginning a section (its own notation for headings and
     // page breaks); they begin one whatever the source.
     std::function<bool(int n)> markedSection;
+    // Whether fitted line n and the next are one raw line broken at spaces, which the header
+    // keeps as one space; unset, lines are joined as they stand.
+    std::function<bool(int n)> brokenAtSpace;
 };
 
 enum class TocEnd {

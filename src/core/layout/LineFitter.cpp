@@ -91,6 +91,8 @@ namespace {
 // to the limit are measured whole to guard against rounding.
 constexpr double kExactCheckMargin = 0.5;
 constexpr qsizetype kLongWord = 256;
+// Characters of one raw line between reports of how far its wrapping has come.
+constexpr qsizetype kProgressStep = qsizetype(1) << 18;
 
 bool isSpace(QChar c)
 {
@@ -121,9 +123,10 @@ class RawLineWrapper
 {
 public:
     RawLineWrapper(QStringView line, qint32 offset, double wrapWidth, const TextMeasurer &measurer,
-                   WordWidthCache &cache, LineSpans &out)
+                   WordWidthCache &cache, LineSpans &out,
+                   const std::function<void(qsizetype)> *progress = nullptr)
         : line(line), offset(offset), W(wrapWidth), measurer(measurer), cache(cache), out(out),
-          spaceWidth(cache.width(u" ", measurer))
+          spaceWidth(cache.width(u" ", measurer)), progress(progress && *progress ? progress : nullptr)
     {
     }
 
@@ -230,6 +233,7 @@ private:
                 beyondLatin |= c >= 0x0E00;
             }
         scannedWordEnd = j;
+        lastCutLength = 0;
         unitEnds.clear();
         unitCursor = 0;
         if (!beyondLatin || std::none_of(chars + from, chars + j, needsLineBreakRules))
@@ -343,6 +347,10 @@ private:
         span.length = static_cast<qint32>(to - from);
         span.joinsNext = joinsNext ? 1 : 0;
         out.push_back(span);
+        if (progress && to - reportedTo >= kProgressStep) {
+            reportedTo = to;
+            (*progress)(offset + to);
+        }
     }
 
     qsizetype breakLine()
@@ -355,14 +363,24 @@ private:
 
     // Long runs without a space are measured by a prefix first: when that alone overflows the
     // line, the whole run need not be measured for every line it is cut into.
+    // A prefix that overflows gives a width that cannot fit, so that the whole run is not
+    // measured for the exact check either. Prefixes grow from the length of the last line cut
+    // from the run, so that each line of it costs about its own length.
     double wordWidth(qsizetype from, qsizetype to)
     {
         if (to - from <= kLongWord)
             return cache.width(line.mid(from, to - from), measurer);
-        const double prefix = measurer.advance(line.mid(from, kLongWord));
-        if (x + prefix > W)
-            return prefix;
-        return measurer.advance(line.mid(from, to - from));
+        qsizetype probe = lastCutLength > 0 ? std::min(kLongWord, lastCutLength + lastCutLength / 4 + 8)
+                                            : kLongWord;
+        for (;;) {
+            const qsizetype length = std::min(probe, to - from);
+            const double w = measurer.advance(line.mid(from, length));
+            if (length == to - from)
+                return w;
+            if (x + w > W)
+                return std::max(w, W - x + 2 * kExactCheckMargin);
+            probe *= 2;
+        }
     }
 
     bool fits(double estimate, qsizetype contentEnd, bool unit) const
@@ -380,6 +398,11 @@ private:
     // when a single grapheme is wider than the line.
     qsizetype graphemeBoundary(qsizetype at, qsizetype wordEnd) const
     {
+        // Below the combining marks only CR LF holds two characters together; the finder
+        // would read a kilobyte for every line of a long word.
+        if (at > lineStart && line[at].unicode() < 0x0300 && line[at - 1].unicode() < 0x0300 &&
+            line[at - 1] != u'\r')
+            return at;
         // Enough of the text after `at` to see the marks that belong to its grapheme.
         const qsizetype end = std::min(wordEnd, at + 1024);
         QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, line.data() + lineStart,
@@ -402,27 +425,54 @@ private:
     // A word wider than the whole line: keep as many graphemes as fit, at least one.
     qsizetype breakInsideWord(qsizetype wordStart, qsizetype wordEnd)
     {
-        qsizetype lo = wordStart + 1; // always keep one character
-        // Grow the probe exponentially first: a megabyte-long word must not be measured whole
-        // for every line it is cut into.
-        qsizetype hi = wordEnd - 1; // the whole word does not fit
-        for (qsizetype probe = lo + 1; probe < hi; probe = lo + (probe - lo) * 2) {
-            if (measurer.advance(line.mid(lineStart, probe - lineStart)) > W) {
-                hi = probe;
+        const qsizetype first = wordStart + 1; // always keep one character
+        const qsizetype last = wordEnd - 1;    // the whole word does not fit
+        const auto fitsTo = [&](qsizetype p) {
+            return measurer.advance(line.mid(lineStart, p - lineStart)) <= W;
+        };
+        // The widths of single characters tell where the line ends, near enough that a few
+        // measurements around that place find it: a word of megabytes is measured about once,
+        // not a dozen times over.
+        // Characters measured alone may count nothing (halves of surrogate pairs): the guess
+        // goes no further than a long line's worth.
+        const qsizetype guessEnd = std::min(last, lineStart + 1024);
+        qsizetype guess = lineStart;
+        for (double sum = x; guess < guessEnd; ++guess) {
+            sum += cache.charWidth(line[guess], measurer);
+            if (sum > W)
                 break;
+        }
+        guess = std::clamp(guess, first, std::max(first, last));
+        // good fits (or stands before first), bad does not (or stands after last).
+        qsizetype good = first - 1;
+        qsizetype bad = last + 1;
+        if (guess <= last && fitsTo(guess)) {
+            good = guess;
+            for (qsizetype step = 1; good + step <= last; step *= 2) {
+                if (!fitsTo(good + step)) {
+                    bad = good + step;
+                    break;
+                }
+                good += step;
+            }
+        } else {
+            bad = std::min(guess, last + 1);
+            for (qsizetype step = 1; bad - step >= first; step *= 2) {
+                if (fitsTo(bad - step)) {
+                    good = bad - step;
+                    break;
+                }
+                bad -= step;
             }
         }
-        qsizetype best = lo;
-        while (lo <= hi) {
-            const qsizetype mid = lo + (hi - lo) / 2;
-            const double w = measurer.advance(line.mid(lineStart, mid - lineStart));
-            if (w <= W) {
-                best = mid;
-                lo = mid + 1;
-            } else {
-                hi = mid - 1;
-            }
+        while (bad - good > 1) {
+            const qsizetype mid = good + (bad - good) / 2;
+            if (fitsTo(mid))
+                good = mid;
+            else
+                bad = mid;
         }
+        qsizetype best = std::max(good, first);
         if (best < wordEnd)
             best = graphemeBoundary(best, wordEnd);
         if (best >= wordEnd) {
@@ -433,6 +483,7 @@ private:
             return wordEnd;
         }
         emitLine(lineStart, best, true);
+        lastCutLength = best - lineStart;
         startLine(best);
         return best;
     }
@@ -453,6 +504,9 @@ private:
     bool hasTab = false;
     bool lineHasUnits = false;
     qsizetype scannedWordEnd = 0;
+    qsizetype lastCutLength = 0; // of the scanned word's last line broken inside it
+    const std::function<void(qsizetype)> *progress;
+    qsizetype reportedTo = 0;
     // Break opportunities inside the scanned word, its end last; empty for a plain word.
     std::vector<qsizetype> unitEnds;
     size_t unitCursor = 0;
@@ -467,7 +521,7 @@ void wrapRawLine(QStringView line, qint32 offset, double wrapWidth, const TextMe
 }
 
 void wrapPiece(FitPiece &piece, double wrapWidth, const TextMeasurer &measurer,
-               WordWidthCache &cache)
+               WordWidthCache &cache, const std::function<void(qsizetype)> &progress)
 {
     piece.lines.clear();
     const QStringView text(piece.text);
@@ -477,8 +531,9 @@ void wrapPiece(FitPiece &piece, double wrapWidth, const TextMeasurer &measurer,
     qsizetype i = 0;
     while (i + 1 < n) {
         if (text[i] == u'\r' && text[i + 1] == u'\n') {
-            wrapRawLine(text.mid(lineStart, i - lineStart), static_cast<qint32>(lineStart),
-                        wrapWidth, measurer, cache, piece.lines);
+            RawLineWrapper(text.mid(lineStart, i - lineStart), static_cast<qint32>(lineStart),
+                           wrapWidth, measurer, cache, piece.lines, &progress)
+                .run();
             i += 2;
             lineStart = i;
         } else {
@@ -490,8 +545,9 @@ void wrapPiece(FitPiece &piece, double wrapWidth, const TextMeasurer &measurer,
     const bool endsText = piece.source.isEmpty() ||
                           text.data() + n == piece.source.constData() + piece.source.size();
     if (lineStart < n || n == 0 || !endsText)
-        wrapRawLine(text.mid(lineStart), static_cast<qint32>(lineStart), wrapWidth, measurer, cache,
-                    piece.lines);
+        RawLineWrapper(text.mid(lineStart), static_cast<qint32>(lineStart), wrapWidth, measurer,
+                       cache, piece.lines, &progress)
+            .run();
 }
 
 int numberFittedLines(FitPieces &pieces)

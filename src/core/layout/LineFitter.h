@@ -49,9 +49,11 @@ void releasePieceTexts(FitPieces &pieces);
 void wrapRawLine(QStringView line, qint32 offset, double wrapWidth, const TextMeasurer &measurer,
                  WordWidthCache &cache, LineSpans &out);
 
-// Wraps every raw line of a piece; an empty raw line is one empty line.
+// Wraps every raw line of a piece; an empty raw line is one empty line. Inside a raw line of
+// hundreds of thousands of characters, progress learns now and then how many characters of the
+// piece are wrapped.
 void wrapPiece(FitPiece &piece, double wrapWidth, const TextMeasurer &measurer,
-               WordWidthCache &cache);
+               WordWidthCache &cache, const std::function<void(qsizetype)> &progress = {});
 
 // Numbers the lines of the used pieces; returns TotalLines (at least 1).
 int numberFittedLines(FitPieces &pieces);

@@ -24,15 +24,25 @@ void wrapPieces(FitPieces &pieces, double wrapWidth, const TextMeasurer &measure
     std::vector<WordWidthCache> local(static_cast<size_t>(workers > 1 ? workers : 0));
     for (WordWidthCache &widths : local)
         widths.setBase(&cache);
+    // A piece of one long line takes long: while the calling thread wraps one, the share of it
+    // done counts in thousandths of a piece.
+    constexpr int Share = 1000;
+    int reported = 0;
     parallelFor(
         count, workers,
         [&](int k, int worker) {
             const TextMeasurer &own =
                 worker == 0 ? measurer : *measurers[static_cast<size_t>(worker - 1)];
+            const qsizetype size = std::max<qsizetype>(1, pieces[used[k]].text.size());
+            const std::function<void(qsizetype)> within = [&](qsizetype wrapped) {
+                progress(reported * Share + int(wrapped * Share / size), count * Share);
+            };
             wrapPiece(pieces[used[k]], wrapWidth, own,
-                      local.empty() ? cache : local[static_cast<size_t>(worker)]);
+                      local.empty() ? cache : local[static_cast<size_t>(worker)],
+                      worker == 0 && progress ? within : std::function<void(qsizetype)>());
         },
         [&](int done) {
+            reported = done;
             if (progress)
                 progress(done, count);
         });

@@ -21,7 +21,8 @@ public:
 
     struct Callbacks
     {
-        std::function<void(const QList<SpeakerVoice> &)> ready; // started; its voices
+        // Started, with the voices listed so far (none until listVoices); again once they are.
+        std::function<void(const QList<SpeakerVoice> &)> ready;
         std::function<void()> finished;                         // the text said is spoken
         std::function<void(const QString &)> failed;            // why, for the reader
     };
@@ -31,11 +32,16 @@ public:
     virtual QString missingEngine() const = 0;
     // Starts the engine unless it runs or is starting; the ready or failed callback follows.
     virtual void start() = 0;
-    // The engine runs and has answered with its voices.
+    // The engine runs.
     virtual bool ready() const = 0;
-    // Says the text in the named voice (empty: the engine's own) at rate -1 (slow) .. 1 (fast);
-    // whatever was being said stops first.
-    virtual void say(const QString &text, const QString &voice, double rate) = 0;
+    // Lists the voices of every language, which takes seconds with thousands of voices; ready
+    // follows with them. Starts the engine first when needed.
+    virtual void listVoices() = 0;
+    // Says the text in the named voice at rate -1 (slow) .. 1 (fast); without a voice, or with
+    // one the engine does not know, in its own voice for the language. Whatever was being said
+    // stops first.
+    virtual void say(const QString &text, const QString &voice, double rate,
+                     const QLocale &language) = 0;
     // Stops speaking at once; no finished follows for the text that was being said.
     virtual void stop() = 0;
 };

@@ -491,3 +491,139 @@ std::unique_ptr<ByteStream> OpenUnpackedStream(const QString &path, const QStrin
         return nullptr;
     return unpacker;
 }
+
+// Replaying a member from memory spares unpacking the archive again up to it; beyond this
+// much the member is unpacked again instead.
+constexpr qsizetype ReplayLimit = qsizetype(8) << 20;
+
+class TarPass::Member : public ByteStream
+{
+public:
+    Member(Unpacker &live, const QString &path, const QString &name, qint64 declared, qint64 limit)
+        : live(live), path(path), name(name), declared(declared), limit(limit)
+    {
+    }
+
+    qint64 read(char *buffer, qint64 size) override
+    {
+        if (again)
+            return again->read(buffer, size);
+        if (replayAt < recorded.size()) {
+            const qsizetype count = qsizetype(std::min<qint64>(size, recorded.size() - replayAt));
+            std::memcpy(buffer, recorded.constData() + replayAt, size_t(count));
+            replayAt += count;
+            return count;
+        }
+        if (declared > limit || total > limit)
+            return -1;
+        const qint64 got = live.read(buffer, size);
+        if (got < 0)
+            return -1;
+        total += got;
+        if (total > limit)
+            return -1;
+        if (recording && recorded.size() + got <= ReplayLimit) {
+            recorded.append(buffer, qsizetype(got));
+        } else if (recording) {
+            recording = false;
+            recorded = QByteArray();
+        }
+        replayAt = recorded.size();
+        return got;
+    }
+
+    bool rewind() override
+    {
+        if (again)
+            return again->rewind();
+        if (recording) {
+            replayAt = 0;
+            return true;
+        }
+        again = OpenUnpackedStream(path, name, limit);
+        return again != nullptr;
+    }
+
+private:
+    Unpacker &live;
+    QString path;
+    QString name;
+    qint64 declared;
+    qint64 limit;
+    qint64 total = 0;
+    bool recording = true;
+    QByteArray recorded;
+    qsizetype replayAt = 0;
+    std::unique_ptr<ByteStream> again;
+};
+
+class TarPass::State
+{
+public:
+    explicit State(const QString &path) : path(path), unpacker(path, Packing::Tar, Unlimited)
+    {
+        broken = !unpacker.open();
+    }
+
+    QString path;
+    Unpacker unpacker;
+    QSet<QString> seen;
+    QString name;
+    qint64 declared = -1;
+    bool broken = false;
+    std::unique_ptr<Member> member;
+};
+
+TarPass::TarPass(const QString &archivePath) : state(std::make_unique<State>(archivePath)) {}
+
+TarPass::~TarPass() = default;
+
+bool TarPass::next()
+{
+    State &s = *state;
+    s.member.reset();
+    s.name.clear();
+    s.declared = -1;
+    if (s.broken)
+        return false;
+    archive_entry *entry = nullptr;
+    QString name;
+    for (;;) {
+        const int next = s.unpacker.nextEntry(entry, name);
+        if (next <= 0) {
+            s.broken = next < 0;
+            return false;
+        }
+        if (!isMember(entry, name) || s.seen.contains(name))
+            continue;
+        s.seen.insert(name);
+        s.name = name;
+        if (archive_entry_size_is_set(entry))
+            s.declared = archive_entry_size(entry);
+        return true;
+    }
+}
+
+bool TarPass::failed() const
+{
+    return state->broken;
+}
+
+const QString &TarPass::name() const
+{
+    return state->name;
+}
+
+qint64 TarPass::declaredSize() const
+{
+    return state->declared;
+}
+
+ByteStream &TarPass::member(qint64 sizeLimit)
+{
+    State &s = *state;
+    if (!s.member)
+        s.member = std::make_unique<Member>(s.unpacker, s.path, s.name, s.declared,
+                                            std::max<qint64>(sizeLimit, 0));
+    return *s.member;
+}

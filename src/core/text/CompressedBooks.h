@@ -49,3 +49,31 @@ MemberData ExtractBookMember(const QString &archivePath, const QString &memberNa
 // cannot be opened, is not compressed, or holds no such member.
 std::unique_ptr<ByteStream> OpenUnpackedStream(const QString &path, const QString &member,
                                                qint64 sizeLimit = MaxMemberSize);
+
+// A tar archive read once from its start, member after member in archive order, so that work
+// on every member costs one unpacking of the archive, not one per member.
+class TarPass
+{
+public:
+    explicit TarPass(const QString &archivePath);
+    ~TarPass();
+    TarPass(const TarPass &) = delete;
+    TarPass &operator=(const TarPass &) = delete;
+
+    // Moves to the next member (as ListTarMembers names them, a repeated name skipped); false at
+    // the end or when the archive cannot be read on (failed() tells which).
+    bool next();
+    bool failed() const;
+    const QString &name() const;
+    // The size the member's header declares, -1 when it declares none.
+    qint64 declaredSize() const;
+    // The current member's bytes, valid until next(). Reading beyond sizeLimit gives -1; a
+    // rewind replays what was read, or unpacks the archive again up to the member when more
+    // than a few megabytes were read.
+    ByteStream &member(qint64 sizeLimit = MaxMemberSize);
+
+private:
+    class Member;
+    class State;
+    std::unique_ptr<State> state;
+};

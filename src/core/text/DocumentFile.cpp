@@ -209,3 +209,14 @@ QString tooLargeMessage(qint64 size, qint64 memoryAvailable)
         .arg(dataSize(size), QString::number(size), dataSize(memoryNeededToOpen(size)),
              dataSize(std::max<qint64>(memoryAvailable, 0)));
 }
+
+QString tooLargeUnpackedMessage(qint64 size, qint64 limit)
+{
+    const QString what = size < 0 ? QStringLiteral("it unpacks to more than %1 (%2 bytes)")
+                                        .arg(dataSize(limit), QString::number(limit))
+                                  : QStringLiteral("%1 (%2 bytes)")
+                                        .arg(dataSize(size), QString::number(size));
+    return QStringLiteral("This file is too large to open: %1.\rA book unpacked from an archive "
+                          "or a compressed file may hold at most %2.")
+        .arg(what, dataSize(limit));
+}

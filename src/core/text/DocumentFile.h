@@ -49,3 +49,6 @@ void preferHugePages(void *data, qint64 size);
 
 // The message for a file refused by its size.
 QString tooLargeMessage(qint64 size, qint64 memoryAvailable);
+// For a book unpacked from an archive or a compressed file beyond the limit every such book
+// has (limit bytes): its size, or -1 when it was not unpacked to its end.
+QString tooLargeUnpackedMessage(qint64 size, qint64 limit);

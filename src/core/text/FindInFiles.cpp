@@ -465,6 +465,40 @@ SearchOutcome StreamContains(const QString &searchText, ByteStream &file, Qt::Ca
     return found ? SearchOutcome::Found : SearchOutcome::NotFound;
 }
 
+namespace {
+
+SearchOutcome searchConvertedBytes(const QByteArray &bytes, const QString &ext,
+                                   const QString &codePage, const QString &searchText,
+                                   Qt::CaseSensitivity cs, const KeepGoing &keepGoing)
+{
+    if (asksToStop(keepGoing))
+        return SearchOutcome::Stopped;
+    const ConversionResult converted = ConvertByExtension(bytes, ext, codePage);
+    if (!converted.ok)
+        return SearchOutcome::Unreadable;
+    if (asksToStop(keepGoing))
+        return SearchOutcome::Stopped;
+    return searchInText(converted.text, searchText, cs, keepGoing);
+}
+
+// The whole stream, or nothing when it cannot be read to its end.
+std::optional<QByteArray> readWhole(ByteStream &bytes)
+{
+    QByteArray result;
+    for (;;) {
+        const qsizetype used = result.size();
+        result.resize(used + 64 * 1024);
+        const qint64 got = bytes.read(result.data() + used, 64 * 1024);
+        if (got < 0)
+            return std::nullopt;
+        result.resize(used + qsizetype(got));
+        if (got == 0)
+            return result;
+    }
+}
+
+} // namespace
+
 SearchOutcome EntryContains(const QString &folder, const FoundEntry &entry,
                             const QString &searchText, Qt::CaseSensitivity cs,
                             const KeepGoing &keepGoing, const QString &codePage)
@@ -478,14 +512,7 @@ SearchOutcome EntryContains(const QString &folder, const FoundEntry &entry,
     const bool convertedWhole =
         ext == u".RTF" || ext == u".HTM" || ext == u".HTML" || !codePage.isEmpty();
     const auto searchConverted = [&](const QByteArray &bytes) {
-        if (asksToStop(keepGoing))
-            return SearchOutcome::Stopped;
-        const ConversionResult converted = ConvertByExtension(bytes, ext, codePage);
-        if (!converted.ok)
-            return SearchOutcome::Unreadable;
-        if (asksToStop(keepGoing))
-            return SearchOutcome::Stopped;
-        return searchInText(converted.text, searchText, cs, keepGoing);
+        return searchConvertedBytes(bytes, ext, codePage, searchText, cs, keepGoing);
     };
     try {
         // Plain text is searched as it is unpacked, a block at a time.
@@ -519,4 +546,64 @@ SearchOutcome EntryContains(const QString &folder, const FoundEntry &entry,
     } catch (...) {
         return SearchOutcome::Unreadable;
     }
+}
+
+EntrySearch::EntrySearch(const QString &folder, const QString &searchText, Qt::CaseSensitivity cs)
+    : folder(folder), searchText(searchText), cs(cs)
+{
+}
+
+EntrySearch::~EntrySearch() = default;
+
+SearchOutcome EntrySearch::contains(const FoundEntry &entry, const KeepGoing &keepGoing,
+                                    const QString &codePage)
+{
+    if (entry.member.isEmpty() || !codePage.isEmpty() || PackingOf(entry.path) != Packing::Tar)
+        return EntryContains(folder, entry, searchText, cs, keepGoing, codePage);
+    const QString path = folder + entry.path;
+    if (path != tarPath) {
+        tarPath = path;
+        memberOutcomes.clear();
+        pass = std::make_unique<TarPass>(path);
+    }
+    if (const auto known = memberOutcomes.find(entry.member); known != memberOutcomes.end())
+        return known->second;
+    try {
+        while (pass && pass->next()) {
+            // Packed members are never asked for (WalkDirectory leaves them out).
+            if (PackingOf(pass->name()) != Packing::None && pass->name() != entry.member)
+                continue;
+            const SearchOutcome outcome = searchMember(keepGoing);
+            if (outcome == SearchOutcome::Stopped) {
+                // The pass stands inside a member; a later search starts the archive afresh.
+                tarPath.clear();
+                pass.reset();
+                return outcome;
+            }
+            memberOutcomes[pass->name()] = outcome;
+            if (pass->name() == entry.member)
+                return outcome;
+        }
+    } catch (...) {
+        pass.reset();
+    }
+    // Damage on the way, or a member the pass does not reach: searched on its own.
+    return EntryContains(folder, entry, searchText, cs, keepGoing, codePage);
+}
+
+SearchOutcome EntrySearch::searchMember(const KeepGoing &keepGoing)
+{
+    const QString &member = pass->name();
+    const QString ext = upperExtension(member);
+    ByteStream &bytes = pass->member();
+    SearchOutcome outcome;
+    if (ext == u".RTF" || ext == u".HTM" || ext == u".HTML") {
+        const std::optional<QByteArray> whole = readWhole(bytes);
+        outcome = searchConvertedBytes(whole.value_or(QByteArray()), ext, QString(), searchText,
+                                       cs, keepGoing);
+    } else {
+        outcome = StreamContains(searchText, bytes, cs, keepGoing);
+    }
+    // As EntryContains: a member that cannot be read is searched as an empty text.
+    return outcome == SearchOutcome::Unreadable ? SearchOutcome::NotFound : outcome;
 }

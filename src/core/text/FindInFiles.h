@@ -7,6 +7,8 @@
 
 #include <array>
 #include <functional>
+#include <map>
+#include <memory>
 #include <vector>
 
 // One file, or one member of a ZIP or tar archive, to search. While walking, path is the full path;
@@ -108,3 +110,31 @@ SearchOutcome StreamContains(const QString &searchText, ByteStream &bytes, Qt::C
 SearchOutcome EntryContains(const QString &folder, const FoundEntry &entry,
                             const QString &searchText, Qt::CaseSensitivity cs,
                             const KeepGoing &keepGoing = {}, const QString &codePage = {});
+
+class TarPass;
+
+// Searches the entries of a sorted list one after another for one search text. The members of a
+// tar archive are searched in one reading of it: in archive order as far as the member asked
+// for, each outcome kept for the entries still to come, so that the archive is unpacked once
+// however its members are sorted. Other entries are searched as EntryContains does.
+class EntrySearch
+{
+public:
+    EntrySearch(const QString &folder, const QString &searchText, Qt::CaseSensitivity cs);
+    ~EntrySearch();
+    EntrySearch(const EntrySearch &) = delete;
+    EntrySearch &operator=(const EntrySearch &) = delete;
+
+    SearchOutcome contains(const FoundEntry &entry, const KeepGoing &keepGoing = {},
+                           const QString &codePage = {});
+
+private:
+    SearchOutcome searchMember(const KeepGoing &keepGoing);
+
+    QString folder;
+    QString searchText;
+    Qt::CaseSensitivity cs;
+    QString tarPath;
+    std::unique_ptr<TarPass> pass;
+    std::map<QString, SearchOutcome> memberOutcomes;
+};

@@ -20,6 +20,17 @@
 namespace {
 
 const QString kCannotOpen = QStringLiteral("Cannot open this file!");
+
+// A book too large for the memory says how large it is, as a plain file does; one beyond the
+// limit of unpacked books says that limit. Unpacking stops there, so its size may be unknown.
+QString unpackFailureMessage(const MemberData &data, qint64 openable, qint64 memory)
+{
+    if (data.failure != ZipFailure::MemberTooLarge)
+        return kCannotOpen;
+    if (data.size > openable)
+        return tooLargeMessage(data.size, memory);
+    return tooLargeUnpackedMessage(data.size, MaxMemberSize);
+}
 const QString kNoMemory = QStringLiteral("There is not enough memory to open this file!");
 
 } // namespace
@@ -65,11 +76,8 @@ bool TForm1::readDocumentSource(QByteArray &raw, QString &ext, bool preselected)
         const qint64 openable = largestOpenableSize(memory);
         const MemberData data =
             DecompressBook(state.FileName, std::min(MaxMemberSize, openable), MaxMemberSize);
-        if (!data.ok) {
-            const bool beyondMemory =
-                data.failure == ZipFailure::MemberTooLarge && data.size > openable;
-            return refuse(beyondMemory ? tooLargeMessage(data.size, memory) : kCannotOpen);
-        }
+        if (!data.ok)
+            return refuse(unpackFailureMessage(data, openable, memory));
         raw = data.bytes;
         ext = upperExtension(InnerBookName(state.FileName));
         state.MultiMemberArchive = false;
@@ -121,9 +129,7 @@ bool TForm1::readDocumentSource(QByteArray &raw, QString &ext, bool preselected)
     if (!data.ok) {
         // A member that cannot be read must not open as an empty book whose page would then
         // overwrite the stored reading position.
-        const bool beyondMemory =
-            data.failure == ZipFailure::MemberTooLarge && data.size > openable;
-        return refuse(beyondMemory ? tooLargeMessage(data.size, memory) : kCannotOpen);
+        return refuse(unpackFailureMessage(data, openable, memory));
     }
     raw = data.bytes;
     ext = upperExtension(state.ArchiveMember);
@@ -268,7 +274,8 @@ void TForm1::LadenClick()
                        QStringLiteral("Rich Text Files (*.rtf)"),
                        QStringLiteral("Text Files (*.txt)"),
                        QStringLiteral("Zip Files (*.zip)"),
-                       QStringLiteral("Compressed Files (*.gz *.bz2 *.xz *.tgz *.tar)"),
+                       QStringLiteral(
+                           "Compressed Files (*.gz *.bz2 *.xz *.tgz *.tbz2 *.tbz *.txz *.tar)"),
                        QStringLiteral("All Files (*)")};
     request.selectedFilter = 6;
     const QString chosen = prompts().openFile(this, request);

@@ -233,6 +233,7 @@ void TFIFForm::searchEntries(const FoundEntries &entries)
     const KeepGoing keepGoing = [this] { return stillFinding(false); };
     const QString count = QString::number(entries.size());
     ProgressPace pace;
+    EntrySearch search(folder, searchText, cs);
     for (size_t i = 0; i < entries.size(); ++i) {
         if (!stillFinding(true))
             break;
@@ -249,7 +250,7 @@ void TFIFForm::searchEntries(const FoundEntries &entries)
         };
         const bool stored = entry.member.isEmpty() || (!sameArchive(i - 1) && !sameArchive(i + 1));
         const QString codePage = stored && codePageOf ? codePageOf(folder + entry.path) : QString();
-        if (EntryContains(folder, entry, searchText, cs, keepGoing, codePage) ==
+        if (search.contains(entry, keepGoing, codePage) ==
             SearchOutcome::Found)
             addResultRow(nextRow++, entry);
     }

@@ -223,3 +223,24 @@ bool TForm1::PointerOutsidePanel(QWidget *panel)
     const QRect r = panel->geometry();
     return !r.contains(p);
 }
+
+void TForm1::fitPageNumberLabels()
+{
+    // The designed width holds five digits; longer numbers widen their label, the right one
+    // towards the middle, so that no digit is cut off.
+    constexpr int designedWidth = 33;
+    const int digits = int(QString::number(state.PageCount + 1).size());
+    for (QLabel *label : {SeitenNrLinks, SeitenNrRechts}) {
+        const int needed = std::max(
+            designedWidth, label->fontMetrics().horizontalAdvance(QString(digits, u'0')) + 8);
+        const int grown = needed - label->width();
+        if (grown == 0)
+            continue;
+        if (label == SeitenNrRechts) {
+            label->setGeometry(label->x() - grown, label->y(), needed, label->height());
+        } else {
+            label->resize(needed, label->height());
+            HistoryPanel->move(HistoryPanel->x() + grown, HistoryPanel->y());
+        }
+    }
+}

@@ -1,5 +1,6 @@
 #include "ui/Tavolex1.h"
 
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,6 +20,18 @@ bool isLetterKey(int key, Qt::KeyboardModifiers modifiers)
 bool isDigitKey(int key, Qt::KeyboardModifiers modifiers)
 {
     return key >= Qt::Key_0 && key <= Qt::Key_9 && !(modifiers & Qt::KeypadModifier);
+}
+
+// A number or text field that takes typed keys: digits, Up and Down, Space and the rest are its
+// own, not the pages'.
+bool typingFieldHasFocus()
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (auto *spin = qobject_cast<QAbstractSpinBox *>(focus))
+        return !spin->isReadOnly();
+    if (auto *edit = qobject_cast<QLineEdit *>(focus))
+        return !edit->isReadOnly();
+    return false;
 }
 
 bool isModifierKey(int key)
@@ -53,6 +66,9 @@ bool TForm1::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
 
     // Typing a heading rule is typing, not page turning; Esc still closes the panel.
     if (tocRuleHasFocus() && !ctrl && !alt && key != Qt::Key_Escape)
+        return false;
+    // So is typing into any field; Enter still starts a search from the find field.
+    if (typingFieldHasFocus() && !ctrl && !alt && key != Qt::Key_Escape && !enter)
         return false;
 
     if (Finden->isVisible()) {

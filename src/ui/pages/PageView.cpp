@@ -85,6 +85,7 @@ void TForm1::ShowSpread()
     LinkeSeite->show();
     RechteSeite->show();
 
+    fitPageNumberLabels();
     SeitenNrLinks->setText(QString::number(state.CurrentPage));
     SeitenNrRechts->setText(QString::number(state.CurrentPage + 1));
     SeitenNrLinks->show();

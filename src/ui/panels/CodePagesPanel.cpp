@@ -78,7 +78,10 @@ void TForm1::carryPlaceIntoReopen()
 void TForm1::CodePageChange(int index)
 {
     const QString chosen = index <= 0 ? QString() : codePageNames().value(index - 1);
-    if (state.FileName.isEmpty() || chosen == state.CodePage || !mayOpenOverEdits()) {
+    if (state.FileName.isEmpty() || chosen == state.CodePage ||
+        (state.TextModified &&
+         !prompts().confirm(this, QStringLiteral("Edited text has not been saved!\rRead the book "
+                                                 "again in the new code page?")))) {
         showCodePageInUse();
         return;
     }

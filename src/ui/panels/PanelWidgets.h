@@ -106,7 +106,8 @@ inline QLineEdit *makeNumberField(QWidget *parent, const QString &text, const QS
     return field;
 }
 
-// Up-down arrows with their number: it changes only by the arrows.
+// Up-down arrows with their number. A click gives it the focus; then typed digits (taken on
+// Enter or when the focus leaves), Up and Down change it.
 inline QSpinBox *makeUpDown(QWidget *parent, int minimum, int maximum, int value,
                             const QString &hint)
 {
@@ -114,11 +115,10 @@ inline QSpinBox *makeUpDown(QWidget *parent, int minimum, int maximum, int value
     spin->setRange(minimum, maximum);
     spin->setValue(value);
     spin->setWrapping(false);
-    spin->setFocusPolicy(Qt::NoFocus);
+    spin->setFocusPolicy(Qt::ClickFocus);
+    spin->setKeyboardTracking(false);
     spin->setToolTip(hint);
     spin->setAlignment(Qt::AlignRight);
-    if (auto *edit = spin->findChild<QLineEdit *>())
-        edit->setReadOnly(true);
     const int digits = QString::number(maximum).size();
     spin->setFixedWidth(spin->fontMetrics().horizontalAdvance(QString(digits, u'0')) + 30);
     return spin;

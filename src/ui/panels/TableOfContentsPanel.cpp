@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTableWidget>
 
@@ -161,6 +162,14 @@ void TForm1::buildTocPanel()
     ChapterList->setColumnWidth(0, 30);
     ChapterList->setColumnWidth(1, 239);
     ChapterList->setColumnHidden(2, true);
+    // The Page column stays in view: first lines are cut at the table's edge, never scrolled to,
+    // whatever a click, a drag or the selection asks.
+    ChapterList->setAutoScroll(false);
+    connect(ChapterList->horizontalScrollBar(), &QScrollBar::valueChanged, ChapterList,
+            [bar = ChapterList->horizontalScrollBar()](int value) {
+                if (value != 0)
+                    bar->setValue(0);
+            });
     setHint(ChapterList, QStringLiteral("Each section is represented by its first line"));
 
     buildTocSourceControls();
@@ -273,6 +282,18 @@ void TForm1::BuildToc()
     input.headingRule = state.HeadingRule;
     input.wholeLine = [this](int n) { return FittedLineIsWholeRawLine(state.pieces, n); };
     input.markedSection = [this](int n) { return markedSection(n); };
+    // Fitted lines are views of the working text: between two lines of one raw line broken at
+    // spaces stand those spaces and nothing else.
+    input.brokenAtSpace = [this](int n) {
+        if (n < 1 || n >= state.TotalLines)
+            return false;
+        const QStringView line = ::FittedLine(state.pieces, n);
+        const QStringView next = ::FittedLine(state.pieces, n + 1);
+        const QChar *end = line.data() + line.size();
+        if (!line.data() || !next.data() || next.data() <= end)
+            return false;
+        return std::all_of(end, next.data(), [](QChar c) { return c == u' '; });
+    };
     const TocResult result = ::BuildToc(
         input, [this](int n) { return ::FittedLine(state.pieces, n); },
         [&poll] { return poll.takeKey() == Qt::Key_Space || poll.closeRequested(); },

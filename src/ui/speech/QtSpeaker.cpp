@@ -87,7 +87,40 @@ struct QtSpeaker::Engine
             channel->post([reason](QtSpeaker &s) { s.engineFailed(reason); });
             return;
         }
+        watchdog = new QTimer(home);
+        watchdog->setSingleShot(true);
+        QObject::connect(watchdog, &QTimer::timeout, home, [this] {
+            fail(QStringLiteral("The speech engine does not answer."));
+            tts->stop();
+        });
+        QObject::connect(tts, &QTextToSpeech::stateChanged, home,
+                         [this](QTextToSpeech::State state) { stateChanged(state); });
+        QObject::connect(
+            tts, &QTextToSpeech::errorOccurred, home,
+            [this](QTextToSpeech::ErrorReason, const QString &message) { fail(message); });
+        channel->post([](QtSpeaker &s) { s.engineReady({}); });
+    }
+
+    // Thousands of voices take seconds to list: only when the reader wants to choose one.
+    void listVoices()
+    {
+        if (!tts)
+            return;
+        loadVoices();
         QList<SpeakerVoice> list;
+        for (auto it = voices.cbegin(); it != voices.cend(); ++it)
+            list.append({it.key(), it.value().locale()});
+        std::sort(list.begin(), list.end(), [](const SpeakerVoice &a, const SpeakerVoice &b) {
+            return a.name.localeAwareCompare(b.name) < 0;
+        });
+        channel->post([list](QtSpeaker &s) { s.engineReady(list); });
+    }
+
+    void loadVoices()
+    {
+        if (voicesLoaded)
+            return;
+        voicesLoaded = true;
         const QLocale initial = tts->locale();
         for (const QLocale &locale : tts->availableLocales()) {
             tts->setLocale(locale);
@@ -100,34 +133,35 @@ struct QtSpeaker::Engine
             }
         }
         tts->setLocale(initial);
-        for (auto it = voices.cbegin(); it != voices.cend(); ++it)
-            list.append({it.key(), it.value().locale()});
-        std::sort(list.begin(), list.end(), [](const SpeakerVoice &a, const SpeakerVoice &b) {
-            return a.name.localeAwareCompare(b.name) < 0;
-        });
-        watchdog = new QTimer(home);
-        watchdog->setSingleShot(true);
-        QObject::connect(watchdog, &QTimer::timeout, home, [this] {
-            fail(QStringLiteral("The speech engine does not answer."));
-            tts->stop();
-        });
-        QObject::connect(tts, &QTextToSpeech::stateChanged, home,
-                         [this](QTextToSpeech::State state) { stateChanged(state); });
-        QObject::connect(
-            tts, &QTextToSpeech::errorOccurred, home,
-            [this](QTextToSpeech::ErrorReason, const QString &message) { fail(message); });
-        channel->post([list](QtSpeaker &s) { s.engineReady(list); });
+    }
+    bool voicesLoaded = false;
+
+    // The language's own voices only: listing every voice would delay the first word.
+    void useVoice(const QString &voice, const QLocale &language)
+    {
+        if (tts->locale().language() != language.language())
+            tts->setLocale(language);
+        if (voice.isEmpty())
+            return;
+        auto found = voices.constFind(voice);
+        if (found == voices.cend()) {
+            for (const QVoice &v : tts->availableVoices()) {
+                if (v.name() == voice) {
+                    found = voices.insert(v.name(), v);
+                    break;
+                }
+            }
+        }
+        if (found != voices.cend() && !(tts->voice() == *found))
+            tts->setVoice(*found);
     }
 
-    void say(int id, const QString &text, const QString &voice, double rate)
+    void say(int id, const QString &text, const QString &voice, double rate,
+             const QLocale &language)
     {
         utterance = id;
         speaking = false;
-        if (!voice.isEmpty()) {
-            const auto found = voices.constFind(voice);
-            if (found != voices.cend() && !(tts->voice() == *found))
-                tts->setVoice(*found);
-        }
+        useVoice(voice, language);
         if (!qFuzzyCompare(tts->rate() + 2.0, rate + 2.0))
             tts->setRate(rate);
         tts->say(text);
@@ -231,14 +265,28 @@ void QtSpeaker::start()
         workerHome, [e] { e->open(); }, Qt::QueuedConnection);
 }
 
-void QtSpeaker::say(const QString &text, const QString &voice, double rate)
+void QtSpeaker::listVoices()
+{
+    if (phase != Phase::Ready) {
+        voicesAsked = true; // asked for once the engine is ready
+        start();
+        return;
+    }
+    Engine *e = engine;
+    QMetaObject::invokeMethod(
+        workerHome, [e] { e->listVoices(); }, Qt::QueuedConnection);
+}
+
+void QtSpeaker::say(const QString &text, const QString &voice, double rate,
+                    const QLocale &language)
 {
     if (phase != Phase::Ready)
         return;
     const int id = ++utterance;
     Engine *e = engine;
     QMetaObject::invokeMethod(
-        workerHome, [e, id, text, voice, rate] { e->say(id, text, voice, rate); },
+        workerHome,
+        [e, id, text, voice, rate, language] { e->say(id, text, voice, rate, language); },
         Qt::QueuedConnection);
 }
 
@@ -254,7 +302,12 @@ void QtSpeaker::stop()
 
 void QtSpeaker::engineReady(const QList<SpeakerVoice> &voices)
 {
+    const bool started = phase != Phase::Ready;
     phase = Phase::Ready;
+    if (started && voicesAsked) {
+        voicesAsked = false;
+        listVoices();
+    }
     if (callbacks.ready)
         callbacks.ready(voices);
 }

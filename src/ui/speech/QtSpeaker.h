@@ -19,7 +19,9 @@ public:
     QString missingEngine() const override;
     void start() override;
     bool ready() const override { return phase == Phase::Ready; }
-    void say(const QString &text, const QString &voice, double rate) override;
+    void listVoices() override;
+    void say(const QString &text, const QString &voice, double rate,
+             const QLocale &language) override;
     void stop() override;
 
     struct Channel;
@@ -38,4 +40,5 @@ private:
     Engine *engine = nullptr;      // owned by the thread
     std::shared_ptr<Channel> channel;
     int utterance = 0; // the text being said; answers about older ones are dropped
+    bool voicesAsked = false;
 };

@@ -12,6 +12,7 @@
 #include <QSpinBox>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -77,7 +78,48 @@ private:
     TForm1 *form;
 };
 
+// The voices are listed when the reader opens the voice choice, not before: listing thousands
+// of them takes seconds that the first sentence must not wait for.
+class VoiceChoiceWatch : public QObject
+{
+public:
+    explicit VoiceChoiceWatch(TForm1 *form) : QObject(form), form(form) {}
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        const bool opens = event->type() == QEvent::MouseButtonPress ||
+                           event->type() == QEvent::KeyPress || event->type() == QEvent::Wheel;
+        if (opens)
+            form->VoiceChoiceOpening();
+        return false;
+    }
+
+private:
+    TForm1 *form;
+};
+
 } // namespace
+
+void TForm1::VoiceChoiceOpening()
+{
+    if (voicesListed || !ReadAloud->isEnabled())
+        return;
+    voicesListed = true;
+    speaker().listVoices();
+}
+
+void TForm1::startSpeechInBackground()
+{
+    if (speechStartQueued)
+        return;
+    speechStartQueued = true;
+    // After the window has been painted: the engine's start takes its thread, not the window.
+    QTimer::singleShot(0, this, [this] {
+        if (speaker().missingEngine().isEmpty())
+            speaker().start();
+    });
+}
 
 void TForm1::buildSpeechControls(QWidget *box, QVBoxLayout *layout)
 {
@@ -100,6 +142,7 @@ void TForm1::buildSpeechControls(QWidget *box, QVBoxLayout *layout)
     layout->addLayout(voiceRow);
 
     connect(VoiceChoice, &QComboBox::activated, this, &TForm1::VoiceChoiceChange);
+    VoiceChoice->installEventFilter(new VoiceChoiceWatch(this));
     connect(SpeechRate, &QSpinBox::valueChanged, this, &TForm1::SpeechRateChange);
     Menu->installEventFilter(new MenuWatch(this));
     speaker().callbacks.ready = [this](const QList<SpeakerVoice> &voices) { speakerReady(voices); };
@@ -305,7 +348,8 @@ void TForm1::speakNextSentence()
     readAloud.next = sentence->next;
     showSpokenSentence();
     ReadAloud->setToolTip(kReadHint);
-    speaker().say(spokenWithReadings(*sentence), chosenVoice(), speechRate(SpeechRate->value()));
+    speaker().say(spokenWithReadings(*sentence), chosenVoice(), speechRate(SpeechRate->value()),
+                  QLocale(guessBookLanguage(state.WorkingText, QLocale::system())));
 }
 
 void TForm1::showSpokenSentence()
