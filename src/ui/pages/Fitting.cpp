@@ -213,8 +213,9 @@ void TForm1::FitLines()
     const BookScripts::Key key{state.FileName + u'|' + state.ArchiveMember,
                                state.WorkingText.constData(), state.WorkingText.size()};
     if (!(key == bookScripts.key)) {
-        bookScripts.shaping = needsShaping(state.WorkingText);
-        bookScripts.scripts = scriptsOf(state.WorkingText);
+        TextScripts found = textScriptsOf(state.WorkingText);
+        bookScripts.shaping = found.shaping;
+        bookScripts.scripts = std::move(found.scripts);
         bookScripts.key = key;
     }
     applyPageScripts();
