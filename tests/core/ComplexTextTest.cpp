@@ -39,8 +39,10 @@ TextScripts slowScripts(QStringView text)
         const QChar::Script s = QChar::script(c);
         if (s != QChar::Script_Common && s != QChar::Script_Inherited &&
             std::find(expected.scripts.begin(), expected.scripts.end(), s) ==
-                expected.scripts.end())
+                expected.scripts.end()) {
             expected.scripts.push_back(s);
+            expected.firstAt.push_back(c > 0xFFFF ? i - 1 : i);
+        }
     }
     return expected;
 }
@@ -66,6 +68,7 @@ TEST(ComplexText, OnePassMatchesCharacterByCharacter)
         const TextScripts got = textScriptsOf(text);
         EXPECT_EQ(got.shaping, expected.shaping);
         EXPECT_EQ(got.scripts, expected.scripts);
+        EXPECT_EQ(got.firstAt, expected.firstAt);
         EXPECT_EQ(needsShaping(text), expected.shaping);
         EXPECT_EQ(scriptsOf(text), expected.scripts);
     }

@@ -119,7 +119,7 @@ qsizetype skipBelowMarks(const char16_t *data, qsizetype i, qsizetype n)
     return i;
 }
 
-// Calls visit(class) for every character from U+0300 up until it returns false.
+// Calls visit(class, position) for every character from U+0300 up until it returns false.
 template <typename Visit> void classify(QStringView text, Visit &&visit)
 {
     const qsizetype n = text.size();
@@ -132,6 +132,7 @@ template <typename Visit> void classify(QStringView text, Visit &&visit)
         // until the next unit below.
         for (; i < n && data[i] >= 0x300; ++i) {
             const char16_t u = data[i];
+            const qsizetype at = i;
             Class cls;
             if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(data[i + 1])) {
                 cls = classOf(QChar::surrogateToUcs4(u, data[i + 1]));
@@ -139,7 +140,7 @@ template <typename Visit> void classify(QStringView text, Visit &&visit)
             } else {
                 cls = bmp[u];
             }
-            if (!visit(cls))
+            if (!visit(cls, at))
                 return;
         }
     }
@@ -148,6 +149,7 @@ template <typename Visit> void classify(QStringView text, Visit &&visit)
 struct ScriptCollector
 {
     std::vector<QChar::Script> scripts;
+    std::vector<qsizetype> firstAt;
     std::bitset<QChar::ScriptCount> seen;
     Class last;
 
@@ -155,7 +157,7 @@ struct ScriptCollector
     {
         seen.set(QChar::Script_Common).set(QChar::Script_Inherited);
     }
-    void add(Class cls)
+    void add(Class cls, qsizetype at)
     {
         const Class script = cls & ~kShapingBit;
         if (script == last)
@@ -164,6 +166,7 @@ struct ScriptCollector
         if (!seen.test(script)) {
             seen.set(script);
             scripts.push_back(QChar::Script(script));
+            firstAt.push_back(at);
         }
     }
 };
@@ -179,7 +182,7 @@ CharScript charScriptOf(char32_t c)
 bool needsShaping(QStringView text)
 {
     bool shaping = false;
-    classify(text, [&shaping](Class cls) {
+    classify(text, [&shaping](Class cls, qsizetype) {
         shaping = (cls & kShapingBit) != 0;
         return !shaping;
     });
@@ -189,8 +192,8 @@ bool needsShaping(QStringView text)
 std::vector<QChar::Script> scriptsOf(QStringView text)
 {
     ScriptCollector collector;
-    classify(text, [&collector](Class cls) {
-        collector.add(cls);
+    classify(text, [&collector](Class cls, qsizetype at) {
+        collector.add(cls, at);
         return true;
     });
     return std::move(collector.scripts);
@@ -201,12 +204,13 @@ TextScripts textScriptsOf(QStringView text)
     TextScripts result;
     ScriptCollector collector;
     Class any = 0;
-    classify(text, [&](Class cls) {
+    classify(text, [&](Class cls, qsizetype at) {
         any |= cls;
-        collector.add(cls);
+        collector.add(cls, at);
         return true;
     });
     result.shaping = (any & kShapingBit) != 0;
     result.scripts = std::move(collector.scripts);
+    result.firstAt = std::move(collector.firstAt);
     return result;
 }

@@ -20,6 +20,7 @@ struct TextScripts
 {
     bool shaping = false;
     std::vector<QChar::Script> scripts;
+    std::vector<qsizetype> firstAt; // where each script's first character is
 };
 TextScripts textScriptsOf(QStringView text);
 

@@ -216,6 +216,10 @@ void TForm1::FitLines()
         TextScripts found = textScriptsOf(state.WorkingText);
         bookScripts.shaping = found.shaping;
         bookScripts.scripts = std::move(found.scripts);
+        bookScripts.sample.clear();
+        for (const qsizetype at : found.firstAt)
+            bookScripts.sample += QStringView(state.WorkingText).sliced(at).first(
+                std::min<qsizetype>(12, state.WorkingText.size() - at));
         bookScripts.key = key;
     }
     applyPageScripts();
@@ -226,7 +230,7 @@ void TForm1::FitLines()
         wordWidths.clear();
         wordWidthsFont = fontKey;
     }
-    const QtTextMeasurer measurer(font, LinkeSeite->tabStopDistance());
+    const QtTextMeasurer measurer(font, LinkeSeite->tabStopDistance(), bookScripts.sample);
     // Percentages follow the pieces wrapped: cutting takes no time worth showing.
     wrapPieces(
         state.pieces, wrapWidth(), measurer, [&measurer] { return measurer.forAnotherThread(); },
