@@ -104,6 +104,21 @@ bool breaksBetween(K a, K b)
     return !(a == b && (a == K::Dash || a == K::Letter));
 }
 
+constexpr int kClasses = int(K::Letter) + 1;
+
+// breaksBetween by pairs, looked up in the loop over every character of a book.
+const std::array<std::array<bool, kClasses>, kClasses> &pairTable()
+{
+    static const auto t = [] {
+        std::array<std::array<bool, kClasses>, kClasses> built{};
+        for (int a = 0; a < kClasses; ++a)
+            for (int b = 0; b < kClasses; ++b)
+                built[a][b] = breaksBetween(K(a), K(b));
+        return built;
+    }();
+    return t;
+}
+
 } // namespace
 
 KinsokuClass kinsokuClassOf(char16_t c)
@@ -114,15 +129,26 @@ KinsokuClass kinsokuClassOf(char16_t c)
 bool kinsokuUnitEnds(QStringView run, qsizetype offset, std::vector<qsizetype> &ends)
 {
     const auto &t = table();
+    const auto &pairs = pairTable();
     const qsizetype n = run.size();
+    if (n == 0)
+        return true;
     const char16_t *s = run.utf16();
-    for (qsizetype i = 0; i < n; ++i)
-        if (t[s[i]] == K::Other)
+    const size_t start = ends.size();
+    ends.reserve(start + size_t(n));
+    K previous = t[s[0]];
+    if (previous == K::Other)
+        return false;
+    for (qsizetype i = 1; i < n; ++i) {
+        const K k = t[s[i]];
+        if (k == K::Other) {
+            ends.resize(start);
             return false;
-    for (qsizetype i = 1; i < n; ++i)
-        if (breaksBetween(t[s[i - 1]], t[s[i]]))
+        }
+        if (pairs[int(previous)][int(k)])
             ends.push_back(offset + i);
-    if (n > 0)
-        ends.push_back(offset + n);
+        previous = k;
+    }
+    ends.push_back(offset + n);
     return true;
 }
