@@ -182,11 +182,9 @@ void TForm1::OpenDocument()
         return;
     }
     shownDocument = {state.ArchiveMember, state.MultiMemberArchive};
-    // A book read as UTF-8 keeps its own bytes as the loaded text instead of encoding it again.
-    state.LoadedText =
-        converted.utf8.isNull()
-            ? CompactText(converted.text)
-            : CompactText::fromUtf8(converted.utf8, converted.utf8Size, converted.text.size());
+    // The loaded text is the working text until line breaks are removed, and then that text
+    // plus where the lines were joined: neither the file's bytes nor a second copy stay held.
+    state.LoadedText = CompactText::sharing(converted.text);
     converted.utf8 = QByteArray();
     state.WorkingText = std::move(converted.text);
     state.BreaksRemoved = false;

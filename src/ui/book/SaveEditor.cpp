@@ -121,7 +121,7 @@ void TForm1::SpeichernClick()
         state.LoadedEncodingName.clear();
     }
     if (withoutBreaks)
-        state.LoadedText = CompactText(state.WorkingText);
+        state.LoadedText = CompactText::sharing(state.WorkingText);
     AddToRecent();
     if (withoutBreaks) {
         state.OptionRefitBlocked = true;
@@ -230,7 +230,7 @@ void TForm1::leaveEditor()
     if (edited != editorStartText) {
         state.TextModified = true;
         state.WorkingText = edited;
-        state.LoadedText = CompactText(state.WorkingText);
+        state.LoadedText = CompactText::sharing(state.WorkingText);
         state.BreaksRemoved = false;
         FitLines();
     } else {

@@ -182,7 +182,7 @@ void TForm1::FitLines()
         if (state.BreaksRemoved) {
             // Not held twice while the loaded text is expanded again.
             state.WorkingText = QString();
-            state.WorkingText = state.LoadedText.toString();
+            state.WorkingText = state.LoadedText.takeString();
         }
         state.BreaksRemoved = false;
         state.RemovalPunctuationRule = false;
@@ -196,11 +196,21 @@ void TForm1::FitLines()
         rules.keepBeforeIndent = Einzug->isChecked();
         rules.keepAfterPunctuation = Punctuation->isChecked();
         rules.punctuationMarks = state.PunctuationMarks;
-        RemoveSingleLineBreaks(state.WorkingText, rules, [this](int percent) {
-            setProgressTitle(QStringLiteral("Removing line breaks: %1% done").arg(percent));
-        });
+        // The loaded text that is the working text keeps only where lines are joined.
+        const bool shared = state.LoadedText.sharesData(state.WorkingText);
+        std::vector<qsizetype> joins;
+        if (shared)
+            state.LoadedText.releaseShared();
+        RemoveSingleLineBreaks(
+            state.WorkingText, rules,
+            [this](int percent) {
+                setProgressTitle(QStringLiteral("Removing line breaks: %1% done").arg(percent));
+            },
+            shared ? &joins : nullptr);
         // The joined text is shorter: what it no longer needs is returned while it fits.
         state.WorkingText.squeeze();
+        if (shared)
+            state.LoadedText.rebase(state.WorkingText, std::move(joins));
         state.BreaksRemoved = true;
         state.RemovalPunctuationRule = Punctuation->isChecked();
         state.RemovalIndentRule = Einzug->isChecked();
