@@ -16,6 +16,10 @@
 #include <algorithm>
 #include <new>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace {
 
 const QString kCannotOpen = QStringLiteral("Cannot open this file!");
@@ -221,6 +225,10 @@ void TForm1::OpenDocument()
     }
     state.TextModified = false;
     state.LayoutCause.clear();
+#if defined(__GLIBC__)
+    // What reading, decoding and joining freed goes back to the system, not kept for later.
+    malloc_trim(0);
+#endif
     setBusyPointer(false);
 }
 
