@@ -822,6 +822,7 @@ private:
         Key key; // the text the rest was found in
         bool shaping = false;
         std::vector<QChar::Script> scripts;
+        QString sample; // a few characters of each script, from where it first appears
     };
     BookScripts bookScripts;
     int layoutHolds = 0;

@@ -103,6 +103,8 @@ TEST(PlainTextDecoding, AgreesWithDecodingStepByStep)
         {"LF-only book", generateBookBytes(3, 20000).replace("\r\n", "\n")},
         {"CR LF book", generateBookBytes(3, 20000)},
         {"Chinese book", generateChineseBook(3, 5000).toUtf8()},
+        {"three-byte overlong", "\xE4\xB8\x80\xE0\x80\xAF"},
+        {"three-byte, second continuation missing", "\xE4\xB8\x80\xE4\xB8\x41"},
     };
     for (const HostileText &h : hostileTexts())
         cases.push_back({h.name, h.text.toUtf8()});

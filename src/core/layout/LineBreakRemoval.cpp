@@ -130,7 +130,8 @@ bool endsShortLine(const char16_t *out, qsizetype k, qsizetype length, const cha
 } // namespace
 
 void RemoveSingleLineBreaks(QString &text, const LineBreakRules &rules,
-                            const std::function<void(int percent)> &progress)
+                            const std::function<void(int percent)> &progress,
+                            std::vector<qsizetype> *joins)
 {
     const qsizetype n = text.size();
     if (n < 3)
@@ -201,8 +202,11 @@ void RemoveSingleLineBreaks(QString &text, const LineBreakRules &rules,
                 ++i;
                 continue;
             }
+            const qsizetype joinedAt = k;
             if (!joinsWithoutSpace(behind, next))
                 out[k++] = u' ';
+            if (joins)
+                joins->push_back(joinedAt * 2 + (k - joinedAt));
             behind.pass(u'\r');
             behind.pass(u'\n');
             i += 2;

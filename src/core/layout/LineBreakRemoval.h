@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 // The default set, in the order the settings file stores it.
 inline const QString DefaultPunctuationMarks = QStringLiteral(
@@ -26,5 +27,8 @@ struct LineBreakRules
 // scripts written without spaces: Han, kana, Thai ...) unless the rules keep it.
 // progress receives 10, 20, ... while scanning (at most 100) and 100 at the end; it is not
 // called for texts shorter than three characters, which stay unchanged.
+// joins, when given, receives for each removed break its position in the joined text times
+// two, plus one where a space took its place: enough to put the breaks back.
 void RemoveSingleLineBreaks(QString &text, const LineBreakRules &rules,
-                            const std::function<void(int percent)> &progress = {});
+                            const std::function<void(int percent)> &progress = {},
+                            std::vector<qsizetype> *joins = nullptr);

@@ -1,5 +1,7 @@
 #include "core/layout/LineFitter.h"
 
+#include "core/layout/Kinsoku.h"
+
 #include <QTextBoundaryFinder>
 
 #include <algorithm>
@@ -237,6 +239,9 @@ private:
         unitEnds.clear();
         unitCursor = 0;
         if (!beyondLatin || std::none_of(chars + from, chars + j, needsLineBreakRules))
+            return;
+        // Chinese and Japanese runs break by a small table; the finder analyses the rest.
+        if (kinsokuUnitEnds(QStringView(chars + from, j - from), from, unitEnds))
             return;
         // The finder reads the line in place; a Latin word in the run breaks by the same rules.
         QTextBoundaryFinder finder(QTextBoundaryFinder::Line, line.data() + from, j - from);

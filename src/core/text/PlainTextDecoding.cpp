@@ -155,6 +155,20 @@ Decoded decodeBytes(const unsigned char *p, qsizetype from, qsizetype to, Out &w
                 ++i;
                 continue;
             }
+            // Chinese and Japanese are three-byte characters nearly throughout: those that are
+            // valid and no line separator are taken without the general path's checks.
+            if ((c & 0xF0) == 0xE0 && i + 2 < to) {
+                const unsigned char d1 = p[i + 1];
+                const unsigned char d2 = p[i + 2];
+                const char32_t cp = (char32_t(c & 0x0F) << 12) | (char32_t(d1 & 0x3F) << 6) |
+                                    char32_t(d2 & 0x3F);
+                if ((d1 & 0xC0) == 0x80 && (d2 & 0xC0) == 0x80 && cp >= 0x800 &&
+                    (cp < 0xD800 || cp > 0xDFFF) && cp != 0x2028 && cp != 0x2029) {
+                    w.put(static_cast<char16_t>(cp));
+                    i += 3;
+                    continue;
+                }
+            }
             Utf8Lead lead;
             if (!readUtf8Lead(c, lead) || i + lead.extra >= to) {
                 result.stop = Stop::Invalid;

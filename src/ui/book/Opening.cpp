@@ -17,6 +17,10 @@
 #include <algorithm>
 #include <new>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace {
 
 const QString kCannotOpen = QStringLiteral("Cannot open this file!");
@@ -193,11 +197,9 @@ void TForm1::OpenDocument()
     }
     QString shown = convertEastAsian(converted, ext);
     shownDocument = {state.ArchiveMember, state.MultiMemberArchive};
-    // A book read as UTF-8 keeps its own bytes as the loaded text instead of encoding it again.
-    state.LoadedText =
-        converted.utf8.isNull()
-            ? CompactText(converted.text)
-            : CompactText::fromUtf8(converted.utf8, converted.utf8Size, converted.text.size());
+    // The loaded text is the working text until line breaks are removed, and then that text
+    // plus where the lines were joined: neither the file's bytes nor a second copy stay held.
+    state.LoadedText = CompactText::sharing(converted.text);
     converted.utf8 = QByteArray();
     state.WorkingText = shown.isNull() ? std::move(converted.text) : std::move(shown);
     state.BreaksRemoved = false;
@@ -239,6 +241,10 @@ void TForm1::OpenDocument()
     state.GutenbergStartPending = false;
     state.TextModified = false;
     state.LayoutCause.clear();
+#if defined(__GLIBC__)
+    // What reading, decoding and joining freed goes back to the system, not kept for later.
+    malloc_trim(0);
+#endif
     setBusyPointer(false);
     if (converted.hiddenAfterNul > 0)
         prompts().notice(this, hiddenAfterNulNotice(converted.hiddenAfterNul));

@@ -124,7 +124,7 @@ void TForm1::SpeichernClick()
         state.LoadedEncodingName.clear();
     }
     if (withoutBreaks) {
-        state.LoadedText = CompactText(text);
+        state.LoadedText = CompactText::sharing(text);
         eastAsianTextReplaced();
     }
     AddToRecent();
@@ -235,7 +235,7 @@ void TForm1::leaveEditor()
     if (edited != editorStartText) {
         state.TextModified = true;
         state.WorkingText = edited;
-        state.LoadedText = CompactText(state.WorkingText);
+        state.LoadedText = CompactText::sharing(state.WorkingText);
         eastAsianTextReplaced();
         if (state.EastAsian.converted)
             state.WorkingText = state.EastAsian.shown.toString();

@@ -183,7 +183,8 @@ void TForm1::FitLines()
         if (state.BreaksRemoved) {
             // Not held twice while the loaded text is expanded again.
             state.WorkingText = QString();
-            state.WorkingText = shownSource().toString();
+            state.WorkingText = state.EastAsian.converted ? state.EastAsian.shown.toString()
+                                                          : state.LoadedText.takeString();
         }
         state.BreaksRemoved = false;
         state.RemovalPunctuationRule = false;
@@ -200,14 +201,22 @@ void TForm1::FitLines()
         rules.keepAfterPunctuation = Punctuation->isChecked();
         rules.punctuationMarks = state.PunctuationMarks;
         rules.shortLineLimit = ShortLines->isChecked() ? state.BookStyle.shortLineLimit() : 0;
+        // The loaded text that is the working text keeps only where lines are joined.
+        const bool shared = state.LoadedText.sharesData(state.WorkingText);
+        std::vector<qsizetype> joins;
+        if (shared)
+            state.LoadedText.releaseShared();
         RemoveSingleLineBreaks(
             state.WorkingText, rules,
             [this, pace = ProgressPace(progressTitleIntervalMs)](int percent) mutable {
                 if (pace.due())
                     setProgressTitle(QStringLiteral("Removing line breaks: %1% done").arg(percent));
-            });
+            },
+            shared ? &joins : nullptr);
         // The joined text is shorter: what it no longer needs is returned while it fits.
         state.WorkingText.squeeze();
+        if (shared)
+            state.LoadedText.rebase(state.WorkingText, std::move(joins));
         state.BreaksRemoved = true;
         state.RemovalPunctuationRule = Punctuation->isChecked();
         state.RemovalIndentRule = Einzug->isChecked();
@@ -221,8 +230,13 @@ void TForm1::FitLines()
     const BookScripts::Key key{state.FileName + u'|' + state.ArchiveMember,
                                state.WorkingText.constData(), state.WorkingText.size()};
     if (!(key == bookScripts.key)) {
-        bookScripts.shaping = needsShaping(state.WorkingText);
-        bookScripts.scripts = scriptsOf(state.WorkingText);
+        TextScripts found = textScriptsOf(state.WorkingText);
+        bookScripts.shaping = found.shaping;
+        bookScripts.scripts = std::move(found.scripts);
+        bookScripts.sample.clear();
+        for (const qsizetype at : found.firstAt)
+            bookScripts.sample += QStringView(state.WorkingText).sliced(at).first(
+                std::min<qsizetype>(12, state.WorkingText.size() - at));
         bookScripts.key = key;
     }
     applyPageScripts();
@@ -233,7 +247,7 @@ void TForm1::FitLines()
         wordWidths.clear();
         wordWidthsFont = fontKey;
     }
-    const QtTextMeasurer measurer(font, LinkeSeite->tabStopDistance());
+    const QtTextMeasurer measurer(font, LinkeSeite->tabStopDistance(), bookScripts.sample);
     // Percentages follow the pieces wrapped: cutting takes no time worth showing.
     wrapPieces(
         state.pieces, wrapWidth(), measurer, [&measurer] { return measurer.forAnotherThread(); },
