@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QHash>
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <memory>
+#include <shared_mutex>
+#include <vector>
+
+// Where Debian's hyphen-* packages put their patterns.
+QString defaultHyphenationFolder();
+
+// The pattern file for a language in folder ("hyph_de_DE.dic" for German); empty when there is
+// none.
+QString hyphenationDictionaryPath(QLocale::Language language,
+                                  const QString &folder = defaultHyphenationFolder());
+
+// Languages with a pattern file in folder, in no particular order.
+QList<QLocale::Language> hyphenationLanguages(const QString &folder = defaultHyphenationFolder());
+
+// Hyphenation points of words by the patterns of one language. The patterns are only read after
+// loading; points() may be called from several threads at once.
+class Hyphenator
+{
+public:
+    explicit Hyphenator(const QString &dictionaryPath);
+    ~Hyphenator();
+    Hyphenator(const Hyphenator &) = delete;
+    Hyphenator &operator=(const Hyphenator &) = delete;
+
+    // False when the file could not be read; such a hyphenator only knows soft hyphens.
+    bool isValid() const { return dict != nullptr; }
+    const QString &path() const { return dictionaryPath; }
+
+    // Positions inside a word as it stands between blanks ("(Beispiel,") after which it may
+    // break with a hyphen drawn, ascending. A word holding soft hyphens breaks only after them.
+    // No points for words with digits, hyphens, slashes or "@", for words without a small letter,
+    // and none nearer the word's letters' ends than the patterns' minimum (at least 2 and 3).
+    std::vector<qsizetype> points(QStringView word) const;
+
+    // Words looked up so far, for measuring.
+    qsizetype cachedWords() const;
+
+private:
+    std::vector<qsizetype> computePoints(QStringView word) const;
+    bool encode(QStringView letters, QByteArray &out) const;
+
+    QString dictionaryPath;
+    void *dict = nullptr; // HyphenDict, kept out of this header
+    int leftMin = 2;
+    int rightMin = 3;
+    bool utf8 = false;
+    QHash<char16_t, char> singleByte; // the patterns' code page, for a non-UTF-8 file
+
+    mutable std::shared_mutex cacheLock;
+    mutable QHash<QString, std::vector<qsizetype>> cache;
+};
+
+// The shared hyphenator of a language; null when no patterns are installed for it. Loaded once
+// and kept for the program's life.
+std::shared_ptr<const Hyphenator> hyphenatorFor(QLocale::Language language,
+                                                const QString &folder = defaultHyphenationFolder());
