@@ -1,5 +1,7 @@
 #include "core/layout/LineFitter.h"
 
+#include "core/layout/Hyphenation.h"
+
 #include <QTextBoundaryFinder>
 
 #include <algorithm>
@@ -121,9 +123,9 @@ class RawLineWrapper
 {
 public:
     RawLineWrapper(QStringView line, qint32 offset, double wrapWidth, const TextMeasurer &measurer,
-                   WordWidthCache &cache, LineSpans &out)
+                   WordWidthCache &cache, LineSpans &out, const Hyphenator *hyphenator)
         : line(line), offset(offset), W(wrapWidth), measurer(measurer), cache(cache), out(out),
-          spaceWidth(cache.width(u" ", measurer))
+          hyphenator(hyphenator), spaceWidth(cache.width(u" ", measurer))
     {
     }
 
@@ -174,6 +176,13 @@ public:
                 }
                 i = e;
                 continue;
+            }
+            if (hyphenator && unitEnds.empty() && (breakEnd >= 0 || i == lineStart)) {
+                const qsizetype cut = hyphenate(i);
+                if (cut > i) {
+                    i = cut;
+                    continue;
+                }
             }
             if (breakEnd >= 0) {
                 i = breakLine();
@@ -229,6 +238,7 @@ private:
                     break;
                 beyondLatin |= c >= 0x0E00;
             }
+        scannedWordStart = from;
         scannedWordEnd = j;
         unitEnds.clear();
         unitCursor = 0;
@@ -336,13 +346,47 @@ private:
         breakJoins = true;
     }
 
-    void emitLine(qsizetype from, qsizetype to, bool joinsNext)
+    void emitLine(qsizetype from, qsizetype to, bool joinsNext, bool hyphenated = false)
     {
         LineSpan span;
         span.start = static_cast<qint32>(offset + from);
         span.length = static_cast<qint32>(to - from);
         span.joinsNext = joinsNext ? 1 : 0;
+        span.hyphenated = hyphenated ? 1 : 0;
         out.push_back(span);
+        hyphenatedRun = hyphenated ? hyphenatedRun + 1 : 0;
+    }
+
+    // Ends the line inside the word that holds position i at its last hyphenation point where
+    // the part and a hyphen fit; returns where the next line starts, or i when none fits.
+    qsizetype hyphenate(qsizetype i)
+    {
+        if (hyphenatedRun >= 2)
+            return i;
+        const qsizetype wordStart = scannedWordStart;
+        const std::vector<qsizetype> points =
+            hyphenator->points(line.mid(wordStart, scannedWordEnd - wordStart));
+        if (points.empty())
+            return i;
+        const double hyphen = cache.width(u"-", measurer);
+        for (auto it = points.rbegin(); it != points.rend(); ++it) {
+            const qsizetype cut = wordStart + *it;
+            if (cut <= i)
+                break;
+            const double estimate = x + wordWidth(i, cut) + hyphen;
+            if (estimate > W + kExactCheckMargin)
+                continue;
+            if (estimate >= W - kExactCheckMargin || hasTab) {
+                QString drawn = line.mid(lineStart, cut - lineStart).toString();
+                drawn += u'-';
+                if (measurer.advance(drawn) > W)
+                    continue;
+            }
+            emitLine(lineStart, cut, true, true);
+            startLine(cut);
+            return cut;
+        }
+        return i;
     }
 
     qsizetype breakLine()
@@ -443,7 +487,9 @@ private:
     const TextMeasurer &measurer;
     WordWidthCache &cache;
     LineSpans &out;
+    const Hyphenator *hyphenator;
     double spaceWidth;
+    int hyphenatedRun = 0; // hyphenated lines just before the current one
 
     qsizetype lineStart = 0;
     double x = 0;
@@ -452,6 +498,7 @@ private:
     bool breakJoins = false;  // that break consumes no space
     bool hasTab = false;
     bool lineHasUnits = false;
+    qsizetype scannedWordStart = 0;
     qsizetype scannedWordEnd = 0;
     // Break opportunities inside the scanned word, its end last; empty for a plain word.
     std::vector<qsizetype> unitEnds;
@@ -461,13 +508,13 @@ private:
 } // namespace
 
 void wrapRawLine(QStringView line, qint32 offset, double wrapWidth, const TextMeasurer &measurer,
-                 WordWidthCache &cache, LineSpans &out)
+                 WordWidthCache &cache, LineSpans &out, const Hyphenator *hyphenator)
 {
-    RawLineWrapper(line, offset, wrapWidth, measurer, cache, out).run();
+    RawLineWrapper(line, offset, wrapWidth, measurer, cache, out, hyphenator).run();
 }
 
 void wrapPiece(FitPiece &piece, double wrapWidth, const TextMeasurer &measurer,
-               WordWidthCache &cache)
+               WordWidthCache &cache, const Hyphenator *hyphenator)
 {
     piece.lines.clear();
     const QStringView text(piece.text);
@@ -478,7 +525,7 @@ void wrapPiece(FitPiece &piece, double wrapWidth, const TextMeasurer &measurer,
     while (i + 1 < n) {
         if (text[i] == u'\r' && text[i + 1] == u'\n') {
             wrapRawLine(text.mid(lineStart, i - lineStart), static_cast<qint32>(lineStart),
-                        wrapWidth, measurer, cache, piece.lines);
+                        wrapWidth, measurer, cache, piece.lines, hyphenator);
             i += 2;
             lineStart = i;
         } else {
@@ -488,7 +535,7 @@ void wrapPiece(FitPiece &piece, double wrapWidth, const TextMeasurer &measurer,
     // No line is counted after a final break.
     if (lineStart < n || n == 0)
         wrapRawLine(text.mid(lineStart), static_cast<qint32>(lineStart), wrapWidth, measurer, cache,
-                    piece.lines);
+                    piece.lines, hyphenator);
 }
 
 int numberFittedLines(FitPieces &pieces)
@@ -529,6 +576,48 @@ bool FittedLineJoinsNext(const FitPieces &pieces, int n)
         }
     }
     return false;
+}
+
+namespace {
+
+// The line's span and the text it is a slice of; false for a line out of range.
+bool findFittedLine(const FitPieces &pieces, int n, LineSpan &span, QStringView &text)
+{
+    for (const FitPiece &piece : pieces) {
+        if (piece.used() && piece.LastLine >= n) {
+            const size_t index = static_cast<size_t>(n - piece.FirstLine);
+            if (n < piece.FirstLine || index >= piece.lines.size())
+                return false;
+            span = piece.lines[index];
+            text = piece.text;
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+bool FittedLineHyphenated(const FitPieces &pieces, int n)
+{
+    LineSpan span;
+    QStringView text;
+    return findFittedLine(pieces, n, span, text) && span.hyphenated;
+}
+
+bool FittedLineEndsRawLine(const FitPieces &pieces, int n)
+{
+    LineSpan span;
+    QStringView text;
+    if (!findFittedLine(pieces, n, span, text))
+        return true;
+    if (span.joinsNext)
+        return false;
+    // Its hanging blanks, then the line break or the piece's end.
+    qsizetype p = qsizetype(span.start) + span.length;
+    while (p < text.size() && (text[p] == u' ' || text[p] == u'\t'))
+        ++p;
+    return p >= text.size() || (p + 1 < text.size() && text[p] == u'\r' && text[p + 1] == u'\n');
 }
 
 int carriedLine(int L0, int totalLines, int previousTotalLines)

@@ -7,7 +7,8 @@
 
 void wrapPieces(FitPieces &pieces, double wrapWidth, const TextMeasurer &measurer,
                 const MeasurerFactory &makeMeasurer, WordWidthCache &cache, int threads,
-                const std::function<void(int done, int used)> &progress)
+                const std::function<void(int done, int used)> &progress,
+                const Hyphenator *hyphenator)
 {
     std::vector<int> used;
     for (int i = 0; i < FitPieceCount; ++i)
@@ -30,7 +31,7 @@ void wrapPieces(FitPieces &pieces, double wrapWidth, const TextMeasurer &measure
             const TextMeasurer &own =
                 worker == 0 ? measurer : *measurers[static_cast<size_t>(worker - 1)];
             wrapPiece(pieces[used[k]], wrapWidth, own,
-                      local.empty() ? cache : local[static_cast<size_t>(worker)]);
+                      local.empty() ? cache : local[static_cast<size_t>(worker)], hyphenator);
         },
         [&](int done) {
             if (progress)
