@@ -12,6 +12,7 @@
 
 #include <QFont>
 #include <QImage>
+#include <QLocale>
 #include <QStringList>
 #include <QWidget>
 
@@ -605,6 +606,36 @@ private:
     ReadAloudState readAloud;
     QList<SpeakerVoice> speakerVoices;
     QString storedVoice; // as the settings hold it; empty for the automatic choice
+
+public:
+    // Justified and hyphenated pages (ui/pages/JustifiedLines.cpp) and the book's language
+    // (ui/panels/BookLanguagePanel.cpp)
+    // The finishes of a page's lines: stretched to the text width, drawn with a hyphen.
+    void markLineFinishes(QPlainTextEdit *page, int firstLine);
+    void JustifyLinesClick();
+    void HyphenateClick();
+    void LanguageChange(int index);
+    // The language the book is hyphenated and read aloud in: the chosen one, else the guess.
+    QLocale::Language bookLanguage() const;
+    // Shows the chosen language, or the one guessed.
+    void showBookLanguage();
+    QCheckBox *JustifyLines = nullptr;
+    QCheckBox *Hyphenate = nullptr;
+    QComboBox *LanguageMenu = nullptr;
+
+private:
+    void buildTypesetControls(QWidget *box, QVBoxLayout *layout);
+    QComboBox *makeLanguageChoice(QWidget *parent);
+    QLocale::Language chosenLanguage = QLocale::AnyLanguage; // stored per book
+    struct LanguageGuess
+    {
+        QString document; // the text the guess was made from
+        const QChar *text = nullptr;
+        qsizetype size = 0;
+        QLocale::Language language = QLocale::AnyLanguage;
+    };
+    mutable LanguageGuess languageGuess;
+    double fittedWrapWidth = 0; // the width the lines were last fitted to
 
 public:
     // Dropping a file onto the window (ui/pages/Dropping.cpp)

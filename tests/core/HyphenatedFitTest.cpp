@@ -180,13 +180,4 @@ TEST(HyphenatedFitTest, CopyAndFindSeeTheWordWhole)
     EXPECT_TRUE(match.found);
 }
 
-TEST(HyphenatedFitTest, ParagraphEndsAreKnownPerLine)
-{
-    const auto f = fit(QStringLiteral("aaa bbb ccc  \r\nddd\r\n\r\neee"), 75, nullptr);
-    ASSERT_EQ(f->lines, (QStringList{"aaa bbb", "ccc", "ddd", "", "eee"}));
-    const QList<bool> expected = {false, true, true, true, true};
-    for (int n = 1; n <= f->total; ++n)
-        EXPECT_EQ(FittedLineEndsRawLine(f->pieces, n), expected[n - 1]) << "line " << n;
-}
-
 } // namespace

@@ -605,21 +605,6 @@ bool FittedLineHyphenated(const FitPieces &pieces, int n)
     return findFittedLine(pieces, n, span, text) && span.hyphenated;
 }
 
-bool FittedLineEndsRawLine(const FitPieces &pieces, int n)
-{
-    LineSpan span;
-    QStringView text;
-    if (!findFittedLine(pieces, n, span, text))
-        return true;
-    if (span.joinsNext)
-        return false;
-    // Its hanging blanks, then the line break or the piece's end.
-    qsizetype p = qsizetype(span.start) + span.length;
-    while (p < text.size() && (text[p] == u' ' || text[p] == u'\t'))
-        ++p;
-    return p >= text.size() || (p + 1 < text.size() && text[p] == u'\r' && text[p + 1] == u'\n');
-}
-
 int carriedLine(int L0, int totalLines, int previousTotalLines)
 {
     if (previousTotalLines <= 0)

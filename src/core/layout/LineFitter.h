@@ -69,10 +69,6 @@ bool FittedLineJoinsNext(const FitPieces &pieces, int n);
 // Line n ends inside a word at a hyphenation point: it is drawn with a hyphen.
 bool FittedLineHyphenated(const FitPieces &pieces, int n);
 
-// Line n is the last line of its raw line (a paragraph when single breaks are removed), or of
-// the text.
-bool FittedLineEndsRawLine(const FitPieces &pieces, int n);
-
 // A character of a script written without spaces between words, or CJK punctuation: words that
 // hold one are broken by the Unicode line breaking rules.
 bool needsLineBreakRules(QChar c);

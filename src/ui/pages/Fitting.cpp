@@ -5,6 +5,7 @@
 #include <QFontDatabase>
 #include <QRawFont>
 
+#include "core/layout/Hyphenation.h"
 #include "core/layout/LineBreakRemoval.h"
 #include "core/layout/ParallelFit.h"
 #include "ui/pages/QtTextMeasurer.h"
@@ -226,11 +227,15 @@ void TForm1::FitLines()
         wordWidthsFont = fontKey;
     }
     const QtTextMeasurer measurer(font, LinkeSeite->tabStopDistance());
+    const auto hyphenator =
+        Hyphenate->isChecked() ? hyphenatorFor(bookLanguage()) : std::shared_ptr<const Hyphenator>();
+    fittedWrapWidth = wrapWidth();
     // Percentages follow the pieces wrapped: cutting takes no time worth showing.
     wrapPieces(
-        state.pieces, wrapWidth(), measurer, [&measurer] { return measurer.forAnotherThread(); },
+        state.pieces, fittedWrapWidth, measurer, [&measurer] { return measurer.forAnotherThread(); },
         wordWidths, workThreads(),
-        [this](int done, int used) { setProgressTitle(fittingTitle(done * 10 / used * 10)); });
+        [this](int done, int used) { setProgressTitle(fittingTitle(done * 10 / used * 10)); },
+        hyphenator.get());
     setProgressTitle(fittingTitle(100));
 
     state.TotalLines = numberFittedLines(state.pieces);
@@ -243,6 +248,7 @@ void TForm1::FitLines()
         moveBookmarks(P0, state.PreviousTotalLines);
 
     ShowSpread();
+    showBookLanguage();
     if (AutomaticTOC->isChecked())
         BuildToc();
     else

@@ -1,5 +1,7 @@
 #include "ui/pages/FixedPitchLayout.h"
 
+#include "ui/pages/JustifiedLines.h"
+
 #include <QFontMetricsF>
 #include <QPlainTextEdit>
 #include <QTextBlock>
@@ -21,13 +23,15 @@ FixedPitchLayout::FixedPitchLayout(QTextDocument *document, QPlainTextEdit *page
 void FixedPitchLayout::install(QPlainTextEdit *page)
 {
     auto *document = new QTextDocument(page);
-    document->setDocumentLayout(new FixedPitchLayout(document, page));
+    auto *layout = new FixedPitchLayout(document, page);
+    document->setDocumentLayout(layout);
     // Left to right unless a paragraph says otherwise: a line of a left-to-right paragraph that
     // starts with a Hebrew word stays left-aligned.
     QTextOption option = document->defaultTextOption();
     option.setTextDirection(Qt::LeftToRight);
     document->setDefaultTextOption(option);
     page->setDocument(document);
+    layout->lineEnds = new JustifiedLines(page);
 }
 
 void FixedPitchLayout::setRightToLeft(QTextBlock block, bool rightToLeft)
@@ -57,6 +61,8 @@ QRectF FixedPitchLayout::blockBoundingRect(const QTextBlock &block) const
     const Qt::LayoutDirection direction = isRightToLeft(block) ? Qt::RightToLeft : Qt::LeftToRight;
     if (layout->textOption().textDirection() != direction)
         layOutInDirection(layout, direction);
+    if (lineEnds)
+        lineEnds->finishBlock(block, layout);
     // Every baseline where a line in the page font has it.
     for (int i = 0; i < layout->lineCount(); ++i) {
         QTextLine line = layout->lineAt(i);

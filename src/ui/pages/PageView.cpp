@@ -69,9 +69,11 @@ void TForm1::ShowSpread()
         leftFull ? pageText(*this, leftFirst + lpp, lpp, state.TotalLines) : QString();
     state.LeftTrim = TrimPage(LinkeSeite, left);
     markDirections(LinkeSeite, leftFirst + state.LeftTrim.BlankLines);
+    markLineFinishes(LinkeSeite, leftFirst + state.LeftTrim.BlankLines);
     if (state.CurrentPage * lpp < state.TotalLines) {
         state.RightTrim = TrimPage(RechteSeite, right);
         markDirections(RechteSeite, leftFirst + lpp + state.RightTrim.BlankLines);
+        markLineFinishes(RechteSeite, leftFirst + lpp + state.RightTrim.BlankLines);
     } else {
         RechteSeite->clear();
     }
