@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -33,11 +34,19 @@ void writeManySections(const QString &path, int sections)
 
 // Page turns of the window on a book: both pages filled, labels, the "Page" key written, the
 // history.
-void turnPages(benchmark::State &state, const QByteArray &book)
+// painted: each turn also paints both pages, where justified lines are stretched.
+// typeset: "Justify lines" and "Hyphenate" on, as they are by default.
+void turnPages(benchmark::State &state, const QByteArray &book, bool painted = false,
+               bool typeset = true)
 {
     QTemporaryDir dir;
     const QString settings = dir.path() + QStringLiteral("/Tavolex.ini");
     writeManySections(settings, 2000);
+    if (!typeset) {
+        QFile f(settings);
+        f.open(QIODevice::Append);
+        f.write("[Options]\nJustify lines=No\nHyphenate=No\n");
+    }
     const QString bookPath = dir.path() + QStringLiteral("/book.txt");
     {
         QFile f(bookPath);
@@ -56,6 +65,10 @@ void turnPages(benchmark::State &state, const QByteArray &book)
     bool forward = true;
     for (auto _ : state) {
         form.Blaettern(forward ? Qt::RightButton : Qt::LeftButton);
+        if (painted) {
+            form.LinkeSeite->viewport()->repaint();
+            form.RechteSeite->viewport()->repaint();
+        }
         forward = !forward;
     }
     state.counters["pages"] = form.readerState().PageCount;
@@ -65,6 +78,19 @@ void BM_PageTurnWith2000Sections(benchmark::State &state)
 {
     turnPages(state, generateBookBytes(7, 3'200'000));
 }
+
+// Turn and paint, with both switches on and off.
+void BM_PageTurnPainted(benchmark::State &state)
+{
+    turnPages(state, generateBookBytes(7, 3'200'000), true, state.range(0) != 0);
+}
+BENCHMARK(BM_PageTurnPainted)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->Iterations(200);
 
 // Ideographs come from fallback fonts; Arabic is shaped.
 void BM_PageTurnChinese(benchmark::State &state)

@@ -38,6 +38,7 @@ class QDragEnterEvent;
 class QDropEvent;
 class QMimeData;
 class IniFile;
+class Hyphenator;
 class TFIFForm;
 class TZipForm;
 class KeyPreviewFilter;
@@ -626,6 +627,10 @@ public:
 private:
     void buildTypesetControls(QWidget *box, QVBoxLayout *layout);
     QComboBox *makeLanguageChoice(QWidget *parent);
+    // The patterns to fit with; null when off, without patterns, or while large ones are read,
+    // after which the book is fitted again.
+    std::shared_ptr<const Hyphenator> fitHyphenator();
+    bool refitWhenPatternsRead = false;
     QLocale::Language chosenLanguage = QLocale::AnyLanguage; // stored per book
     struct LanguageGuess
     {

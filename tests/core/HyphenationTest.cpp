@@ -1,8 +1,14 @@
+#include "TestSupport.h"
 #include "core/layout/Hyphenation.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <future>
 
 namespace {
 
@@ -106,6 +112,40 @@ TEST(HyphenationTest, PatternFilesAreFoundByLanguage)
     EXPECT_EQ(hyphenatorFor(QLocale::Chinese), nullptr);
     // One hyphenator per pattern file for the program's life.
     EXPECT_EQ(hyphenatorFor(QLocale::German), hyphenatorFor(QLocale::German));
+}
+
+} // namespace
+
+namespace {
+
+// Large pattern files are read on a thread of their own; the caller hears when they are there.
+TEST(HyphenationTest, LargePatternsArriveLater)
+{
+    QFile english(QStringLiteral("/usr/share/hyphen/hyph_en_US.dic"));
+    if (!english.open(QIODevice::ReadOnly))
+        GTEST_SKIP() << "hyphen-en-us is not installed";
+    const QString folder = makeTempDir();
+    // English patterns under a Dutch name, padded with comments past the read-at-once size.
+    QByteArray bytes = english.readAll();
+    const qsizetype firstLine = bytes.indexOf('\n') + 1;
+    bytes.insert(firstLine, QByteArray("% padding\n").repeated(50'000));
+    writeFileBytes(folder + QStringLiteral("/hyph_nl_NL.dic"), bytes);
+
+    std::promise<void> read;
+    auto arrived = read.get_future();
+    std::atomic<int> calls = 0;
+    const auto first = hyphenatorOrLoad(QLocale::Dutch, [&] {
+        ++calls;
+        read.set_value();
+    }, folder);
+    EXPECT_EQ(first, nullptr);
+    ASSERT_EQ(arrived.wait_for(std::chrono::minutes(2)), std::future_status::ready);
+    const auto later = hyphenatorOrLoad(QLocale::Dutch, {}, folder);
+    ASSERT_NE(later, nullptr);
+    EXPECT_EQ(later->points(QStringLiteral("hyphenation")), (std::vector<qsizetype>{2, 6}));
+    EXPECT_EQ(calls, 1);
+    // A language without patterns never calls back.
+    EXPECT_EQ(hyphenatorOrLoad(QLocale::Chinese, [&] { ++calls; }, folder), nullptr);
 }
 
 } // namespace

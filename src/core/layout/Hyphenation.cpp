@@ -4,7 +4,7 @@
 
 #include <QDir>
 #include <QFile>
-#include <QMutex>
+#include <QFileInfo>
 
 #include <hyphen.h>
 
@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <map>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -210,20 +211,95 @@ std::vector<qsizetype> Hyphenator::computePoints(QStringView word) const
     return result;
 }
 
+namespace {
+
+// Pattern files read so far, by path, for the program's life.
+struct PatternStore
+{
+    struct Entry
+    {
+        std::shared_ptr<const Hyphenator> hyphenator;
+        bool loading = false;
+        bool failed = false;
+        std::vector<std::function<void()>> waiting;
+    };
+    std::mutex lock;
+    std::map<QString, Entry> entries;
+    std::vector<std::thread> loaders;
+
+    ~PatternStore()
+    {
+        for (std::thread &t : loaders)
+            t.join();
+    }
+};
+
+PatternStore &store()
+{
+    static PatternStore s;
+    return s;
+}
+
+// A file this small is read at once: English patterns take milliseconds.
+constexpr qint64 kReadAtOnceBytes = 400'000;
+
+} // namespace
+
 std::shared_ptr<const Hyphenator> hyphenatorFor(QLocale::Language language, const QString &folder)
 {
-    static QMutex lock;
-    static std::map<QString, std::shared_ptr<const Hyphenator>> loaded;
     const QString path = hyphenationDictionaryPath(language, folder);
     if (path.isEmpty())
         return {};
-    QMutexLocker locker(&lock);
-    auto &slot = loaded[path];
-    if (!slot) {
-        auto made = std::make_shared<Hyphenator>(path);
-        if (!made->isValid())
-            return {};
-        slot = std::move(made);
+    PatternStore &s = store();
+    std::unique_lock locker(s.lock);
+    PatternStore::Entry &entry = s.entries[path];
+    if (entry.hyphenator || entry.failed)
+        return entry.hyphenator;
+    // Read here even when a thread reads it too: the caller wants it now.
+    locker.unlock();
+    auto made = std::make_shared<Hyphenator>(path);
+    locker.lock();
+    if (!entry.hyphenator && !made->isValid())
+        entry.failed = true;
+    else if (!entry.hyphenator)
+        entry.hyphenator = std::move(made);
+    return entry.hyphenator;
+}
+
+std::shared_ptr<const Hyphenator> hyphenatorOrLoad(QLocale::Language language,
+                                                   const std::function<void()> &ready,
+                                                   const QString &folder)
+{
+    const QString path = hyphenationDictionaryPath(language, folder);
+    if (path.isEmpty())
+        return {};
+    if (QFileInfo(path).size() <= kReadAtOnceBytes)
+        return hyphenatorFor(language, folder);
+    PatternStore &s = store();
+    std::lock_guard locker(s.lock);
+    PatternStore::Entry &entry = s.entries[path];
+    if (entry.hyphenator || entry.failed)
+        return entry.hyphenator;
+    if (ready)
+        entry.waiting.push_back(ready);
+    if (!entry.loading) {
+        entry.loading = true;
+        s.loaders.emplace_back([path] {
+            auto made = std::make_shared<Hyphenator>(path);
+            PatternStore &st = store();
+            std::vector<std::function<void()>> calls;
+            {
+                std::lock_guard l(st.lock);
+                PatternStore::Entry &e = st.entries[path];
+                if (!e.hyphenator && made->isValid())
+                    e.hyphenator = std::move(made);
+                e.failed = !e.hyphenator;
+                e.loading = false;
+                calls.swap(e.waiting);
+            }
+            for (const auto &call : calls)
+                call();
+        });
     }
-    return slot;
+    return {};
 }

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <functional>
 #include <memory>
 #include <shared_mutex>
 #include <vector>
@@ -63,3 +64,10 @@ private:
 // and kept for the program's life.
 std::shared_ptr<const Hyphenator> hyphenatorFor(QLocale::Language language,
                                                 const QString &folder = defaultHyphenationFolder());
+
+// As hyphenatorFor, but a large pattern file (German's takes seconds) is read on a thread of its
+// own: null until it is read, and then ready() is called once on that thread. Null without a
+// call for a language without patterns.
+std::shared_ptr<const Hyphenator>
+hyphenatorOrLoad(QLocale::Language language, const std::function<void()> &ready,
+                 const QString &folder = defaultHyphenationFolder());

@@ -227,8 +227,7 @@ void TForm1::FitLines()
         wordWidthsFont = fontKey;
     }
     const QtTextMeasurer measurer(font, LinkeSeite->tabStopDistance());
-    const auto hyphenator =
-        Hyphenate->isChecked() ? hyphenatorFor(bookLanguage()) : std::shared_ptr<const Hyphenator>();
+    const auto hyphenator = fitHyphenator();
     fittedWrapWidth = wrapWidth();
     // Percentages follow the pieces wrapped: cutting takes no time worth showing.
     wrapPieces(

@@ -9,6 +9,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QPointer>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
@@ -53,6 +55,32 @@ void TForm1::HyphenateClick()
     writeSetting(kOptions, QStringLiteral("Hyphenate"), switchText(Hyphenate->isChecked()));
     if (!state.FileName.isEmpty() && !state.OptionRefitBlocked && state.PageCount > 0)
         FitLines();
+}
+
+std::shared_ptr<const Hyphenator> TForm1::fitHyphenator()
+{
+    if (!Hyphenate->isChecked())
+        return {};
+    QPointer<TForm1> self(this);
+    const QString book = state.FileName;
+    auto hyphenator = hyphenatorOrLoad(bookLanguage(), [self, book] {
+        // On the reading thread: the window is asked on its own.
+        QCoreApplication *app = QCoreApplication::instance();
+        if (!app)
+            return;
+        QMetaObject::invokeMethod(
+            app,
+            [self, book] {
+                if (self && self->refitWhenPatternsRead && self->state.FileName == book) {
+                    self->refitWhenPatternsRead = false;
+                    if (self->Hyphenate->isChecked())
+                        self->FitLines();
+                }
+            },
+            Qt::QueuedConnection);
+    });
+    refitWhenPatternsRead = !hyphenator && !hyphenationDictionaryPath(bookLanguage()).isEmpty();
+    return hyphenator;
 }
 
 QComboBox *TForm1::makeLanguageChoice(QWidget *parent)
