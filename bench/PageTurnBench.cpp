@@ -14,9 +14,10 @@
 namespace {
 
 // A settings file that has seen many books, as after years of reading.
-void writeManySections(const QString &path, int sections)
+void writeManySections(const QString &path, int sections, bool typeset = true)
 {
     QByteArray text = "[Options]\nDefault font name=Liberation Serif\nDefault font size=12\n";
+    text += typeset ? "Justify lines=Yes\nHyphenate=Yes\n" : "Justify lines=No\nHyphenate=No\n";
     for (int i = 0; i < sections; ++i) {
         text += "[/home/reader/books/shelf" + QByteArray::number(i % 37) + "/book" +
                 QByteArray::number(i) + ".txt]\n";
@@ -41,12 +42,7 @@ void turnPages(benchmark::State &state, const QByteArray &book, bool painted = f
 {
     QTemporaryDir dir;
     const QString settings = dir.path() + QStringLiteral("/Tavolex.ini");
-    writeManySections(settings, 2000);
-    if (!typeset) {
-        QFile f(settings);
-        f.open(QIODevice::Append);
-        f.write("[Options]\nJustify lines=No\nHyphenate=No\n");
-    }
+    writeManySections(settings, 2000, typeset);
     const QString bookPath = dir.path() + QStringLiteral("/book.txt");
     {
         QFile f(bookPath);
@@ -72,6 +68,10 @@ void turnPages(benchmark::State &state, const QByteArray &book, bool painted = f
         forward = !forward;
     }
     state.counters["pages"] = form.readerState().PageCount;
+    int hyphenated = 0;
+    for (int n = 1; n <= form.readerState().TotalLines; ++n)
+        hyphenated += FittedLineHyphenated(form.readerState().pieces, n);
+    state.counters["hyphenated"] = hyphenated;
 }
 
 void BM_PageTurnWith2000Sections(benchmark::State &state)

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <atomic>
 #include <mutex>
 #include <thread>
 
@@ -85,6 +86,9 @@ QList<QLocale::Language> hyphenationLanguages(const QString &folder)
 
 Hyphenator::Hyphenator(const QString &path) : dictionaryPath(path)
 {
+    // A new hyphenator may reuse a freed one's address: the threads' recent words are not its.
+    static std::atomic<quint64> made = 0;
+    serial = ++made;
     auto *d = hnj_hyphen_load(QFile::encodeName(path).constData());
     if (!d)
         return;
@@ -119,18 +123,48 @@ qsizetype Hyphenator::cachedWords() const
     return cache.size();
 }
 
-std::vector<qsizetype> Hyphenator::points(QStringView word) const
+const std::vector<qsizetype> &Hyphenator::points(QStringView word) const
 {
+    // Each thread remembers recent words without taking the lock: a fit asks for a word at
+    // nearly every line end.
+    struct Slot
     {
-        std::shared_lock lock(cacheLock);
-        const auto it = cache.constFind(word.toString());
-        if (it != cache.constEnd())
-            return *it;
+        QStringView word; // the cache's own key, which lives as long as the hyphenator
+        const std::vector<qsizetype> *points = nullptr;
+    };
+    constexpr size_t kSlots = 4096;
+    thread_local std::vector<Slot> recent;
+    thread_local const Hyphenator *recentOwner = nullptr;
+    thread_local quint64 recentSerial = 0;
+    if (recentOwner != this || recentSerial != serial) {
+        recent.assign(kSlots, Slot{});
+        recentOwner = this;
+        recentSerial = serial;
     }
-    std::vector<qsizetype> found = computePoints(word);
-    std::unique_lock lock(cacheLock);
-    cache.insert(word.toString(), found);
-    return found;
+    const size_t h = qHash(word);
+    Slot &slot = recent[h % kSlots];
+    if (slot.points && slot.word == word)
+        return *slot.points;
+    const std::vector<qsizetype> *found = nullptr;
+    {
+        // The text itself as the key: most words are looked up many times.
+        const QString key = QString::fromRawData(word.data(), word.size());
+        std::shared_lock lock(cacheLock);
+        const auto it = cache.find(key);
+        if (it != cache.end()) {
+            found = &it->second;
+            slot.word = it->first;
+        }
+    }
+    if (!found) {
+        std::vector<qsizetype> computed = computePoints(word);
+        std::unique_lock lock(cacheLock);
+        const auto it = cache.try_emplace(word.toString(), std::move(computed)).first;
+        found = &it->second;
+        slot.word = it->first;
+    }
+    slot.points = found;
+    return *found;
 }
 
 bool Hyphenator::encode(QStringView letters, QByteArray &out) const

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <shared_mutex>
+#include <unordered_map>
 #include <vector>
 
 // Where Debian's hyphen-* packages put their patterns.
@@ -40,7 +41,8 @@ public:
     // break with a hyphen drawn, ascending. A word holding soft hyphens breaks only after them.
     // No points for words with digits, hyphens, slashes or "@", for words without a small letter,
     // and none nearer the word's letters' ends than the patterns' minimum (at least 2 and 3).
-    std::vector<qsizetype> points(QStringView word) const;
+    // The reference stays valid for the hyphenator's life.
+    const std::vector<qsizetype> &points(QStringView word) const;
 
     // Words looked up so far, for measuring.
     qsizetype cachedWords() const;
@@ -56,8 +58,14 @@ private:
     bool utf8 = false;
     QHash<char16_t, char> singleByte; // the patterns' code page, for a non-UTF-8 file
 
+    struct KeyHash
+    {
+        size_t operator()(const QString &s) const noexcept { return qHash(s); }
+    };
+    quint64 serial = 0; // unique among the program's hyphenators
     mutable std::shared_mutex cacheLock;
-    mutable QHash<QString, std::vector<qsizetype>> cache;
+    // Nodes do not move when the table grows: points() hands out references into it.
+    mutable std::unordered_map<QString, std::vector<qsizetype>, KeyHash> cache;
 };
 
 // The shared hyphenator of a language; null when no patterns are installed for it. Loaded once

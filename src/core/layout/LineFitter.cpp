@@ -361,32 +361,42 @@ private:
     // the part and a hyphen fit; returns where the next line starts, or i when none fits.
     qsizetype hyphenate(qsizetype i)
     {
-        if (hyphenatedRun >= 2)
-            return i;
+        // Too short for two letters before a break and three after it, or no room for them.
         const qsizetype wordStart = scannedWordStart;
-        const std::vector<qsizetype> points =
+        if (hyphenatedRun >= 2 || scannedWordEnd - wordStart < 5)
+            return i;
+        if (hyphenWidth < 0)
+            hyphenWidth = cache.width(u"-", measurer);
+        const double hyphen = hyphenWidth;
+        if (x + hyphen + 2 * spaceWidth > W)
+            return i;
+        const std::vector<qsizetype> &points =
             hyphenator->points(line.mid(wordStart, scannedWordEnd - wordStart));
         if (points.empty())
             return i;
-        const double hyphen = cache.width(u"-", measurer);
-        for (auto it = points.rbegin(); it != points.rend(); ++it) {
-            const qsizetype cut = wordStart + *it;
+        // Shortest part first: the room at a line's end is mostly small, and a part that does
+        // not fit ends the search.
+        qsizetype best = i;
+        for (const qsizetype point : points) {
+            const qsizetype cut = wordStart + point;
             if (cut <= i)
-                break;
+                continue;
             const double estimate = x + wordWidth(i, cut) + hyphen;
             if (estimate > W + kExactCheckMargin)
-                continue;
+                break;
             if (estimate >= W - kExactCheckMargin || hasTab) {
                 QString drawn = line.mid(lineStart, cut - lineStart).toString();
                 drawn += u'-';
                 if (measurer.advance(drawn) > W)
-                    continue;
+                    break;
             }
-            emitLine(lineStart, cut, true, true);
-            startLine(cut);
-            return cut;
+            best = cut;
         }
-        return i;
+        if (best > i) {
+            emitLine(lineStart, best, true, true);
+            startLine(best);
+        }
+        return best;
     }
 
     qsizetype breakLine()
@@ -490,6 +500,7 @@ private:
     const Hyphenator *hyphenator;
     double spaceWidth;
     int hyphenatedRun = 0; // hyphenated lines just before the current one
+    double hyphenWidth = -1;
 
     qsizetype lineStart = 0;
     double x = 0;
