@@ -363,12 +363,15 @@ private:
     {
         // Too short for two letters before a break and three after it, or no room for them.
         const qsizetype wordStart = scannedWordStart;
-        if (hyphenatedRun >= 2 || scannedWordEnd - wordStart < 5)
+        if (hyphenatedRun >= 2 || scannedWordEnd - i < 5)
             return i;
         if (hyphenWidth < 0)
             hyphenWidth = cache.width(u"-", measurer);
         const double hyphen = hyphenWidth;
-        if (x + hyphen + 2 * spaceWidth > W)
+        // The next two characters start any part of the word that could stay on the line.
+        if (x + hyphen + cache.charWidth(line[i], measurer) +
+                cache.charWidth(line[i + 1], measurer) >
+            W + kExactCheckMargin)
             return i;
         const std::vector<qsizetype> &points =
             hyphenator->points(line.mid(wordStart, scannedWordEnd - wordStart));
