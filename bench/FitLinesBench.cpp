@@ -1,4 +1,5 @@
 #include "BookGenerator.h"
+#include "core/layout/Hyphenation.h"
 #include "core/layout/LineBreakRemoval.h"
 #include "core/layout/LineFitter.h"
 #include "ui/pages/QtTextMeasurer.h"
@@ -73,12 +74,12 @@ template <typename F> void timed(const std::string &name, F &&work)
 
 // What FitLines does after the line-break removal: cut, wrap every piece, number.
 int fitPieces(const QString &text, const TextMeasurer &measurer, WordWidthCache &cache,
-              FitPieces &pieces)
+              FitPieces &pieces, const Hyphenator *hyphenator = nullptr)
 {
     cutIntoPieces(text, pieces);
     for (FitPiece &piece : pieces)
         if (piece.used())
-            wrapPiece(piece, kWrapWidth, measurer, cache);
+            wrapPiece(piece, kWrapWidth, measurer, cache, hyphenator);
     return numberFittedLines(pieces);
 }
 
@@ -125,6 +126,42 @@ void BM_FitWarm(benchmark::State &state)
         timed(name, [&] { lines = fitPieces(text, measurer, cache, pieces); });
     setCounters(state, text.size(), lines);
     state.counters["words"] = static_cast<double>(cache.size());
+}
+
+// The 32 MB book as opened (lines joined), fitted with and without hyphenation. Cold: new word
+// widths and a new hyphenator, whose cache of hyphenated words starts empty.
+void BM_FitHyphenation(benchmark::State &state)
+{
+    const bool hyphenate = state.range(0) != 0;
+    const bool warm = state.range(1) != 0;
+    const QString &text = book(kLarge, Text::Joined);
+    const QtTextMeasurer measurer(pageFont(), kTabStop);
+    const QString patterns = hyphenationDictionaryPath(QLocale::English);
+    if (hyphenate && patterns.isEmpty()) {
+        state.SkipWithError("hyphen-en-us is not installed");
+        return;
+    }
+    const std::string name = std::string(warm ? "fit warm joined 32MB" : "fit cold joined 32MB") +
+                             (hyphenate ? " hyphenated" : " plain");
+    FitPieces pieces;
+    WordWidthCache cache;
+    auto hyphenator = hyphenate ? std::make_unique<Hyphenator>(patterns) : nullptr;
+    int lines = warm ? fitPieces(text, measurer, cache, pieces, hyphenator.get()) : 0;
+    int hyphenated = 0;
+    for (auto _ : state) {
+        if (!warm) {
+            state.PauseTiming();
+            cache.clear();
+            if (hyphenate)
+                hyphenator = std::make_unique<Hyphenator>(patterns);
+            state.ResumeTiming();
+        }
+        timed(name, [&] { lines = fitPieces(text, measurer, cache, pieces, hyphenator.get()); });
+    }
+    for (int n = 1; n <= lines; ++n)
+        hyphenated += FittedLineHyphenated(pieces, n);
+    setCounters(state, text.size(), lines);
+    state.counters["hyphenated"] = hyphenated;
 }
 
 // The straightforward toolkit way: one QTextLayout per raw line at the same width.
@@ -228,6 +265,12 @@ BENCHMARK(BM_FitWarm)
     ->Args({kLarge, kRaw})
     ->Args({kSmall, kJoined})
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FitHyphenation)
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_QTextLayout)
     ->Args({kSmall, kRaw})
     ->Args({kSmall, kJoined})
@@ -261,6 +304,8 @@ void printSummary()
     ratio("fit cold 32MB", "fit cold 3.2MB");
     ratio("fit warm 32MB", "fit warm 3.2MB");
     ratio("fit cold 20MB Chinese", "fit cold 20MB English");
+    ratio("fit cold joined 32MB hyphenated", "fit cold joined 32MB plain");
+    ratio("fit warm joined 32MB hyphenated", "fit warm joined 32MB plain");
     ratio("fit warm 20MB Chinese", "fit warm 20MB English");
 }
 

@@ -161,6 +161,29 @@ void BM_OpenChineseToFirstSpread(benchmark::State &state)
                                                 benchmark::Counter::kIsIterationInvariantRate);
 }
 
+// The same open with justified lines and hyphenation on and off (English patterns; the
+// language guess is part of the open).
+void BM_OpenTypeset(benchmark::State &state)
+{
+    const qint64 bytes = state.range(0);
+    const int threads = static_cast<int>(state.range(1));
+    const bool typeset = state.range(2) != 0;
+    const QString path = bookFile(bytes);
+    const QString small = bookFile(100'000);
+    const std::string name =
+        label("open", bytes, threads) + (typeset ? ", justify+hyphenate" : ", plain");
+    auto form = makeWindow(threads);
+    form->JustifyLines->setChecked(typeset);
+    form->Hyphenate->setChecked(typeset);
+    for (auto _ : state) {
+        form->openFileFromUser(small);
+        timed(state, name, [&] { form->openFileFromUser(path); });
+        if (form->readerState().OpenFailed || form->readerState().PageCount < 2)
+            state.SkipWithError("the book did not open");
+    }
+    state.counters["pages"] = form->readerState().PageCount;
+}
+
 // Font size changed: every word is measured in the new size.
 void BM_RefitNewFontSize(benchmark::State &state)
 {
@@ -246,6 +269,11 @@ BENCHMARK(BM_OpenChineseToFirstSpread)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(5);
+BENCHMARK(BM_OpenTypeset)
+    ->ArgsProduct({{32'000'000}, {1, 0}, {0, 1}})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 BENCHMARK(BM_RefitNewFontSize)
     ->ArgsProduct({{32'000'000}, {1, 0}})
     ->UseManualTime()

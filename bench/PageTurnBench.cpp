@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -13,9 +14,10 @@
 namespace {
 
 // A settings file that has seen many books, as after years of reading.
-void writeManySections(const QString &path, int sections)
+void writeManySections(const QString &path, int sections, bool typeset = true)
 {
     QByteArray text = "[Options]\nDefault font name=Liberation Serif\nDefault font size=12\n";
+    text += typeset ? "Justify lines=Yes\nHyphenate=Yes\n" : "Justify lines=No\nHyphenate=No\n";
     for (int i = 0; i < sections; ++i) {
         text += "[/home/reader/books/shelf" + QByteArray::number(i % 37) + "/book" +
                 QByteArray::number(i) + ".txt]\n";
@@ -33,11 +35,14 @@ void writeManySections(const QString &path, int sections)
 
 // Page turns of the window on a book: both pages filled, labels, the "Page" key written, the
 // history.
-void turnPages(benchmark::State &state, const QByteArray &book)
+// painted: each turn also paints both pages, where justified lines are stretched.
+// typeset: "Justify lines" and "Hyphenate" on, as they are by default.
+void turnPages(benchmark::State &state, const QByteArray &book, bool painted = false,
+               bool typeset = true)
 {
     QTemporaryDir dir;
     const QString settings = dir.path() + QStringLiteral("/Tavolex.ini");
-    writeManySections(settings, 2000);
+    writeManySections(settings, 2000, typeset);
     const QString bookPath = dir.path() + QStringLiteral("/book.txt");
     {
         QFile f(bookPath);
@@ -56,15 +61,36 @@ void turnPages(benchmark::State &state, const QByteArray &book)
     bool forward = true;
     for (auto _ : state) {
         form.Blaettern(forward ? Qt::RightButton : Qt::LeftButton);
+        if (painted) {
+            form.LinkeSeite->viewport()->repaint();
+            form.RechteSeite->viewport()->repaint();
+        }
         forward = !forward;
     }
     state.counters["pages"] = form.readerState().PageCount;
+    int hyphenated = 0;
+    for (int n = 1; n <= form.readerState().TotalLines; ++n)
+        hyphenated += FittedLineHyphenated(form.readerState().pieces, n);
+    state.counters["hyphenated"] = hyphenated;
 }
 
 void BM_PageTurnWith2000Sections(benchmark::State &state)
 {
     turnPages(state, generateBookBytes(7, 3'200'000));
 }
+
+// Turn and paint, with both switches on and off.
+void BM_PageTurnPainted(benchmark::State &state)
+{
+    turnPages(state, generateBookBytes(7, 3'200'000), true, state.range(0) != 0);
+}
+BENCHMARK(BM_PageTurnPainted)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->Iterations(200);
 
 // Ideographs come from fallback fonts; Arabic is shaped.
 void BM_PageTurnChinese(benchmark::State &state)

@@ -42,8 +42,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Reading aloud goes through Qt's speech-dispatcher plugin; the reader works without it.
+# Hyphenation patterns and the language guess's fingerprints: without them lines break at
+# blanks only.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "qt6-speech-speechd-plugin, speech-dispatcher, speech-dispatcher-espeak-ng, espeak-ng")
+    "qt6-speech-speechd-plugin, speech-dispatcher, speech-dispatcher-espeak-ng, espeak-ng, libexttextcat-data, hyphen-en-us, hyphen-en-gb, hyphen-de, hyphen-fr, hyphen-es, hyphen-it, hyphen-pt-pt, hyphen-pt-br, hyphen-nl, hyphen-ru, hyphen-uk, hyphen-pl, hyphen-cs, hyphen-sv, hyphen-da, hyphen-no, hyphen-hu, hyphen-el, hyphen-bg")
 # Ctrl+D looks words up in the dictd and StarDict dictionaries installed.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS
     "qt6-speech-flite-plugin, dict-gcide, dict-wn, dict-freedict-deu-eng, hunspell-en-us")

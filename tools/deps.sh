@@ -17,6 +17,11 @@ tavolex_packages=(
     jargon-text
     # Looking words up: Hunspell's stemming, and dictionaries the tests and benchmarks read.
     libhunspell-dev hunspell-en-us dict-gcide dict-wn dict-freedict-deu-eng
+    # Hyphenation (Debian has no Finnish patterns) and the book's language guess.
+    libhyphen-dev libexttextcat-dev libexttextcat-data
+    hyphen-en-us hyphen-en-gb hyphen-de hyphen-fr hyphen-es hyphen-it hyphen-pt-pt hyphen-pt-br
+    hyphen-nl hyphen-ru hyphen-uk hyphen-pl hyphen-cs hyphen-sv hyphen-da hyphen-no hyphen-hu
+    hyphen-el hyphen-bg
 )
 
 # What reading aloud needs at run time: the engine plugins, speech-dispatcher and its voice.

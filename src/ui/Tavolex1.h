@@ -44,6 +44,7 @@ class QDragEnterEvent;
 class QDropEvent;
 class QMimeData;
 class IniFile;
+class Hyphenator;
 class TFIFForm;
 class TZipForm;
 class KeyPreviewFilter;
@@ -667,6 +668,40 @@ private:
     bool voicesListed = false; // asked of the engine once the voice choice opened
     void startSpeechInBackground();
     QString storedVoice; // as the settings hold it; empty for the automatic choice
+
+public:
+    // Justified and hyphenated pages (ui/pages/JustifiedLines.cpp) and the book's language
+    // (ui/panels/BookLanguagePanel.cpp)
+    // The finishes of a page's lines: stretched to the text width, drawn with a hyphen.
+    void markLineFinishes(QPlainTextEdit *page, int firstLine);
+    void JustifyLinesClick();
+    void HyphenateClick();
+    void LanguageChange(int index);
+    // The language the book is hyphenated and read aloud in: the chosen one, else the guess.
+    QLocale::Language bookLanguage() const;
+    // Shows the chosen language, or the one guessed.
+    void showBookLanguage();
+    QCheckBox *JustifyLines = nullptr;
+    QCheckBox *Hyphenate = nullptr;
+    QComboBox *LanguageMenu = nullptr;
+
+private:
+    void buildTypesetControls(QWidget *box, QVBoxLayout *layout);
+    QComboBox *makeLanguageChoice(QWidget *parent);
+    // The patterns to fit with; null when off, without patterns, or while large ones are read,
+    // after which the book is fitted again.
+    std::shared_ptr<const Hyphenator> fitHyphenator();
+    bool refitWhenPatternsRead = false;
+    QLocale::Language chosenLanguage = QLocale::AnyLanguage; // stored per book
+    struct LanguageGuess
+    {
+        QString document; // the text the guess was made from
+        const QChar *text = nullptr;
+        qsizetype size = 0;
+        QLocale::Language language = QLocale::AnyLanguage;
+    };
+    mutable LanguageGuess languageGuess;
+    double fittedWrapWidth = 0; // the width the lines were last fitted to
 
 public:
     // Dropping a file onto the window (ui/pages/Dropping.cpp)

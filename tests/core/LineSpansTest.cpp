@@ -7,12 +7,13 @@
 
 namespace {
 
-LineSpan span(qint32 start, qint32 length, bool joins = false)
+LineSpan span(qint32 start, qint32 length, bool joins = false, bool hyphenated = false)
 {
     LineSpan s;
     s.start = start;
     s.length = length;
     s.joinsNext = joins ? 1 : 0;
+    s.hyphenated = hyphenated ? 1 : 0;
     return s;
 }
 
@@ -24,6 +25,7 @@ void expectSame(const LineSpans &stored, const std::vector<LineSpan> &expected)
         ASSERT_EQ(got.start, expected[i].start) << "line " << i;
         ASSERT_EQ(got.length, expected[i].length) << "line " << i;
         ASSERT_EQ(got.joinsNext, expected[i].joinsNext) << "line " << i;
+        ASSERT_EQ(got.hyphenated, expected[i].hyphenated) << "line " << i;
     }
 }
 
@@ -47,6 +49,11 @@ TEST(LineSpansTest, LinesComeBackAsTheyWentIn)
         {"gaps around the widest kept", {span(0, 1), span(15, 1), span(31, 1), span(46, 1)}},
         {"starting over at 0", {span(0, 10), span(12, 10), span(0, 10), span(12, 4)}},
         {"a long line that starts over", {span(100, 3'000'000), span(0, 2)}},
+        {"hyphenated lines", {span(0, 5, true, true), span(5, 7, true), span(12, 3, true, true),
+                              span(15, 4, true, true), span(19, 1)}},
+        // The gap that a hyphenated line's field stands for, on a joining line that is not.
+        {"joining lines 14 and 15 apart", {span(0, 5, true), span(19, 5, true), span(39, 2)}},
+        {"a hyphenated long line", {span(0, 4000, true, true), span(4000, 3)}},
     };
     // Ordinary text crossing block boundaries, with a long line and a long gap in the middle.
     std::vector<LineSpan> book;
@@ -54,8 +61,11 @@ TEST(LineSpansTest, LinesComeBackAsTheyWentIn)
     qint32 at = 0;
     for (int i = 0; i < 5000; ++i) {
         const auto length = qint32(i == 1700 ? 3'000'000 : random() % 90 + (i % 500 == 7) * 3000);
-        book.push_back(span(at, length, random() % 7 == 0));
-        at += length + qint32(i == 2222 ? 70'000 : random() % 4 + (i % 300 == 5) * 20);
+        const bool joins = random() % 7 == 0;
+        const bool hyphenated = joins && random() % 2 == 0;
+        book.push_back(span(at, length, joins, hyphenated));
+        at += length +
+              (hyphenated ? 0 : qint32(i == 2222 ? 70'000 : random() % 4 + (i % 300 == 5) * 20));
     }
     cases.push_back({"a generated piece", book});
     for (const Case &c : cases) {

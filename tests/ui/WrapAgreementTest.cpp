@@ -80,7 +80,9 @@ WrapFindings checkPieces(const FitPieces &pieces, const QFontMetricsF &metrics, 
         for (size_t k = 0; k < piece.lines.size(); ++k) {
             const LineSpan span = piece.lines[k];
             const QString line = text.mid(span.start, span.length);
-            const double w = metrics.horizontalAdvance(line);
+            // A hyphenated line is drawn with its hyphen.
+            const double w =
+                metrics.horizontalAdvance(span.hyphenated ? line + u'-' : line);
             ++f.lines;
             if (w > width)
                 f.tooWide << QStringLiteral("%1 px: %2").arg(w).arg(line);
@@ -88,7 +90,8 @@ WrapFindings checkPieces(const FitPieces &pieces, const QFontMetricsF &metrics, 
                 f.widestWidth = w;
                 f.widest = line;
             }
-            if (k + 1 == piece.lines.size())
+            // A hyphenated line ends at a hyphenation point, not at the last character that fits.
+            if (k + 1 == piece.lines.size() || span.hyphenated)
                 continue;
             const LineSpan next = piece.lines[k + 1];
             const qsizetype end = span.start + span.length;

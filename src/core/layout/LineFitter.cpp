@@ -1,6 +1,7 @@
 #include "core/layout/LineFitter.h"
 
 #include "core/layout/Kinsoku.h"
+#include "core/layout/Hyphenation.h"
 
 #include <QTextBoundaryFinder>
 
@@ -125,10 +126,11 @@ class RawLineWrapper
 {
 public:
     RawLineWrapper(QStringView line, qint32 offset, double wrapWidth, const TextMeasurer &measurer,
-                   WordWidthCache &cache, LineSpans &out,
+                   WordWidthCache &cache, LineSpans &out, const Hyphenator *hyphenator,
                    const std::function<void(qsizetype)> *progress = nullptr)
         : line(line), offset(offset), W(wrapWidth), measurer(measurer), cache(cache), out(out),
-          spaceWidth(cache.width(u" ", measurer)), progress(progress && *progress ? progress : nullptr)
+          hyphenator(hyphenator), spaceWidth(cache.width(u" ", measurer)),
+          progress(progress && *progress ? progress : nullptr)
     {
     }
 
@@ -179,6 +181,13 @@ public:
                 }
                 i = e;
                 continue;
+            }
+            if (hyphenator && unitEnds.empty() && (breakEnd >= 0 || i == lineStart)) {
+                const qsizetype cut = hyphenate(i);
+                if (cut > i) {
+                    i = cut;
+                    continue;
+                }
             }
             if (breakEnd >= 0) {
                 i = breakLine();
@@ -234,6 +243,7 @@ private:
                     break;
                 beyondLatin |= c >= 0x0E00;
             }
+        scannedWordStart = from;
         scannedWordEnd = j;
         lastCutLength = 0;
         unitEnds.clear();
@@ -345,17 +355,64 @@ private:
         breakJoins = true;
     }
 
-    void emitLine(qsizetype from, qsizetype to, bool joinsNext)
+    void emitLine(qsizetype from, qsizetype to, bool joinsNext, bool hyphenated = false)
     {
         LineSpan span;
         span.start = static_cast<qint32>(offset + from);
         span.length = static_cast<qint32>(to - from);
         span.joinsNext = joinsNext ? 1 : 0;
+        span.hyphenated = hyphenated ? 1 : 0;
         out.push_back(span);
         if (progress && to - reportedTo >= kProgressStep) {
             reportedTo = to;
             (*progress)(offset + to);
         }
+        hyphenatedRun = hyphenated ? hyphenatedRun + 1 : 0;
+    }
+
+    // Ends the line inside the word that holds position i at its last hyphenation point where
+    // the part and a hyphen fit; returns where the next line starts, or i when none fits.
+    qsizetype hyphenate(qsizetype i)
+    {
+        // Too short for two letters before a break and three after it, or no room for them.
+        const qsizetype wordStart = scannedWordStart;
+        if (hyphenatedRun >= 2 || scannedWordEnd - i < 5)
+            return i;
+        if (hyphenWidth < 0)
+            hyphenWidth = cache.width(u"-", measurer);
+        const double hyphen = hyphenWidth;
+        // The next two characters start any part of the word that could stay on the line.
+        if (x + hyphen + cache.charWidth(line[i], measurer) +
+                cache.charWidth(line[i + 1], measurer) >
+            W + kExactCheckMargin)
+            return i;
+        const std::vector<qsizetype> &points =
+            hyphenator->points(line.mid(wordStart, scannedWordEnd - wordStart));
+        if (points.empty())
+            return i;
+        // Shortest part first: the room at a line's end is mostly small, and a part that does
+        // not fit ends the search.
+        qsizetype best = i;
+        for (const qsizetype point : points) {
+            const qsizetype cut = wordStart + point;
+            if (cut <= i)
+                continue;
+            const double estimate = x + wordWidth(i, cut) + hyphen;
+            if (estimate > W + kExactCheckMargin)
+                break;
+            if (estimate >= W - kExactCheckMargin || hasTab) {
+                QString drawn = line.mid(lineStart, cut - lineStart).toString();
+                drawn += u'-';
+                if (measurer.advance(drawn) > W)
+                    break;
+            }
+            best = cut;
+        }
+        if (best > i) {
+            emitLine(lineStart, best, true, true);
+            startLine(best);
+        }
+        return best;
     }
 
     qsizetype breakLine()
@@ -499,7 +556,10 @@ private:
     const TextMeasurer &measurer;
     WordWidthCache &cache;
     LineSpans &out;
+    const Hyphenator *hyphenator;
     double spaceWidth;
+    int hyphenatedRun = 0; // hyphenated lines just before the current one
+    double hyphenWidth = -1;
 
     qsizetype lineStart = 0;
     double x = 0;
@@ -508,6 +568,7 @@ private:
     bool breakJoins = false;  // that break consumes no space
     bool hasTab = false;
     bool lineHasUnits = false;
+    qsizetype scannedWordStart = 0;
     qsizetype scannedWordEnd = 0;
     qsizetype lastCutLength = 0; // of the scanned word's last line broken inside it
     const std::function<void(qsizetype)> *progress;
@@ -520,13 +581,14 @@ private:
 } // namespace
 
 void wrapRawLine(QStringView line, qint32 offset, double wrapWidth, const TextMeasurer &measurer,
-                 WordWidthCache &cache, LineSpans &out)
+                 WordWidthCache &cache, LineSpans &out, const Hyphenator *hyphenator)
 {
-    RawLineWrapper(line, offset, wrapWidth, measurer, cache, out).run();
+    RawLineWrapper(line, offset, wrapWidth, measurer, cache, out, hyphenator).run();
 }
 
 void wrapPiece(FitPiece &piece, double wrapWidth, const TextMeasurer &measurer,
-               WordWidthCache &cache, const std::function<void(qsizetype)> &progress)
+               WordWidthCache &cache, const Hyphenator *hyphenator,
+               const std::function<void(qsizetype)> &progress)
 {
     piece.lines.clear();
     const QStringView text(piece.text);
@@ -537,7 +599,7 @@ void wrapPiece(FitPiece &piece, double wrapWidth, const TextMeasurer &measurer,
     while (i + 1 < n) {
         if (text[i] == u'\r' && text[i + 1] == u'\n') {
             RawLineWrapper(text.mid(lineStart, i - lineStart), static_cast<qint32>(lineStart),
-                           wrapWidth, measurer, cache, piece.lines, &progress)
+                           wrapWidth, measurer, cache, piece.lines, hyphenator, &progress)
                 .run();
             i += 2;
             lineStart = i;
@@ -551,7 +613,7 @@ void wrapPiece(FitPiece &piece, double wrapWidth, const TextMeasurer &measurer,
                           text.data() + n == piece.source.constData() + piece.source.size();
     if (lineStart < n || n == 0 || !endsText)
         RawLineWrapper(text.mid(lineStart), static_cast<qint32>(lineStart), wrapWidth, measurer,
-                       cache, piece.lines, &progress)
+                       cache, piece.lines, hyphenator, &progress)
             .run();
 }
 
@@ -593,6 +655,33 @@ bool FittedLineJoinsNext(const FitPieces &pieces, int n)
         }
     }
     return false;
+}
+
+namespace {
+
+// The line's span and the text it is a slice of; false for a line out of range.
+bool findFittedLine(const FitPieces &pieces, int n, LineSpan &span, QStringView &text)
+{
+    for (const FitPiece &piece : pieces) {
+        if (piece.used() && piece.LastLine >= n) {
+            const size_t index = static_cast<size_t>(n - piece.FirstLine);
+            if (n < piece.FirstLine || index >= piece.lines.size())
+                return false;
+            span = piece.lines[index];
+            text = piece.text;
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+bool FittedLineHyphenated(const FitPieces &pieces, int n)
+{
+    LineSpan span;
+    QStringView text;
+    return findFittedLine(pieces, n, span, text) && span.hyphenated;
 }
 
 int carriedLine(int L0, int totalLines, int previousTotalLines)

@@ -12,6 +12,8 @@
 #include <memory>
 #include <vector>
 
+class Hyphenator;
+
 constexpr int FitPieceCount = 40;
 constexpr qsizetype MinimumPieceSize = 1000;
 
@@ -46,14 +48,17 @@ void releasePieceTexts(FitPieces &pieces);
 // Khmer, Myanmar) or CJK punctuation, the line may also break where the Unicode line breaking
 // rules allow. A word or unit wider than the line breaks at the last grapheme boundary that
 // fits.
+// With a hyphenator, a word that does not fit is broken at its last hyphenation point where the
+// part and a hyphen fit, never on more than two lines in a row; such a line is hyphenated.
 void wrapRawLine(QStringView line, qint32 offset, double wrapWidth, const TextMeasurer &measurer,
-                 WordWidthCache &cache, LineSpans &out);
+                 WordWidthCache &cache, LineSpans &out, const Hyphenator *hyphenator = nullptr);
 
 // Wraps every raw line of a piece; an empty raw line is one empty line. Inside a raw line of
 // hundreds of thousands of characters, progress learns now and then how many characters of the
 // piece are wrapped.
 void wrapPiece(FitPiece &piece, double wrapWidth, const TextMeasurer &measurer,
-               WordWidthCache &cache, const std::function<void(qsizetype)> &progress = {});
+               WordWidthCache &cache, const Hyphenator *hyphenator = nullptr,
+               const std::function<void(qsizetype)> &progress = {});
 
 // Numbers the lines of the used pieces; returns TotalLines (at least 1).
 int numberFittedLines(FitPieces &pieces);
@@ -63,6 +68,9 @@ QStringView FittedLine(const FitPieces &pieces, int n);
 
 // Line n and line n + 1 are one raw line broken where no space was consumed.
 bool FittedLineJoinsNext(const FitPieces &pieces, int n);
+
+// Line n ends inside a word at a hyphenation point: it is drawn with a hyphen.
+bool FittedLineHyphenated(const FitPieces &pieces, int n);
 
 // A character of a script written without spaces between words, or CJK punctuation: words that
 // hold one are broken by the Unicode line breaking rules.

@@ -8,17 +8,23 @@ void LineSpans::push_back(LineSpan span)
     if (i > 0) {
         // The line before learns where this one starts.
         const qint64 g = span.start - lastEnd;
-        if (g >= 0 && g < kLongGap) {
-            packed.back() |= quint16(g << kLengthBits);
-        } else {
+        const bool hyphenated = joins(i - 1) && gapCode(i - 1) == kHyphenCode;
+        // A joining line's gap is 0; one that is not would read as hyphenated.
+        const qint64 limit = joins(i - 1) ? kHyphenCode : kLongGap;
+        if (hyphenated ? g != 0 : (g < 0 || g >= limit)) {
+            // Only a line that does not end where the next starts loses its hyphen.
             packed.back() |= quint16(kLongGap << kLengthBits);
             asideFor(i - 1, length(i - 1)).gap = qint32(g);
+        } else if (!hyphenated) {
+            packed.back() |= quint16(g << kLengthBits);
         }
     }
     if (i % kBlock == 0)
         blockStarts.push_back(span.start);
     const auto len = quint32(span.length);
     quint32 word = quint32(span.joinsNext) << (kLengthBits + kGapBits);
+    if (span.joinsNext && span.hyphenated)
+        word |= kHyphenCode << kLengthBits;
     if (len < kLongLength) {
         word |= len;
         packed.push_back(quint16(word));
@@ -50,8 +56,10 @@ qint32 LineSpans::length(size_t i) const
 
 qint32 LineSpans::gap(size_t i) const
 {
-    const quint32 g = (packed[i] >> kLengthBits) & kLongGap;
-    return g == kLongGap ? asideOf(i).gap : qint32(g);
+    const quint32 g = gapCode(i);
+    if (g == kLongGap)
+        return asideOf(i).gap;
+    return g == kHyphenCode && joins(i) ? 0 : qint32(g);
 }
 
 LineSpan LineSpans::operator[](size_t i) const
@@ -63,7 +71,8 @@ LineSpan LineSpans::operator[](size_t i) const
     LineSpan span;
     span.start = qint32(start);
     span.length = length(i);
-    span.joinsNext = packed[i] >> (kLengthBits + kGapBits);
+    span.joinsNext = joins(i) ? 1 : 0;
+    span.hyphenated = span.joinsNext && gapCode(i) == kHyphenCode ? 1 : 0;
     return span;
 }
 

@@ -9,11 +9,13 @@
 struct LineSpan
 {
     qint32 start = 0;
-    qint32 length : 31 = 0;
+    qint32 length : 30 = 0;
     // The raw line goes on in the next fitted line with no space consumed between them (a break
     // between ideographs, between Thai words, or inside a word cut for width): find and copy join
     // the two lines without a blank.
     quint32 joinsNext : 1 = 0;
+    // Broken at a hyphenation point: drawn with a hyphen, joined like any joinsNext line.
+    quint32 hyphenated : 1 = 0;
 };
 static_assert(sizeof(LineSpan) == 8);
 
@@ -40,6 +42,8 @@ private:
     static constexpr quint32 kGapBits = 4;
     static constexpr quint32 kLongLength = (1u << kLengthBits) - 1;
     static constexpr quint32 kLongGap = (1u << kGapBits) - 1;
+    // The gap field of a joining line, which has no gap: hyphenated.
+    static constexpr quint32 kHyphenCode = kLongGap - 1;
 
     struct Aside
     {
@@ -49,10 +53,13 @@ private:
     };
     qint32 length(size_t i) const;
     qint32 gap(size_t i) const;
+    quint32 gapCode(size_t i) const { return (packed[i] >> kLengthBits) & kLongGap; }
+    bool joins(size_t i) const { return packed[i] >> (kLengthBits + kGapBits); }
     Aside &asideFor(size_t i, qint32 knownLength);
     const Aside &asideOf(size_t i) const;
 
-    // length : 11, gap : 4, joinsNext : 1; a field of all ones is kept aside
+    // length : 11, gap : 4, joinsNext : 1; a field of all ones is kept aside; a joining line's
+    // gap field holds kHyphenCode when it is hyphenated
     std::vector<quint16> packed;
     std::vector<qint32> blockStarts;
     std::vector<Aside> aside; // by line, ascending

@@ -7,7 +7,8 @@
 
 void wrapPieces(FitPieces &pieces, double wrapWidth, const TextMeasurer &measurer,
                 const MeasurerFactory &makeMeasurer, WordWidthCache &cache, int threads,
-                const std::function<void(int done, int used)> &progress)
+                const std::function<void(int done, int used)> &progress,
+                const Hyphenator *hyphenator)
 {
     std::vector<int> used;
     for (int i = 0; i < FitPieceCount; ++i)
@@ -38,7 +39,7 @@ void wrapPieces(FitPieces &pieces, double wrapWidth, const TextMeasurer &measure
                 progress(reported * Share + int(wrapped * Share / size), count * Share);
             };
             wrapPiece(pieces[used[k]], wrapWidth, own,
-                      local.empty() ? cache : local[static_cast<size_t>(worker)],
+                      local.empty() ? cache : local[static_cast<size_t>(worker)], hyphenator,
                       worker == 0 && progress ? within : std::function<void(qsizetype)>());
         },
         [&](int done) {

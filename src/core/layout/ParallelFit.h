@@ -18,4 +18,5 @@ using MeasurerFactory = std::function<std::unique_ptr<TextMeasurer>()>;
 // a piece each).
 void wrapPieces(FitPieces &pieces, double wrapWidth, const TextMeasurer &measurer,
                 const MeasurerFactory &makeMeasurer, WordWidthCache &cache, int threads,
-                const std::function<void(int done, int used)> &progress = {});
+                const std::function<void(int done, int used)> &progress = {},
+                const Hyphenator *hyphenator = nullptr);

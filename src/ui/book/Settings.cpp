@@ -3,6 +3,7 @@
 #include "core/book/ChapterHeadings.h"
 #include "core/book/IniFile.h"
 #include "core/book/SettingsValues.h"
+#include "core/speech/BookLanguage.h"
 #include "core/text/CodePages.h"
 
 #include <QCheckBox>
@@ -97,6 +98,8 @@ void TForm1::LoadSettings()
     optionSwitch(QuickJump, "Quick page", "Yes", SwitchTest::OnUnlessNo);
     optionSwitch(QuickFind, "Quick find", "Yes", SwitchTest::OnUnlessNo);
     optionSwitch(AutoOpen, "Auto-open", "No", SwitchTest::OnUnlessNo);
+    optionSwitch(JustifyLines, "Justify lines", "Yes", SwitchTest::OnUnlessNo);
+    optionSwitch(Hyphenate, "Hyphenate", "Yes", SwitchTest::OnUnlessNo);
 
     if (!ini->valueExists(kOptions, QStringLiteral("Punctuation")))
         writeSetting(kOptions, QStringLiteral("Punctuation"), builtInPunctuation());
@@ -193,6 +196,7 @@ void TForm1::LoadDocumentSettings()
         state.LinesPerPage = std::max(
             1, toInteger(read(QStringLiteral("Lines"), QString::number(LinesPerPageFor()))));
 
+        chosenLanguage = languageFromSetting(read(QStringLiteral("Language"), QString()));
         Lesezeichen1->setText(read(QStringLiteral("Bookmark 1"), QString()));
         Lesezeichen2->setText(read(QStringLiteral("Bookmark 2"), QString()));
         Lesezeichen3->setText(read(QStringLiteral("Bookmark 3"), QString()));
@@ -251,6 +255,7 @@ void TForm1::SaveDocumentSettings()
          state.EastAsian.aozoraAutomatic ? QStringLiteral("Automatic") : QStringLiteral("No")},
         {QStringLiteral("Ruby"), rubyFormKey(state.EastAsian.ruby)},
         {QStringLiteral("Chinese conversion"), chineseConversionKey(state.EastAsian.chinese)},
+        {QStringLiteral("Language"), languageSetting(chosenLanguage)},
     };
     // One replacement of the file for the whole section.
     checkSettingsWrite(ini->writeStrings(state.FileName, entries) == IniFile::WriteResult::Written);

@@ -5,6 +5,7 @@
 #include <QFontDatabase>
 #include <QRawFont>
 
+#include "core/layout/Hyphenation.h"
 #include "core/layout/LineBreakRemoval.h"
 #include "core/layout/ParallelFit.h"
 #include "ui/pages/QtTextMeasurer.h"
@@ -248,14 +249,17 @@ void TForm1::FitLines()
         wordWidthsFont = fontKey;
     }
     const QtTextMeasurer measurer(font, LinkeSeite->tabStopDistance(), bookScripts.sample);
+    const auto hyphenator = fitHyphenator();
+    fittedWrapWidth = wrapWidth();
     // Percentages follow the pieces wrapped: cutting takes no time worth showing.
     wrapPieces(
-        state.pieces, wrapWidth(), measurer, [&measurer] { return measurer.forAnotherThread(); },
+        state.pieces, fittedWrapWidth, measurer, [&measurer] { return measurer.forAnotherThread(); },
         wordWidths, workThreads(),
         [this, pace = ProgressPace(progressTitleIntervalMs)](int done, int used) mutable {
             if (pace.due())
                 setProgressTitle(fittingTitle(done * 10 / used * 10));
-        });
+        },
+        hyphenator.get());
     setProgressTitle(fittingTitle(100));
 
     state.TotalLines = numberFittedLines(state.pieces);
@@ -270,6 +274,7 @@ void TForm1::FitLines()
         goToGutenbergStart();
 
     ShowSpread();
+    showBookLanguage();
     if (AutomaticTOC->isChecked()) {
         BuildToc();
     } else {

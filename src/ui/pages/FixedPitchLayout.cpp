@@ -1,6 +1,7 @@
 #include "ui/pages/FixedPitchLayout.h"
 
 #include "ui/pages/SetOffLineDrawing.h"
+#include "ui/pages/JustifiedLines.h"
 
 #include <QFontMetricsF>
 #include <QPlainTextEdit>
@@ -23,13 +24,15 @@ FixedPitchLayout::FixedPitchLayout(QTextDocument *document, QPlainTextEdit *page
 void FixedPitchLayout::install(QPlainTextEdit *page)
 {
     auto *document = new QTextDocument(page);
-    document->setDocumentLayout(new FixedPitchLayout(document, page));
+    auto *layout = new FixedPitchLayout(document, page);
+    document->setDocumentLayout(layout);
     // Left to right unless a paragraph says otherwise: a line of a left-to-right paragraph that
     // starts with a Hebrew word stays left-aligned.
     QTextOption option = document->defaultTextOption();
     option.setTextDirection(Qt::LeftToRight);
     document->setDefaultTextOption(option);
     page->setDocument(document);
+    layout->lineEnds = new JustifiedLines(page);
 }
 
 void FixedPitchLayout::setRubyRow(qreal height)
@@ -67,9 +70,12 @@ QRectF FixedPitchLayout::blockBoundingRect(const QTextBlock &block) const
     const Qt::LayoutDirection direction = isRightToLeft(block) ? Qt::RightToLeft : Qt::LeftToRight;
     const qreal margin = document()->documentMargin();
     const qreal width = page ? page->viewport()->width() - 2 * margin : 0;
-    if (!SetOffLineDrawing::layOut(layout, block, width, margin, direction) &&
-        layout->textOption().textDirection() != direction)
+    // A set-off line is centred as it is: justification leaves it alone.
+    const bool setOff = SetOffLineDrawing::layOut(layout, block, width, margin, direction);
+    if (!setOff && layout->textOption().textDirection() != direction)
         layOutInDirection(layout, direction);
+    if (lineEnds && !setOff)
+        lineEnds->finishBlock(block, layout);
     // Every baseline where a line in the page font has it.
     for (int i = 0; i < layout->lineCount(); ++i) {
         QTextLine line = layout->lineAt(i);

@@ -5,6 +5,7 @@
 #include <QPointer>
 
 class QPlainTextEdit;
+class JustifiedLines;
 
 // The layout of a page: every line at one fixed pitch, the page font's line step, whatever
 // fallback fonts its characters need. A taller glyph may reach into the gap between lines; it
@@ -31,6 +32,7 @@ private:
     void layOutInDirection(QTextLayout *layout, Qt::LayoutDirection direction) const;
 
     QPointer<QPlainTextEdit> page;
+    QPointer<JustifiedLines> lineEnds; // stretches lines and draws hyphens
     mutable QFont metricsFont; // the font the pitch and ascent below belong to
     mutable qreal step = 0;
     mutable qreal ascent = 0;

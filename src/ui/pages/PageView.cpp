@@ -72,10 +72,12 @@ void TForm1::ShowSpread()
     state.LeftTrim = TrimPage(LinkeSeite, left);
     markDirections(LinkeSeite, leftFirst + state.LeftTrim.BlankLines);
     showRuby(LinkeSeite, leftFirst + state.LeftTrim.BlankLines);
+    markLineFinishes(LinkeSeite, leftFirst + state.LeftTrim.BlankLines);
     if (state.CurrentPage * lpp < state.TotalLines) {
         state.RightTrim = TrimPage(RechteSeite, right);
         markDirections(RechteSeite, leftFirst + lpp + state.RightTrim.BlankLines);
         showRuby(RechteSeite, leftFirst + lpp + state.RightTrim.BlankLines);
+        markLineFinishes(RechteSeite, leftFirst + lpp + state.RightTrim.BlankLines);
     } else {
         RechteSeite->clear();
         showRuby(RechteSeite, state.TotalLines + 1);

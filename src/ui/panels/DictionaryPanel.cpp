@@ -181,7 +181,7 @@ QString DictionaryPanel::titleText() const
 
 QLocale::Language TForm1::dictionaryBookLanguage() const
 {
-    return guessBookLanguage(state.WorkingText, QLocale::system());
+    return bookLanguage();
 }
 
 void TForm1::setDictionaryFolders(const QStringList &folders, const QStringList &hunspellFolders)

@@ -228,6 +228,11 @@ void TForm1::buildMenuPanels()
     codePageRow->addWidget(CodePageMenu, 1);
     fileLayout->addLayout(codePageRow);
     addEastAsianChoices(fileBox, fileLayout);
+    auto *languageRow = row();
+    languageRow->addWidget(new QLabel(QStringLiteral("Language"), fileBox));
+    LanguageMenu = makeLanguageChoice(fileBox);
+    languageRow->addWidget(LanguageMenu, 1);
+    fileLayout->addLayout(languageRow);
     ZWEntfernen = makeCheck(fileBox, QStringLiteral("ZWEntfernen"),
                             QStringLiteral("Remove single line breaks"), true,
                             QStringLiteral("... when fitting line length to page width"));
@@ -328,6 +333,7 @@ void TForm1::buildMenuPanels()
     styleRow->addWidget(Antialiasing);
     styleRow->addStretch(1);
     generalLayout->addLayout(styleRow);
+    buildTypesetControls(generalBox, generalLayout);
 
     ApplyMargins = makeCheck(generalBox, QStringLiteral("ApplyMargins"), QStringLiteral("Margins"),
                              false, QStringLiteral("Turn page margins on/off"));

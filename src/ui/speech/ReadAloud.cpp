@@ -182,7 +182,7 @@ void TForm1::applySpeechSettings()
 
 void TForm1::fillVoiceChoice()
 {
-    const QLocale::Language language = guessBookLanguage(state.WorkingText, QLocale::system());
+    const QLocale::Language language = bookLanguage();
     // The control keeps the language its list is ordered for: another book may speak another.
     const QVariant orderedFor = VoiceChoice->property("language");
     const int count = VoiceChoice->property("voices").toInt();
@@ -207,7 +207,7 @@ QString TForm1::chosenVoice() const
 {
     if (VoiceChoice->currentIndex() > 0)
         return VoiceChoice->currentText();
-    return automaticVoice(speakerVoices, guessBookLanguage(state.WorkingText, QLocale::system()));
+    return automaticVoice(speakerVoices, bookLanguage());
 }
 
 void TForm1::VoiceChoiceChange()
@@ -315,6 +315,7 @@ void TForm1::speakerReady(const QList<SpeakerVoice> &voices)
 {
     speakerVoices = voices;
     fillVoiceChoice();
+    showBookLanguage();
     if (readAloud.active && readAloud.waitingForEngine) {
         readAloud.waitingForEngine = false;
         speakNextSentence();
@@ -349,7 +350,7 @@ void TForm1::speakNextSentence()
     showSpokenSentence();
     ReadAloud->setToolTip(kReadHint);
     speaker().say(spokenWithReadings(*sentence), chosenVoice(), speechRate(SpeechRate->value()),
-                  QLocale(guessBookLanguage(state.WorkingText, QLocale::system())));
+                  QLocale(bookLanguage()));
 }
 
 void TForm1::showSpokenSentence()
