@@ -321,6 +321,7 @@ TEST(LineFitter, NoLineAfterTheFinalBreakOfTheWholeText)
             lines.removeLast();
             EXPECT_EQ(allLines(*fit(text, 1e6)), lines);
         }
+    }
 }
 
 // A run without spaces is cut into full lines, each measured about once whatever the page width,

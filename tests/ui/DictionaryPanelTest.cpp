@@ -12,7 +12,8 @@ QByteArray walkingBook()
 {
     QByteArray book = "The traveller walked home.\r\n";
     for (int i = 0; i < 300; ++i)
-        book += "line " + QByteArray::number(i) + "\r\n";
+        // English enough for the language guess, which picks the word forms.
+        book += "and then he went on along the road " + QByteArray::number(i) + "\r\n";
     return book;
 }
 
