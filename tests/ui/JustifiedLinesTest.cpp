@@ -2,6 +2,7 @@
 #include "ScriptSamples.h"
 
 #include "core/layout/LineFitter.h"
+#include "core/layout/RawLineBounds.h"
 #include "core/speech/SpokenText.h"
 #include "ui/pages/JustifiedLines.h"
 

@@ -631,6 +631,15 @@ int numberFittedLines(FitPieces &pieces)
     return total < 1 ? 1 : total;
 }
 
+const FitPiece *pieceHoldingLine(const FitPieces &pieces, int n)
+{
+    for (const FitPiece &piece : pieces) {
+        if (piece.used() && n >= piece.FirstLine && n <= piece.LastLine)
+            return &piece;
+    }
+    return nullptr;
+}
+
 QStringView FittedLine(const FitPieces &pieces, int n)
 {
     for (const FitPiece &piece : pieces) {

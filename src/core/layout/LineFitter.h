@@ -66,6 +66,9 @@ int numberFittedLines(FitPieces &pieces);
 // Line n (1-based) of the fitted text, without a line break.
 QStringView FittedLine(const FitPieces &pieces, int n);
 
+// The used piece whose lines number n among them; null when none does.
+const FitPiece *pieceHoldingLine(const FitPieces &pieces, int n);
+
 // Line n and line n + 1 are one raw line broken where no space was consumed.
 bool FittedLineJoinsNext(const FitPieces &pieces, int n);
 

@@ -88,13 +88,7 @@ std::vector<SetOff> SetOffLines::ofFittedLines(const FitPieces &pieces, int firs
     qsizetype rawEnd = -1; // where the raw line of the last fitted line ends in its piece
     SetOff kind = SetOff::None;
     for (int n = first; n < first + count; ++n) {
-        const FitPiece *piece = nullptr;
-        for (const FitPiece &p : pieces) {
-            if (p.used() && n >= p.FirstLine && n <= p.LastLine) {
-                piece = &p;
-                break;
-            }
-        }
+        const FitPiece *piece = pieceHoldingLine(pieces, n);
         if (!piece || static_cast<size_t>(n - piece->FirstLine) >= piece->lines.size())
             break;
         const LineSpan span = piece->lines[static_cast<size_t>(n - piece->FirstLine)];

@@ -30,13 +30,7 @@ std::vector<bool> rightToLeftLines(const FitPieces &pieces, int first, int count
     qint32 previousStart = 0;
     bool rightToLeft = false;
     for (int n = first; n < first + count; ++n) {
-        const FitPiece *piece = nullptr;
-        for (const FitPiece &p : pieces) {
-            if (p.used() && n >= p.FirstLine && n <= p.LastLine) {
-                piece = &p;
-                break;
-            }
-        }
+        const FitPiece *piece = pieceHoldingLine(pieces, n);
         if (!piece || static_cast<size_t>(n - piece->FirstLine) >= piece->lines.size())
             break;
         const LineSpan span = piece->lines[static_cast<size_t>(n - piece->FirstLine)];

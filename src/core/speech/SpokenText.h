@@ -41,5 +41,3 @@ struct SpokenSentence
 std::optional<SpokenSentence> nextSpokenSentence(const SpokenLines &lines, TextPoint from,
                                                  qsizetype maxLength = 400);
 
-// Fitted line n is the last of its raw line: nothing but blanks follows it before the line break.
-bool FittedLineEndsRawLine(const FitPieces &pieces, int n);

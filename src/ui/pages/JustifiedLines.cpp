@@ -1,6 +1,7 @@
 #include "ui/pages/JustifiedLines.h"
 
 #include "core/book/ChapterHeadings.h"
+#include "core/layout/RawLineBounds.h"
 #include "core/layout/LineFitter.h"
 #include "core/speech/SpokenText.h"
 #include "ui/Tavolex1.h"

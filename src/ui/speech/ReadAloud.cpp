@@ -2,6 +2,7 @@
 
 #include "ui/panels/PanelWidgets.h"
 #include "core/book/IniFile.h"
+#include "core/layout/RawLineBounds.h"
 #include "core/speech/SpeechLanguage.h"
 
 #include <QComboBox>
