@@ -369,6 +369,10 @@ TEST(FindInFilesCoreTest, Utf16EntriesAreSearchedUpToTheirNul)
                                 {"utf8.htm", page.toUtf8()}});
     writeFileBytes(root + "page.htm", utf16(page));
     writeFileBytes(root + "utf8.htm", page.toUtf8());
+    const QString lines = QStringLiteral("first line\r\nsecond line of the text\r\nthird");
+    QStringEncoder le(QStringEncoder::Utf16LE), be(QStringEncoder::Utf16BE);
+    writeFileBytes(root + "le-nobom.txt", QByteArray(le.encode(lines)));
+    writeFileBytes(root + "be-nobom.txt", QByteArray(be.encode(lines)));
     const struct
     {
         FoundEntry entry;
@@ -384,6 +388,9 @@ TEST(FindInFilesCoreTest, Utf16EntriesAreSearchedUpToTheirNul)
         {{"page.htm", ""}, "hidden words", SearchOutcome::NotFound},
         {{"utf8.htm", ""}, "seen words", SearchOutcome::Found},
         {{"utf8.htm", ""}, "hidden words", SearchOutcome::NotFound},
+        {{"le-nobom.txt", ""}, "line second", SearchOutcome::Found},
+        {{"be-nobom.txt", ""}, "of the text third", SearchOutcome::Found},
+        {{"be-nobom.txt", ""}, "fourth", SearchOutcome::NotFound},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.entry.path.toStdString() + " " + c.entry.member.toStdString() + " / " +

@@ -425,6 +425,13 @@ SearchOutcome StreamContains(const QString &searchText, ByteStream &file, Qt::Ca
     } else if (got >= 2 && byteAt(0) == 0xFE && byteAt(1) == 0xFF) {
         encoding = StreamEncoding::Utf16BE;
         skip = 2;
+    } else {
+        // As the reader opens it: read bytewise, such a file would end at its first zero byte.
+        const TextEncoding unmarked = utf16WithoutBom(QByteArrayView(block, got));
+        if (unmarked == TextEncoding::Utf16LE)
+            encoding = StreamEncoding::Utf16LE;
+        else if (unmarked == TextEncoding::Utf16BE)
+            encoding = StreamEncoding::Utf16BE;
     }
     QStringDecoder active(encoding == StreamEncoding::Utf16LE   ? QStringDecoder::Utf16LE
                           : encoding == StreamEncoding::Utf16BE ? QStringDecoder::Utf16BE
