@@ -65,6 +65,15 @@ wait_state() {
     done
     return 1
 }
+# Waits until window $1 shows its book's title again: while a refit or a table-of-contents build
+# for a new size runs, keys other than Space are not the reader's to take.
+wait_idle() {
+    for _ in $(seq 150); do
+        xdotool getwindowname "$1" 2>/dev/null | grep -q 'pages)$' && return 0
+        sleep 0.1
+    done
+    return 1
+}
 # Message boxes are windows of their own, titled with the program's name.
 boxes() { { xdotool search --onlyvisible --name '^Tavolex$' 2>/dev/null || true; } | wc -l; }
 
@@ -154,15 +163,15 @@ wait_state "$wid" no FULLSCREEN || fail "the second F11 did not leave full scree
 wmctrl -i -r "$wid" -b add,fullscreen
 wait_inner "$wid" "$screen" || fail "the window manager's full screen was not taken"
 wait_state "$wid" yes FULLSCREEN || fail "the window manager's full screen left no state"
-# The reader learns the state from its own event queue after the property is set; a busy
-# sanitizer build can still be refitting for the new size.
-sleep 0.5
+wait_idle "$wid" || fail "the reader stayed busy after the window manager's full screen"
+sleep 1
 press F11
-wait_inner "$wid" "$first" || fail "F11 after the window manager's full screen gave $(inner "$wid")"
+wait_inner "$wid" "$first" || fail "F11 after the window manager's full screen gave $(inner "$wid") [$(xdotool getwindowname "$wid") / $(states "$wid") / focus $(xdotool getwindowfocus)]"
 # From maximized and back.
 wmctrl -i -r "$wid" -b add,maximized_vert,maximized_horz
 wait_state "$wid" yes MAXIMIZED_HORZ || fail "the window manager did not maximize"
 sleep 0.5
+wait_idle "$wid" || fail "the reader stayed busy after maximizing"
 maximized=$(inner "$wid")
 press F11
 wait_inner "$wid" "$screen" || fail "F11 from maximized gave $(inner "$wid")"
