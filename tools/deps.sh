@@ -5,6 +5,8 @@ tavolex_packages=(
     build-essential cmake pkg-config
     qt6-base-dev libzip-dev libuchardet-dev libarchive-dev zlib1g-dev
     libopencc-dev
+    # The window manager's view of the window, asked of the X server (full screen).
+    libxcb1-dev
     # Debian 12's qt6-speech-dev includes QtQmlIntegration headers it does not depend on.
     qt6-speech-dev qt6-declarative-dev
     libgtest-dev libgmock-dev libbenchmark-dev

@@ -15,6 +15,7 @@
 #include "core/speech/SpokenText.h"
 #include "core/base/ProgressPace.h"
 
+#include <QElapsedTimer>
 #include <QFont>
 #include <QImage>
 #include <QLocale>
@@ -629,8 +630,13 @@ private:
     void pagesWheel(QWheelEvent *event);
     // Without a window manager nothing makes a full-screen window as large as its screen.
     void fitFullScreenToScreen();
+    // Full screen as the window manager holds it, where Qt's view may have fallen behind.
+    bool heldFullScreen() const;
+    // Asks for full screen on (or off), also when Qt believes it already is.
+    void askFullScreen(bool on);
     int wheelRemainder = 0; // wheel units not yet a full step
     QRect fullScreenReturn; // the normal bounds to return to from full screen
+    QElapsedTimer sinceFullScreenAsked; // since the reader last asked for a change
 
 public:
     // Reading aloud (ui/speech/ReadAloud.cpp)

@@ -268,7 +268,7 @@ void TForm1::SaveWindowPlacement()
     const QRect normal = normalPlacement();
     const QList<IniEntry> entries = {
         {QStringLiteral("Maximized"), yesNo(maximized)},
-        {QStringLiteral("Fullscreen"), yesNo(isFullScreen())},
+        {QStringLiteral("Fullscreen"), yesNo(heldFullScreen())},
         {QStringLiteral("Left"), QString::number(normal.x())},
         {QStringLiteral("Top"), QString::number(normal.y())},
         {QStringLiteral("Width"), QString::number(normal.width())},

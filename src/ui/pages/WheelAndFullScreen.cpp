@@ -2,6 +2,7 @@
 
 #include "core/book/IniFile.h"
 #include "core/book/SettingsValues.h"
+#include "ui/pages/WindowManagerState.h"
 
 #include <QCoreApplication>
 #include <QFrame>
@@ -109,12 +110,33 @@ QRect TForm1::normalPlacement() const
     return isMaximized() || isFullScreen() ? normalGeometry() : geometry();
 }
 
+bool TForm1::heldFullScreen() const
+{
+    // The window manager answers a request within moments; until then Qt's view is the newer.
+    if (sinceFullScreenAsked.isValid() && sinceFullScreenAsked.elapsed() < 500)
+        return isFullScreen();
+    // A change the window manager makes while the reader is busy can leave Qt's state behind
+    // for good, and F11 would then ask for the state the window already has.
+    return windowManagerFullScreen(*this).value_or(isFullScreen());
+}
+
+void TForm1::askFullScreen(bool on)
+{
+    // Qt sends nothing for the state it believes the window is in: bring its view in line first.
+    if (isFullScreen() == on)
+        setWindowState(on ? windowState() & ~Qt::WindowFullScreen
+                          : windowState() | Qt::WindowFullScreen);
+    setWindowState(on ? windowState() | Qt::WindowFullScreen
+                      : windowState() & ~Qt::WindowFullScreen);
+    sinceFullScreenAsked.start();
+}
+
 void TForm1::ToggleFullScreen()
 {
-    if (isFullScreen()) {
+    if (heldFullScreen()) {
         const QRect back = fullScreenReturn;
         fullScreenReturn = QRect();
-        setWindowState(windowState() & ~Qt::WindowFullScreen);
+        askFullScreen(false);
         if (!isMaximized() && back.isValid() && geometry() != back)
             setGeometry(back);
         return;
@@ -122,7 +144,7 @@ void TForm1::ToggleFullScreen()
     fullScreenReturn = normalPlacement();
     // A window manager sizes a full-screen window itself; bounds set now would fight it.
     const bool managed = frameGeometry() != geometry();
-    setWindowState(windowState() | Qt::WindowFullScreen);
+    askFullScreen(true);
     if (!managed)
         fitFullScreenToScreen();
 }
