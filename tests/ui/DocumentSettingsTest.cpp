@@ -229,3 +229,41 @@ TEST(DocumentSettings, MemberOfTwoMemberArchiveWritesNothing)
     f.stop();
     EXPECT_FALSE(f.settingsText().contains(QStringLiteral("[") + archive + QStringLiteral("]")));
 }
+
+TEST(DocumentSettings, ChosenLanguageIsStoredPerBookAndComesBack)
+{
+    // English prose, so that the automatic guess is English and a choice differs from it.
+    const QByteArray prose = QByteArray(
+        "It was the best of times, it was the worst of times, it was the age of wisdom, it was "
+        "the age of foolishness, it was the epoch of belief, it was the epoch of incredulity.\r\n"
+        "\r\n").repeated(60);
+    struct Row
+    {
+        QLocale::Language chosen;
+        const char *stored;
+        QLocale::Language reopened;
+    };
+    const Row rows[] = {
+        {QLocale::German, "de", QLocale::German},
+        {QLocale::French, "fr", QLocale::French},
+        {QLocale::AnyLanguage, "", QLocale::English}, // back to the guess
+    };
+    ReaderFixture f;
+    const QString book = f.writeBook("tale.txt", prose);
+    for (const Row &row : rows) {
+        SCOPED_TRACE(QLocale::languageToString(row.chosen).toStdString());
+        TForm1 &form = f.start({book});
+        const int index = form.LanguageMenu->findData(int(row.chosen));
+        ASSERT_GE(index, 0);
+        form.LanguageMenu->setCurrentIndex(index);
+        emit form.LanguageMenu->activated(index); // as a choice by the user
+        EXPECT_EQ(IniFile(f.settingsPath()).readString(book, "Language", QStringLiteral("?")),
+                  QString::fromLatin1(row.stored));
+        f.stop();
+
+        TForm1 &again = f.start({book});
+        EXPECT_EQ(again.bookLanguage(), row.reopened);
+        EXPECT_EQ(again.LanguageMenu->currentData().toInt(), int(row.chosen));
+        f.stop();
+    }
+}
