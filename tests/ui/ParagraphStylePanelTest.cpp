@@ -125,21 +125,31 @@ TEST(ParagraphStylePanel, FirstOpenSetsTheSwitchesTheBookNeeds)
 
 TEST(ParagraphStylePanel, StoredSwitchesStayExactly)
 {
-    ReaderFixture f;
-    const QString path = f.writeBook(QStringLiteral("book.txt"), onePerLineNovel());
-    ASSERT_EQ(IniFile(f.settingsPath())
-                  .writeStrings(path, {{"Remove line breaks", "Yes"},
-                                       {"Check indentation", "No"},
-                                       {"Check punctuation marks", "Yes"},
-                                       {"Check short lines", "No"}}),
-              IniFile::WriteResult::Written);
-    TForm1 &form = f.start({path});
-    EXPECT_TRUE(form.ZWEntfernen->isChecked());
-    EXPECT_FALSE(form.Einzug->isChecked());
-    EXPECT_TRUE(form.Punctuation->isChecked());
-    EXPECT_FALSE(form.ShortLines->isChecked());
-    // What the lines show is still said.
-    EXPECT_EQ(form.DetectedStyle->text(), QStringLiteral("Detected: one paragraph per line"));
+    // The last row is a section stored before "Check short lines" existed: its lines stay.
+    const struct
+    {
+        const char *shortLines;
+        bool checked;
+    } rows[] = {{"No", false}, {"Yes", true}, {nullptr, false}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.shortLines ? row.shortLines : "absent");
+        ReaderFixture f;
+        const QString path = f.writeBook(QStringLiteral("book.txt"), onePerLineNovel());
+        QList<IniEntry> stored = {{"Remove line breaks", "Yes"},
+                                  {"Check indentation", "No"},
+                                  {"Check punctuation marks", "Yes"}};
+        if (row.shortLines)
+            stored.append(IniEntry{"Check short lines", row.shortLines});
+        ASSERT_EQ(IniFile(f.settingsPath()).writeStrings(path, stored),
+                  IniFile::WriteResult::Written);
+        TForm1 &form = f.start({path});
+        EXPECT_TRUE(form.ZWEntfernen->isChecked());
+        EXPECT_FALSE(form.Einzug->isChecked());
+        EXPECT_TRUE(form.Punctuation->isChecked());
+        EXPECT_EQ(form.ShortLines->isChecked(), row.checked);
+        // What the lines show is still said.
+        EXPECT_EQ(form.DetectedStyle->text(), QStringLiteral("Detected: one paragraph per line"));
+    }
 }
 
 TEST(ParagraphStylePanel, ShortLinesKeepVerseAndTheSwitchJoinsItAgain)

@@ -32,12 +32,12 @@ void TForm1::applyParagraphStyle(bool firstOpen, bool html)
         }
         ShortLines->setChecked(true);
     } else {
-        // Stored switches stay exactly as stored; a section from before the switch existed
-        // reads it as on.
+        // Stored switches stay exactly as stored. A section from before this switch existed
+        // reads it as off: the book keeps the lines, and so the place, it was stored with.
         ShortLines->setChecked(readSwitch(
             ini->readString(state.FileName, QStringLiteral("Check short lines"),
-                            QStringLiteral("Yes")),
-            SwitchTest::OnUnlessNo));
+                            QStringLiteral("No")),
+            SwitchTest::OnOnlyIfYes));
     }
     state.OptionRefitBlocked = false;
     ShortLines->setEnabled(ZWEntfernen->isChecked());
