@@ -19,6 +19,11 @@ constexpr qsizetype kMaxAnnotation = 500;
 
 const QString kSymbolBlockTitle = QStringLiteral(u"【テキスト中に現れる記号について】");
 
+bool mayStartNotation(char16_t c)
+{
+    return c == kGaijiMark || c == kAnnotationOpen || c == kBaseMark || c == kRubyOpen;
+}
+
 bool startsAnnotation(QStringView text, qsizetype i)
 {
     return i + 1 < text.size() && text[i] == kAnnotationOpen && text[i + 1] == u'＃';
@@ -63,6 +68,10 @@ enum class RunKind { None, Kanji, Hiragana, Katakana, FullWidthLatin, Latin };
 
 RunKind runKind(char32_t c)
 {
+    if ((c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF))
+        return RunKind::Kanji;
+    if ((c >= 0x3041 && c <= 0x3096) || (c >= 0x30A1 && c <= 0x30FA))
+        return c < 0x30A0 ? RunKind::Hiragana : RunKind::Katakana;
     if (c == u'々' || c == u'〆' || c == u'〇' || c == u'ヶ' || c == u'ヵ' || c == u'仝' ||
         QChar::script(c) == QChar::Script_Han)
         return RunKind::Kanji;
@@ -223,6 +232,8 @@ void Converter::annotation(QStringView content)
 
 QString Converter::inlineText(QStringView text)
 {
+    if (!text.contains(kAnnotationOpen))
+        return text.toString();
     QString kept;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const qsizetype at = text[i] == kGaijiMark ? i + 1 : i;
@@ -265,6 +276,16 @@ void Converter::convertLine(QStringView line)
         out.append(QString(blockIndent, kFullWidthSpace));
     qsizetype bar = -1; // where a ｜ in the converted line stands
     for (qsizetype i = 0; i < line.size(); ++i) {
+        // Most of a line is text: it goes over in one piece.
+        qsizetype plain = i;
+        while (plain < line.size() && !mayStartNotation(line[plain].unicode()))
+            ++plain;
+        if (plain > i) {
+            out += line.sliced(i, plain - i);
+            lineHasText = true;
+            i = plain - 1;
+            continue;
+        }
         const QChar c = line[i];
         if (c == kGaijiMark && startsAnnotation(line, i + 1)) {
             const qsizetype end = annotationEnd(line, i + 1);
@@ -332,6 +353,8 @@ void Converter::convertLine(QStringView line)
 AozoraBook Converter::run(QStringView text)
 {
     out.reserve(text.size());
+    if (form == RubyForm::Above)
+        book.ruby.reserve(text.count(kRubyOpen));
     bool inSymbolBlock = false;
     qsizetype pos = 0;
     while (pos <= text.size()) {
@@ -341,7 +364,7 @@ AozoraBook Converter::run(QStringView text)
             end = text.size();
         const QStringView line = text.sliced(pos, end - pos);
         pos = end + 2;
-        const bool rule = line.size() >= 10 && line.count(u'-') == line.size();
+        const bool rule = line.size() >= 10 && line[0] == u'-' && line.count(u'-') == line.size();
         if (rule && !inSymbolBlock && text.sliced(pos).left(200).contains(kSymbolBlockTitle)) {
             inSymbolBlock = true;
             continue;
