@@ -26,16 +26,16 @@ struct Case
 TEST(AozoraNotation, RubyAndAnnotationsInEachForm)
 {
     const Case cases[] = {
-        {"ruby after kanji", "親譲《おやゆず》りの", "親譲（おやゆず）りの", "親譲りの"},
-        {"base marked with bar", "この｜無鉄砲《むてっぽう》さ", "この無鉄砲（むてっぽう）さ",
+        {"ruby after kanji", "親譲《おやゆず》りの", "親譲(おやゆず)りの", "親譲りの"},
+        {"base marked with bar", "この｜無鉄砲《むてっぽう》さ", "この無鉄砲(むてっぽう)さ",
          "この無鉄砲さ"},
-        {"bar takes in kana", "｜あいつ等《ら》", "あいつ等（ら）", "あいつ等"},
-        {"kanji run stops at kana", "はいって来た男《ひと》", "はいって来た男（ひと）",
+        {"bar takes in kana", "｜あいつ等《ら》", "あいつ等(ら)", "あいつ等"},
+        {"kanji run stops at kana", "はいって来た男《ひと》", "はいって来た男(ひと)",
          "はいって来た男"},
-        {"katakana run", "古いノート《帳面》を", "古いノート（帳面）を", "古いノートを"},
-        {"latin run", "the word Hamlet《ハムレット》 here", "the word Hamlet（ハムレット） here",
+        {"katakana run", "古いノート《帳面》を", "古いノート(帳面)を", "古いノートを"},
+        {"latin run", "the word Hamlet《ハムレット》 here", "the word Hamlet(ハムレット) here",
          "the word Hamlet here"},
-        {"repetition mark in base", "時々《ときどき》", "時々（ときどき）", "時々"},
+        {"repetition mark in base", "時々《ときどき》", "時々(ときどき)", "時々"},
         {"unbalanced open bracket stays", "漢字《かんじ", "漢字《かんじ", "漢字《かんじ"},
         {"empty reading stays", "漢字《》", "漢字《》", "漢字《》"},
         {"nested brackets stay", "漢字《《かんじ》》", "漢字《《かんじ》》", "漢字《《かんじ》》"},
@@ -50,7 +50,7 @@ TEST(AozoraNotation, RubyAndAnnotationsInEachForm)
         {"gaiji of plane 2", "※［＃「てへん＋兀」、第4水準2-1-1］", "𠂉", "𠂉"},
         {"gaiji by code point", "※［＃「石＋去」、U+7838、12-3］", "砸", "砸"},
         {"gaiji without a code keeps the mark", "※［＃「口＋世」、174-14］", "※", "※"},
-        {"gaiji in a reading", "枘《※［＃「木＋吶のつくり」、第3水準1-85-54］》", "枘（枘）", "枘"},
+        {"gaiji in a reading", "枘《※［＃「木＋吶のつくり」、第3水準1-85-54］》", "枘(枘)", "枘"},
         {"one-line indent", "［＃２字下げ］本文", "　　本文", "　　本文"},
         {"block indent", "［＃ここから３字下げ］\r\n甲\r\n\r\n乙\r\n［＃ここで字下げ終わり］\r\n丙",
          "　　　甲\r\n\r\n　　　乙\r\n丙", "　　　甲\r\n\r\n　　　乙\r\n丙"},
@@ -64,7 +64,7 @@ TEST(AozoraNotation, RubyAndAnnotationsInEachForm)
         const AozoraBook above = convertAozora(qs(c.source), RubyForm::Above);
         EXPECT_EQ(above.text, qs(c.hidden)) << c.name;
         EXPECT_EQ(convertAozora(qs(c.source), RubyForm::Hidden).text, qs(c.hidden)) << c.name;
-        const bool withRuby = qs(c.brackets).contains(u'（');
+        const bool withRuby = qs(c.brackets).contains(u'(');
         EXPECT_EQ(above.ruby.isEmpty(), !withRuby) << c.name;
     }
 }

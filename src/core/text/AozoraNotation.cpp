@@ -260,7 +260,7 @@ void Converter::addRuby(qsizetype baseStart, QString reading)
         book.ruby.append({baseStart, out.size() - baseStart, std::move(reading)});
         break;
     case RubyForm::Brackets:
-        out += u'（' + reading + u'）';
+        out += u'(' + reading + u')';
         break;
     case RubyForm::Hidden:
         break;
