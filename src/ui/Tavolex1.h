@@ -797,6 +797,15 @@ private:
     void eastAsianTextReplaced();
     // The loaded text with single line breaks removed as the switches say.
     QString writtenTextWithoutBreaks() const;
+    // What a save writes: the loaded text, the readings drawn above written in brackets after
+    // their bases, without single line breaks when asked.
+    QString eastAsianTextForSaving(bool withoutBreaks) const;
+    // Whether a save to `name` would replace the open file's Aozora Bunko notation with the
+    // converted text; the question to ask first when it would.
+    bool savesOverNotation(const QString &name) const;
+    QString overwriteNotationQuestion(const QString &name) const;
+    // The loaded text was edited from `before`: the marks go with the text they were on.
+    void carryEastAsianMarksThroughEdit(const AozoraBook &marks, const QString &before);
     void reopenWithChoices(const EastAsianBook &choices);
     std::optional<EastAsianBook> eastAsianReopen;
     // Where the marks of the loaded text stand in the working text, for the text they were found

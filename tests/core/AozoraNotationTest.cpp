@@ -214,3 +214,81 @@ TEST(AozoraNotation, HostileTextsWithoutNotationStayAsTheyAre)
         EXPECT_TRUE(chinese.ok) << h.name;
     }
 }
+
+TEST(AozoraNotation, IndentedLinesAreListedWithTheirDepth)
+{
+    const QString source = qs("前\r\n"
+                              "［＃ここから２字下げ］\r\n"
+                              "長い手紙の一行目。\r\n"
+                              "\r\n"
+                              "二行目。\r\n"
+                              "［＃ここで字下げ終わり］\r\n"
+                              "［＃３字下げ］一行だけ\r\n"
+                              "後");
+    const AozoraBook book = convertAozora(source, RubyForm::Above);
+    EXPECT_EQ(book.text, qs("前\r\n　　長い手紙の一行目。\r\n\r\n　　二行目。\r\n　　　一行だけ\r\n後"));
+    const struct
+    {
+        const char *line;
+        int characters;
+    } expected[] = {{"　　長い手紙の一行目。", 2}, {"　　二行目。", 2}, {"　　　一行だけ", 3}};
+    ASSERT_EQ(book.indents.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        const AozoraIndent &indent = book.indents[i];
+        EXPECT_EQ(book.text.mid(indent.lineStart, indent.lineLength), qs(expected[i].line)) << i;
+        EXPECT_EQ(indent.characters, expected[i].characters) << i;
+    }
+}
+
+TEST(AozoraNotation, ReadingsWrittenInBracketsForSaving)
+{
+    const QString source = qs("親譲《おやゆず》りの｜無鉄砲《むてっぽう》で\r\n腰《こし》を抜《ぬ》かした");
+    const AozoraBook above = convertAozora(source, RubyForm::Above);
+    EXPECT_EQ(withReadingsInBrackets(above.text, above.ruby),
+              convertAozora(source, RubyForm::Brackets).text);
+    EXPECT_EQ(withReadingsInBrackets(above.text, {}), above.text);
+}
+
+TEST(AozoraNotation, MarksFollowAnEdit)
+{
+    const QString source = qs("一［＃「一」は大見出し］\r\n親譲《おやゆず》りの無鉄砲《むてっぽう》で\r\n"
+                              "［＃改ページ］\r\n［＃ここから２字下げ］\r\n腰《こし》を抜《ぬ》かした");
+    const AozoraBook book = convertAozora(source, RubyForm::Above);
+    ASSERT_EQ(book.text, qs("一\r\n親譲りの無鉄砲で\r\n\r\n　　腰を抜かした"));
+    const struct
+    {
+        const char *name;
+        const char *edited;
+        QStringList bases; // the ruby bases left, in order
+        int headings;
+        int sections;
+        int indents;
+    } cases[] = {
+        {"unchanged", "一\r\n親譲りの無鉄砲で\r\n\r\n　　腰を抜かした",
+         {qs("親譲"), qs("無鉄砲"), qs("腰"), qs("抜")}, 1, 1, 1},
+        {"typed before", "序\r\n一\r\n親譲りの無鉄砲で\r\n\r\n　　腰を抜かした",
+         {qs("親譲"), qs("無鉄砲"), qs("腰"), qs("抜")}, 1, 1, 1},
+        {"base changed", "一\r\n親譲りの無謀で\r\n\r\n　　腰を抜かした",
+         {qs("親譲"), qs("腰"), qs("抜")}, 1, 1, 1},
+        {"text between bases", "一\r\n親譲りのとても無鉄砲で\r\n\r\n　　腰を抜かした",
+         {qs("親譲"), qs("無鉄砲"), qs("腰"), qs("抜")}, 1, 1, 1},
+        {"end cut", "一\r\n親譲りの無鉄砲で", {qs("親譲"), qs("無鉄砲")}, 1, 0, 0},
+        {"all new", "別の本", {}, 0, 0, 0},
+    };
+    for (const auto &c : cases) {
+        const QString edited = qs(c.edited);
+        const AozoraBook carried = carriedThroughEdit(book, book.text, edited);
+        QStringList bases;
+        for (const RubySpan &span : carried.ruby)
+            bases << edited.mid(span.base, span.length);
+        EXPECT_EQ(bases, c.bases) << c.name;
+        EXPECT_EQ(carried.headings.size(), c.headings) << c.name;
+        for (const AozoraHeading &h : carried.headings)
+            EXPECT_EQ(edited.mid(h.position, h.length), qs("一")) << c.name;
+        EXPECT_EQ(carried.sectionStarts.size(), c.sections) << c.name;
+        EXPECT_EQ(carried.indents.size(), c.indents) << c.name;
+        for (const AozoraIndent &indent : carried.indents)
+            EXPECT_EQ(edited.mid(indent.lineStart, indent.lineLength), qs("　　腰を抜かした"))
+                << c.name;
+    }
+}

@@ -225,3 +225,54 @@ TEST(EastAsian, ReadAloudSpeaksTheReadingsOfRubyAbove)
     ASSERT_EQ(f.speaker->said.size(), 2) << f.speaker->said.join(u'|').toStdString();
     EXPECT_EQ(f.speaker->said[1], QStringLiteral(u"おやゆずりのむてっぽうで損ばかりしている。"));
 }
+
+TEST(EastAsian, AnEditKeepsTheMarksAndASaveKeepsTheReadingsAndAsksBeforeReplacingTheNotation)
+{
+    ReaderFixture f;
+    const QByteArray original = shiftJis(aozoraText());
+    const QString book = f.writeBook("botchan.txt", original);
+    TForm1 &form = f.start({book});
+    const auto readingsOf = [&form] {
+        QStringList readings;
+        for (const RubySpan &span : form.readerState().EastAsian.marks.ruby)
+            readings << span.reading;
+        return readings;
+    };
+    const QStringList before = readingsOf();
+    ASSERT_GT(before.size(), 60);
+
+    form.BearbeitenClick();
+    form.OriginalText->moveCursor(QTextCursor::Start);
+    form.OriginalText->insertPlainText(QStringLiteral(u"序\r\n"));
+    form.OriginalTextKeyDown(Qt::Key_Escape);
+    EXPECT_EQ(readingsOf(), before);
+    for (const RubySpan &span : form.readerState().EastAsian.marks.ruby)
+        EXPECT_NE(form.readerState().LoadedText.toString().mid(span.base, span.length).size(), 0);
+    form.CreateTOCClick();
+    const QString toc = form.tocAsText();
+    for (const char16_t *chapter : {u"　　　　　一", u"　　　　　二", u"　　　　　三"})
+        EXPECT_TRUE(toc.contains(u'\t' + QString::fromUtf16(chapter) + u'\n'))
+            << toc.toStdString();
+
+    // Over its own file only with a yes to the question that says what is lost.
+    f.prompts->saveAnswers.push_back(book);
+    f.prompts->saveFilterAnswers.push_back(0);
+    f.prompts->confirmAnswers.push_back(false);
+    form.SpeichernClick();
+    ASSERT_FALSE(f.prompts->shown.isEmpty());
+    EXPECT_TRUE(f.prompts->shown.last().contains(QStringLiteral("Aozora Bunko notation")));
+    EXPECT_EQ(readFileBytes(book), original);
+
+    const QString copy = f.programDir + QStringLiteral("/books/copy.txt");
+    f.prompts->saveAnswers.push_back(copy);
+    f.prompts->saveFilterAnswers.push_back(0);
+    f.prompts->questionAnswers.push_back(QMessageBox::No);
+    form.SpeichernClick();
+    const QByteArray bytes = readFileBytes(copy);
+    ASSERT_FALSE(bytes.isEmpty()) << f.prompts->shown.join(u'|').toStdString();
+    // A character outside Shift_JIS (the gaiji) makes the copy UTF-8.
+    const QString saved = QString::fromUtf8(bytes);
+    EXPECT_TRUE(saved.startsWith(QStringLiteral(u"序\r\n坊っちゃん")));
+    EXPECT_TRUE(saved.contains(QStringLiteral(u"親譲(おやゆず)りの無鉄砲(むてっぽう)で")));
+    EXPECT_FALSE(saved.contains(QStringLiteral(u"［＃")));
+}

@@ -4,6 +4,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace {
 
 constexpr char16_t kRubyOpen = u'《';
@@ -148,6 +150,7 @@ private:
     QString &out = book.text;
     qsizetype lineStart = 0;
     int blockIndent = 0;
+    int lineIndent = 0; // ideographic spaces the notation put at the start of this line
     bool pageBreak = false;
     bool sectionPending = false;
     qsizetype headingStart = -1;
@@ -224,8 +227,10 @@ void Converter::annotation(QStringView content)
         const int n = std::min(numberIn(m.capturedView(2)), 40);
         if (m.capturedLength(1) > 0)
             blockIndent = n;
-        else if (isBlankRun(QStringView(out).sliced(lineStart)))
+        else if (isBlankRun(QStringView(out).sliced(lineStart))) {
             out.append(QString(n, kFullWidthSpace));
+            lineIndent += n;
+        }
     }
     // Emphasis, typefaces, notes on the source and every other annotation leave no trace.
 }
@@ -272,6 +277,7 @@ void Converter::convertLine(QStringView line)
     lineStart = out.size();
     pageBreak = false;
     lineHasText = false;
+    lineIndent = blockIndent;
     if (blockIndent > 0)
         out.append(QString(blockIndent, kFullWidthSpace));
     qsizetype bar = -1; // where a ｜ in the converted line stands
@@ -342,6 +348,8 @@ void Converter::convertLine(QStringView line)
         book.sectionStarts.append(lineStart);
         sectionPending = false;
     }
+    if (lineIndent > 0 && out.size() > lineStart)
+        book.indents.append({lineStart, out.size() - lineStart, lineIndent});
     if (out.size() > lineStart || !annotationsOnly)
         out += QStringLiteral("\r\n");
     if (pageBreak) {
@@ -472,6 +480,64 @@ QString aozoraGaiji(QStringView annotation)
         decoded.contains(QChar::ReplacementCharacter))
         return {};
     return decoded;
+}
+
+QString withReadingsInBrackets(QStringView text, const QList<RubySpan> &ruby)
+{
+    QString written;
+    written.reserve(text.size() + ruby.size() * 6);
+    qsizetype done = 0;
+    for (const RubySpan &span : ruby) {
+        const qsizetype end = span.base + span.length;
+        if (span.base < done || end > text.size())
+            continue;
+        written += text.sliced(done, end - done);
+        written += u'(' + span.reading + u')';
+        done = end;
+    }
+    written += text.sliced(done);
+    return written;
+}
+
+AozoraBook carriedThroughEdit(const AozoraBook &marks, QStringView before, QStringView after)
+{
+    qsizetype prefix = 0;
+    const qsizetype shorter = std::min(before.size(), after.size());
+    while (prefix < shorter && before[prefix] == after[prefix])
+        ++prefix;
+    qsizetype suffix = 0;
+    while (suffix < shorter - prefix &&
+           before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
+        ++suffix;
+    const qsizetype changeEnd = before.size() - suffix; // first unchanged character after it
+    const qsizetype shift = after.size() - before.size();
+    // A span is kept when it lies wholly before or wholly after the change.
+    const auto carry = [&](qsizetype start, qsizetype length, qsizetype &moved) {
+        if (start + length <= prefix) {
+            moved = start;
+            return true;
+        }
+        if (start >= changeEnd) {
+            moved = start + shift;
+            return true;
+        }
+        return false;
+    };
+    AozoraBook carried;
+    qsizetype moved = 0;
+    for (const RubySpan &span : marks.ruby)
+        if (carry(span.base, span.length, moved))
+            carried.ruby.append({moved, span.length, span.reading});
+    for (const AozoraHeading &heading : marks.headings)
+        if (carry(heading.position, heading.length, moved))
+            carried.headings.append({moved, heading.length, heading.level});
+    for (const qsizetype start : marks.sectionStarts)
+        if (carry(start, 0, moved))
+            carried.sectionStarts.append(moved);
+    for (const AozoraIndent &indent : marks.indents)
+        if (carry(indent.lineStart, indent.lineLength, moved))
+            carried.indents.append({moved, indent.lineLength, indent.characters});
+    return carried;
 }
 
 QList<qsizetype> carryIntoJoinedText(QStringView loaded, QStringView working,

@@ -10,6 +10,7 @@
 #include <QBoxLayout>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 
 #include <algorithm>
@@ -79,7 +80,17 @@ void TForm1::addEastAsianChoices(QWidget *box, QBoxLayout *layout)
 
 QString TForm1::writtenTextWithoutBreaks() const
 {
-    QString text = state.LoadedText.toString();
+    return eastAsianTextForSaving(true);
+}
+
+QString TForm1::eastAsianTextForSaving(bool withoutBreaks) const
+{
+    const EastAsianBook &book = state.EastAsian;
+    QString text = book.marks.ruby.isEmpty()
+                       ? state.LoadedText.toString()
+                       : withReadingsInBrackets(state.LoadedText.toString(), book.marks.ruby);
+    if (!withoutBreaks)
+        return text;
     LineBreakRules rules;
     rules.keepBeforeIndent = Einzug->isChecked();
     rules.keepAfterPunctuation = Punctuation->isChecked();
@@ -178,6 +189,25 @@ void TForm1::eastAsianTextReplaced()
         book.shown = CompactText(chinese.text);
         book.converted = true;
     }
+}
+
+bool TForm1::savesOverNotation(const QString &name) const
+{
+    return state.EastAsian.aozora && state.ArchiveMember.isEmpty() && QFileInfo::exists(name) &&
+           QFileInfo(name).canonicalFilePath() == QFileInfo(state.FileName).canonicalFilePath();
+}
+
+QString TForm1::overwriteNotationQuestion(const QString &name) const
+{
+    return QStringLiteral("File ") + name +
+           QStringLiteral(" is written in Aozora Bunko notation.\rSaving over it replaces the "
+                          "notation with the converted text (readings in brackets).\rOverwrite?");
+}
+
+void TForm1::carryEastAsianMarksThroughEdit(const AozoraBook &marks, const QString &before)
+{
+    state.EastAsian.marks = carriedThroughEdit(marks, before, state.LoadedText.toString());
+    carriedMarks = CarriedMarks();
 }
 
 const TForm1::CarriedMarks &TForm1::marksInWorkingText()
