@@ -6,6 +6,7 @@
 #include "core/book/PageArithmetic.h"
 #include "ui/dialogs/Prompts.h"
 #include "core/text/BookPrefetch.h"
+#include "core/layout/HangingIndents.h"
 #include "core/text/AozoraNotation.h"
 #include "core/text/ChineseConversion.h"
 #include "core/text/CompactText.h"
@@ -816,6 +817,8 @@ private:
         qsizetype size = 0;
         QList<qsizetype> sectionStarts; // sorted
         QList<qsizetype> rubyStarts;    // the bases of marks.ruby, in its order
+        QList<HangingIndent> indents;   // the lines of marks.indents, sorted
+        QList<qsizetype> emphasisStarts; // the runs of marks.emphasis, in its order
     };
     CarriedMarks carriedMarks;
     const CarriedMarks &marksInWorkingText();
@@ -826,6 +829,9 @@ private:
     qreal rubyRowHeight() const;
     void applyRubyRow();
     void showRuby(QPlainTextEdit *page, int firstLine);
+    // Lines of indented blocks: fitted narrower after wrapping, their later lines drawn indented.
+    void fitIndentedBlocks(const TextMeasurer &measurer, const Hyphenator *hyphenator);
+    void markIndentedLines(QPlainTextEdit *page, int firstLine);
     // The sentence as the voice says it: readings kept aside instead of their bases.
     QString spokenWithReadings(const SpokenSentence &sentence);
     class RubyOverlay *rubyOverlay(QPlainTextEdit *page);

@@ -292,3 +292,37 @@ TEST(AozoraNotation, MarksFollowAnEdit)
                 << c.name;
     }
 }
+
+TEST(AozoraNotation, EmphasisMarksLieOverTheirRun)
+{
+    const struct
+    {
+        const char *source;
+        const char *text;
+        const char *marked; // empty: no emphasis
+        char16_t mark;
+    } cases[] = {
+        {"るのは嫌だ［＃「嫌だ」に傍点］。", "るのは嫌だ。", "嫌だ", u'\uFE45'},
+        {"嫌だ、嫌だ［＃「嫌だ」に傍点］", "嫌だ、嫌だ", "嫌だ", u'\uFE45'},
+        {"あの男［＃「男」に白丸傍点］", "あの男", "男", u'○'},
+        {"あの男［＃「男」に白ゴマ傍点］", "あの男", "男", u'\uFE46'},
+        {"あの男［＃「男」の左に傍点］", "あの男", "男", u'\uFE45'},
+        {"［＃傍点］本当に［＃傍点終わり］そうか", "本当にそうか", "本当に", u'\uFE45'},
+        {"［＃ここから丸傍点］本当に［＃ここで丸傍点終わり］だ", "本当にだ", "本当に", u'●'},
+        {"ない語［＃「別の語」に傍点］", "ない語", "", 0},
+        {"あの男［＃「男」に傍線］", "あの男", "", 0},
+    };
+    for (const auto &c : cases) {
+        const AozoraBook book = convertAozora(qs(c.source), RubyForm::Above);
+        EXPECT_EQ(book.text, qs(c.text)) << c.source;
+        if (qs(c.marked).isEmpty()) {
+            EXPECT_TRUE(book.emphasis.isEmpty()) << c.source;
+            continue;
+        }
+        ASSERT_EQ(book.emphasis.size(), 1) << c.source;
+        const AozoraEmphasis &e = book.emphasis[0];
+        EXPECT_EQ(book.text.mid(e.position, e.length), qs(c.marked)) << c.source;
+        EXPECT_EQ(e.position, book.text.lastIndexOf(qs(c.marked))) << c.source;
+        EXPECT_EQ(e.mark, QChar(c.mark)) << c.source;
+    }
+}

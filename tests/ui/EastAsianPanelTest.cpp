@@ -206,8 +206,10 @@ TEST(EastAsian, RubyIsDrawnCentredAboveItsBaseAtOnePitchForEveryLine)
     }
     const int withRuby = form.readerState().LinesPerPage;
     choose(form.RubyMenu, QStringLiteral("hidden"));
-    EXPECT_GT(form.readerState().LinesPerPage, withRuby);
-    EXPECT_TRUE(overlay->placed().isEmpty());
+    // The book's emphasis dots keep the row; no reading is drawn.
+    EXPECT_EQ(form.readerState().LinesPerPage, withRuby);
+    for (const RubyOverlay::Placed &p : overlay->placed())
+        EXPECT_EQ(p.reading, QStringLiteral(u"\uFE45"));
 }
 
 TEST(EastAsian, ReadAloudSpeaksTheReadingsOfRubyAbove)
@@ -275,4 +277,94 @@ TEST(EastAsian, AnEditKeepsTheMarksAndASaveKeepsTheReadingsAndAsksBeforeReplacin
     EXPECT_TRUE(saved.startsWith(QStringLiteral(u"序\r\n坊っちゃん")));
     EXPECT_TRUE(saved.contains(QStringLiteral(u"親譲(おやゆず)りの無鉄砲(むてっぽう)で")));
     EXPECT_FALSE(saved.contains(QStringLiteral(u"［＃")));
+}
+
+TEST(EastAsian, EveryLineOfAnIndentedBlockIsDrawnIndented)
+{
+    ReaderFixture f;
+    QString letter;
+    for (int i = 0; i < 5; ++i)
+        letter += QStringLiteral(u"拝啓、お変わりなくお過ごしでしょうか。");
+    const QString text = QStringLiteral(u"［＃改ページ］\r\n親譲《おやゆず》り") + letter.left(60) +
+                         QStringLiteral(u"\r\n［＃ここから２字下げ］\r\n") + letter +
+                         QStringLiteral(u"\r\n［＃ここで字下げ終わり］\r\n　後書き") + letter;
+    const QString book = f.writeBook("letter.txt", shiftJis(text));
+    TForm1 &form = f.start({book});
+    ASSERT_EQ(form.AozoraMenu->currentText(), QStringLiteral("Automatic (found)"));
+    QPlainTextEdit *page = form.LinkeSeite;
+    const QTextDocument *document = page->document();
+    const qreal indent = QFontMetricsF(document->defaultFont()).horizontalAdvance(QStringLiteral(u"\u3000\u3000"));
+    ASSERT_GT(indent, 0);
+    // Where each line's first character is drawn, and whether the line is the block's.
+    QList<qreal> lefts;
+    QList<bool> inBlock;
+    QTextCursor cursor(page->document());
+    bool block = false;
+    for (QTextBlock b = document->begin(); b.isValid(); b = b.next()) {
+        cursor.setPosition(b.position());
+        lefts << page->cursorRect(cursor).left();
+        if (b.text().startsWith(QStringLiteral(u"\u3000\u3000拝啓")))
+            block = true;
+        else if (b.text().startsWith(QStringLiteral(u"　後書き")))
+            block = false;
+        inBlock << block;
+    }
+    ASSERT_GT(lefts.size(), 6);
+    const qreal margin = lefts[0];
+    int indented = 0;
+    for (qsizetype k = 0; k < lefts.size(); ++k) {
+        const bool firstOfBlock =
+            document->findBlockByNumber(int(k)).text().startsWith(QStringLiteral(u"\u3000\u3000"));
+        const qreal expected = inBlock[k] && !firstOfBlock ? margin + indent : margin;
+        EXPECT_NEAR(lefts[k], expected, 1.0) << k;
+        indented += inBlock[k] && !firstOfBlock;
+        // Drawn within the page.
+        EXPECT_LE(document->findBlockByNumber(int(k)).layout()->lineAt(0).naturalTextWidth() +
+                      lefts[k],
+                  page->viewport()->width()) << k;
+    }
+    EXPECT_GE(indented, 2);
+    EXPECT_GE(inBlock.count(false), 4); // lines before and after the block are on the page too
+    // The text is the book's: no spaces were added for the indent.
+    for (int n = 1; n <= form.readerState().TotalLines; ++n)
+        EXPECT_FALSE(form.FittedLine(n).startsWith(u'\u3000') &&
+                     !form.FittedLine(n).startsWith(QStringLiteral(u"\u3000\u3000拝啓")) &&
+                     !form.FittedLine(n).startsWith(QStringLiteral(u"\u3000後書き")))
+            << n;
+}
+
+TEST(EastAsian, EmphasisDotsAreDrawnOverEachCharacterInEveryRubyForm)
+{
+    ReaderFixture f;
+    const QString book = f.writeBook(
+        "dots.txt", shiftJis(QStringLiteral(u"［＃５字下げ］一［＃「一」は中見出し］\r\n\r\n"
+                                            u"　親譲《おやゆず》りの無鉄砲で、それは嫌だ［＃「嫌だ」に傍点］。")));
+    TForm1 &form = f.start({book});
+    auto *overlay = static_cast<RubyOverlay *>(
+        form.LinkeSeite->viewport()->findChild<QWidget *>(QStringLiteral("RubyOverlay")));
+    ASSERT_NE(overlay, nullptr);
+    const QFontMetricsF page(form.LinkeSeite->document()->defaultFont());
+    for (const QString &ruby :
+         {QStringLiteral("above"), QStringLiteral("in brackets"), QStringLiteral("hidden")}) {
+        choose(form.RubyMenu, ruby);
+        QStringList readings;
+        QList<qreal> dotCentres;
+        for (const RubyOverlay::Placed &p : overlay->placed()) {
+            readings << p.reading;
+            if (p.reading == QStringLiteral(u"\uFE45")) {
+                // One character wide, the dot centred over it and above the line.
+                EXPECT_NEAR(p.base.width(), page.horizontalAdvance(u'嫌'), 1.5);
+                EXPECT_NEAR(p.readingRect.center().x(), p.base.center().x(), 1.0);
+                EXPECT_LE(p.readingRect.bottom(), p.base.top() + 1);
+                dotCentres << p.base.center().x();
+            }
+        }
+        EXPECT_EQ(dotCentres.size(), 2) << ruby.toStdString();
+        if (dotCentres.size() == 2) {
+            EXPECT_GT(dotCentres[1], dotCentres[0]);
+        }
+        EXPECT_EQ(readings.contains(QStringLiteral(u"おやゆず")), ruby == QStringLiteral("above"))
+            << ruby.toStdString();
+        EXPECT_FALSE(allLines(form).contains(QStringLiteral(u"傍点")));
+    }
 }

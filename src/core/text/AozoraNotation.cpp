@@ -151,6 +151,7 @@ private:
     qsizetype lineStart = 0;
     int blockIndent = 0;
     int lineIndent = 0; // ideographic spaces the notation put at the start of this line
+    qsizetype emphasisStart = -1;
     bool pageBreak = false;
     bool sectionPending = false;
     qsizetype headingStart = -1;
@@ -177,6 +178,32 @@ const QRegularExpression &indentPattern()
     static const QRegularExpression pattern(
         QStringLiteral(u"^(ここから)?(?:天から)?([0-9０-９]+)字下げ"));
     return pattern;
+}
+
+const QRegularExpression &quotedEmphasisPattern()
+{
+    static const QRegularExpression pattern(
+        QStringLiteral(u"^「(.+)」(?:に|の左に)(白ゴマ|丸|白丸|黒三角|白三角|二重丸|蛇の目|ばつ)?(?:傍点|圏点)$"));
+    return pattern;
+}
+
+const QRegularExpression &blockEmphasisPattern()
+{
+    static const QRegularExpression pattern(QStringLiteral(
+        u"^(?:ここ(?:から|で))?(?:左に)?(白ゴマ|丸|白丸|黒三角|白三角|二重丸|蛇の目|ばつ)?(?:傍点|圏点)(終わり)?$"));
+    return pattern;
+}
+
+QChar emphasisMark(QStringView kind)
+{
+    static const QList<std::pair<QStringView, char16_t>> marks = {
+        {u"白ゴマ", u'\uFE46'}, {u"丸", u'●'},     {u"白丸", u'○'},   {u"黒三角", u'▲'},
+        {u"白三角", u'△'},       {u"二重丸", u'◎'}, {u"蛇の目", u'◉'}, {u"ばつ", u'×'},
+    };
+    for (const auto &[name, mark] : marks)
+        if (kind == name)
+            return QChar(mark);
+    return QChar(u'\uFE45');
 }
 
 int headingLevelOf(QStringView size)
@@ -218,6 +245,26 @@ void Converter::annotation(QStringView content)
         }
         return;
     }
+    m = quotedEmphasisPattern().match(content);
+    if (m.hasMatch()) {
+        const QString marked = m.captured(1);
+        const qsizetype at = out.lastIndexOf(marked);
+        if (at >= lineStart)
+            book.emphasis.append({at, marked.size(), emphasisMark(m.capturedView(2))});
+        return;
+    }
+    m = blockEmphasisPattern().match(content);
+    if (m.hasMatch()) {
+        if (m.capturedLength(2) == 0) {
+            emphasisStart = out.size();
+        } else if (emphasisStart >= 0) {
+            if (out.size() > emphasisStart)
+                book.emphasis.append(
+                    {emphasisStart, out.size() - emphasisStart, emphasisMark(m.capturedView(1))});
+            emphasisStart = -1;
+        }
+        return;
+    }
     if (content == u"ここで字下げ終わり") {
         blockIndent = 0;
         return;
@@ -232,7 +279,7 @@ void Converter::annotation(QStringView content)
             lineIndent += n;
         }
     }
-    // Emphasis, typefaces, notes on the source and every other annotation leave no trace.
+    // Typefaces, side lines, notes on the source and every other annotation leave no trace.
 }
 
 QString Converter::inlineText(QStringView text)
@@ -534,6 +581,9 @@ AozoraBook carriedThroughEdit(const AozoraBook &marks, QStringView before, QStri
     for (const qsizetype start : marks.sectionStarts)
         if (carry(start, 0, moved))
             carried.sectionStarts.append(moved);
+    for (const AozoraEmphasis &emphasis : marks.emphasis)
+        if (carry(emphasis.position, emphasis.length, moved))
+            carried.emphasis.append({moved, emphasis.length, emphasis.mark});
     for (const AozoraIndent &indent : marks.indents)
         if (carry(indent.lineStart, indent.lineLength, moved))
             carried.indents.append({moved, indent.lineLength, indent.characters});

@@ -35,6 +35,14 @@ struct AozoraIndent
     int characters = 0;
 };
 
+// Emphasis marks (傍点) over each character of a run.
+struct AozoraEmphasis
+{
+    qsizetype position = 0;
+    qsizetype length = 0;
+    QChar mark; // drawn over every character: ﹅ sesame, ﹆ white sesame, ● ○ ▲ △ ◎ ◉ ×
+};
+
 struct AozoraBook
 {
     QString text;
@@ -43,6 +51,7 @@ struct AozoraBook
     // Where the text after a page break begins (its first non-blank line), in text order.
     QList<qsizetype> sectionStarts;
     QList<AozoraIndent> indents; // in text order
+    QList<AozoraEmphasis> emphasis; // in text order
 };
 
 // A text written in the notation: ruby in 《》 together with ［＃…］ annotations, or the

@@ -96,7 +96,9 @@ void RubyOverlay::paintEvent(QPaintEvent *)
 qreal TForm1::rubyRowHeight() const
 {
     const EastAsianBook &book = state.EastAsian;
-    if (!book.aozora || book.ruby != RubyForm::Above || book.marks.ruby.isEmpty())
+    // Emphasis dots take the row in every form; readings only when drawn above.
+    if (!book.aozora || ((book.ruby != RubyForm::Above || book.marks.ruby.isEmpty()) &&
+                         book.marks.emphasis.isEmpty()))
         return 0;
     return rubyRowFor(pageFont());
 }
@@ -109,6 +111,32 @@ void TForm1::applyRubyRow()
             layout->setRubyRow(row);
     }
 }
+
+namespace {
+
+// A dot over every character of the runs that reach into the line, which may have begun on an
+// earlier line.
+void addEmphasisDots(QList<RubyOverlay::Span> &spans, int block, QStringView line,
+                     qsizetype offset, const QList<AozoraEmphasis> &emphasis,
+                     const QList<qsizetype> &runs)
+{
+    // Runs do not overlap: only the one before the line's start may reach into it.
+    qsizetype r = std::lower_bound(runs.begin(), runs.end(), offset) - runs.begin();
+    for (r = std::max<qsizetype>(0, r - 1);
+         r < runs.size() && r < emphasis.size() && runs[r] < offset + line.size(); ++r) {
+        const qsizetype from = std::max(runs[r], offset);
+        const qsizetype to = std::min(runs[r] + emphasis[r].length, offset + line.size());
+        for (qsizetype p = from; p < to; ++p) {
+            const QChar c = line[p - offset];
+            if (c.isLowSurrogate() || c.isSpace() || c.isMark())
+                continue;
+            const int width = c.isHighSurrogate() ? 2 : 1;
+            spans.append({block, int(p - offset), width, QString(emphasis[r].mark)});
+        }
+    }
+}
+
+} // namespace
 
 RubyOverlay *TForm1::rubyOverlay(QPlainTextEdit *page)
 {
@@ -125,7 +153,10 @@ void TForm1::showRuby(QPlainTextEdit *page, int firstLine)
             rubyOverlay(page)->setSpans({});
         return;
     }
+    const bool readings = state.EastAsian.ruby == RubyForm::Above;
     const QList<qsizetype> &bases = marksInWorkingText().rubyStarts;
+    const QList<AozoraEmphasis> &emphasis = state.EastAsian.marks.emphasis;
+    const QList<qsizetype> &runs = marksInWorkingText().emphasisStarts;
     QList<RubyOverlay::Span> spans;
     const int blocks = page->document()->blockCount();
     for (int k = 0; k < blocks && firstLine + k <= state.TotalLines; ++k) {
@@ -135,12 +166,13 @@ void TForm1::showRuby(QPlainTextEdit *page, int firstLine)
             continue;
         // A base is drawn on the line it begins on.
         auto at = std::lower_bound(bases.begin(), bases.end(), offset);
-        for (; at != bases.end() && *at < offset + line.size(); ++at) {
+        for (; readings && at != bases.end() && *at < offset + line.size(); ++at) {
             const RubySpan &span = ruby[at - bases.begin()];
             const qsizetype start = *at - offset;
             const qsizetype length = std::min(span.length, line.size() - start);
             spans.append({k, int(start), int(length), span.reading});
         }
+        addEmphasisDots(spans, k, line, offset, emphasis, runs);
     }
     rubyOverlay(page)->setSpans(std::move(spans));
 }
