@@ -5,6 +5,7 @@
 #include "ui/pages/RubyDrawing.h"
 
 #include <QComboBox>
+#include <QImage>
 #include <QPlainTextEdit>
 #include <QSet>
 #include <QTextBlock>
@@ -357,6 +358,14 @@ TEST(EastAsian, EmphasisDotsAreDrawnOverEachCharacterInEveryRubyForm)
                 EXPECT_NEAR(p.readingRect.center().x(), p.base.center().x(), 1.0);
                 EXPECT_LE(p.readingRect.bottom(), p.base.top() + 1);
                 dotCentres << p.base.center().x();
+                // Something is drawn there, whatever fonts the machine has.
+                const QImage drawn =
+                    form.LinkeSeite->viewport()->grab(p.readingRect.toAlignedRect()).toImage();
+                int inked = 0;
+                for (int y = 0; y < drawn.height(); ++y)
+                    for (int x = 0; x < drawn.width(); ++x)
+                        inked += qGray(drawn.pixel(x, y)) < 128;
+                EXPECT_GT(inked, 0) << ruby.toStdString();
             }
         }
         EXPECT_EQ(dotCentres.size(), 2) << ruby.toStdString();

@@ -6,6 +6,7 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QPolygonF>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -81,6 +82,57 @@ QList<RubyOverlay::Placed> RubyOverlay::placed() const
     return result;
 }
 
+namespace {
+
+// Emphasis marks are drawn as shapes: few fonts have the sesame dots.
+bool drawEmphasisMark(QPainter &painter, const QRectF &row, QChar mark)
+{
+    const qreal size = std::max(2.0, std::min(row.width(), row.height()) * 0.45);
+    const QPointF c(row.center().x(), row.center().y());
+    const QRectF box(c.x() - size / 2, c.y() - size / 2, size, size);
+    const QColor ink = painter.pen().color();
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const bool filled = mark == QChar(0xFE45) || mark == u'●' || mark == u'▲' || mark == u'◉';
+    painter.setBrush(filled ? QBrush(ink) : Qt::NoBrush);
+    painter.setPen(QPen(ink, std::max(1.0, size / 6)));
+    switch (mark.unicode()) {
+    case 0xFE45: // sesame: a drop leaning right
+    case 0xFE46: {
+        painter.translate(c);
+        painter.rotate(-30);
+        painter.drawEllipse(QRectF(-size * 0.25, -size * 0.45, size * 0.5, size * 0.9));
+        break;
+    }
+    case u'●':
+    case u'○':
+        painter.drawEllipse(box.adjusted(size * 0.1, size * 0.1, -size * 0.1, -size * 0.1));
+        break;
+    case u'◎':
+    case u'◉':
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(box);
+        painter.setBrush(mark == u'◉' ? QBrush(ink) : Qt::NoBrush);
+        painter.drawEllipse(box.adjusted(size * 0.3, size * 0.3, -size * 0.3, -size * 0.3));
+        break;
+    case u'▲':
+    case u'△':
+        painter.drawPolygon(QPolygonF({QPointF(c.x(), box.top()), box.bottomRight(), box.bottomLeft()}));
+        break;
+    case u'×':
+        painter.drawLine(box.topLeft(), box.bottomRight());
+        painter.drawLine(box.topRight(), box.bottomLeft());
+        break;
+    default:
+        painter.restore();
+        return false;
+    }
+    painter.restore();
+    return true;
+}
+
+} // namespace
+
 void RubyOverlay::paintEvent(QPaintEvent *)
 {
     if (!page || spans.isEmpty())
@@ -89,8 +141,12 @@ void RubyOverlay::paintEvent(QPaintEvent *)
     painter.setFont(rubyFontFor(page->document()->defaultFont()));
     painter.setPen(page->palette().color(QPalette::Text));
     const qreal ascent = QFontMetricsF(painter.font()).ascent();
-    for (const Placed &p : placed())
+    for (const Placed &p : placed()) {
+        const QRectF over(p.base.left(), p.readingRect.top(), p.base.width(), p.readingRect.height());
+        if (p.reading.size() == 1 && drawEmphasisMark(painter, over, p.reading[0]))
+            continue;
         painter.drawText(QPointF(p.readingRect.left(), p.readingRect.top() + ascent), p.reading);
+    }
 }
 
 qreal TForm1::rubyRowHeight() const
