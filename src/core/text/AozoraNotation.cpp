@@ -2,6 +2,7 @@
 
 #include "core/text/TextDecoding.h"
 
+#include <QHash>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -20,6 +21,8 @@ constexpr qsizetype kMaxReading = 100;
 constexpr qsizetype kMaxAnnotation = 500;
 
 const QString kSymbolBlockTitle = QStringLiteral(u"【テキスト中に現れる記号について】");
+
+QString gaijiCharacter(QStringView annotation);
 
 bool mayStartNotation(char16_t c)
 {
@@ -221,7 +224,8 @@ void Converter::annotation(QStringView content)
     QRegularExpressionMatch m = quotedHeadingPattern().match(content);
     if (m.hasMatch()) {
         const QString title = m.captured(1);
-        const qsizetype at = out.lastIndexOf(title);
+        const qsizetype found = QStringView(out).sliced(lineStart).lastIndexOf(title);
+        const qsizetype at = found < 0 ? -1 : lineStart + found;
         if (at >= lineStart)
             book.headings.append({at, title.size(), headingLevelOf(m.capturedView(2))});
         return;
@@ -248,7 +252,8 @@ void Converter::annotation(QStringView content)
     m = quotedEmphasisPattern().match(content);
     if (m.hasMatch()) {
         const QString marked = m.captured(1);
-        const qsizetype at = out.lastIndexOf(marked);
+        const qsizetype found = QStringView(out).sliced(lineStart).lastIndexOf(marked);
+        const qsizetype at = found < 0 ? -1 : lineStart + found;
         if (at >= lineStart)
             book.emphasis.append({at, marked.size(), emphasisMark(m.capturedView(2))});
         return;
@@ -499,6 +504,22 @@ AozoraBook convertAozora(QStringView text, RubyForm form)
 
 QString aozoraGaiji(QStringView annotation)
 {
+    // A book names the same few characters again and again; a converter is opened per lookup.
+    thread_local QHash<QString, QString> known;
+    const QString key = annotation.toString();
+    const auto found = known.constFind(key);
+    if (found != known.constEnd())
+        return *found;
+    QString character = gaijiCharacter(annotation);
+    if (known.size() < 4096)
+        known.insert(key, character);
+    return character;
+}
+
+namespace {
+
+QString gaijiCharacter(QStringView annotation)
+{
     static const QRegularExpression codePoint(QStringLiteral("U\\+([0-9A-Fa-f]{4,6})"));
     static const QRegularExpression planeRowCell(
         QStringLiteral("(?<![0-9])([12])-([0-9]{1,2})-([0-9]{1,2})(?![0-9])"));
@@ -528,6 +549,8 @@ QString aozoraGaiji(QStringView annotation)
         return {};
     return decoded;
 }
+
+} // namespace
 
 QString withReadingsInBrackets(QStringView text, const QList<RubySpan> &ruby)
 {
