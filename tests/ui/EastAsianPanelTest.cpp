@@ -355,3 +355,14 @@ TEST(EastAsian, EmphasisDotsAreDrawnOverEachCharacterInEveryRubyForm)
         EXPECT_FALSE(allLines(form).contains(QStringLiteral(u"傍点")));
     }
 }
+
+TEST(EastAsian, EveryLineOfAnAozoraBookIsAParagraph)
+{
+    ReaderFixture f;
+    TForm1 &form = f.start({f.writeBook(
+        "short.txt", shiftJis(QStringLiteral(u"親譲《おやゆず》りの無鉄砲で損ばかりしている。［＃「損」に傍点］\r\n"
+                                             u"「弱虫やーい」\r\n"
+                                             u"と囃《はや》したからである。")))});
+    EXPECT_EQ(allLines(form), QStringLiteral(u"親譲りの無鉄砲で損ばかりしている。\n「弱虫やーい」\n"
+                                             u"と囃したからである。"));
+}
