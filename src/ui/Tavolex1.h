@@ -6,6 +6,7 @@
 #include "core/book/PageArithmetic.h"
 #include "ui/dialogs/Prompts.h"
 #include "core/text/BookPrefetch.h"
+#include "core/layout/HangingIndents.h"
 #include "core/text/AozoraNotation.h"
 #include "core/text/ChineseConversion.h"
 #include "core/text/CompactText.h"
@@ -803,6 +804,15 @@ private:
     void eastAsianTextReplaced();
     // The loaded text with single line breaks removed as the switches say.
     QString writtenTextWithoutBreaks() const;
+    // What a save writes: the loaded text, the readings drawn above written in brackets after
+    // their bases, without single line breaks when asked.
+    QString eastAsianTextForSaving(bool withoutBreaks) const;
+    // Whether a save to `name` would replace the open file's Aozora Bunko notation with the
+    // converted text; the question to ask first when it would.
+    bool savesOverNotation(const QString &name) const;
+    QString overwriteNotationQuestion(const QString &name) const;
+    // The loaded text was edited from `before`: the marks go with the text they were on.
+    void carryEastAsianMarksThroughEdit(const AozoraBook &marks, const QString &before);
     void reopenWithChoices(const EastAsianBook &choices);
     std::optional<EastAsianBook> eastAsianReopen;
     // Where the marks of the loaded text stand in the working text, for the text they were found
@@ -813,6 +823,8 @@ private:
         qsizetype size = 0;
         QList<qsizetype> sectionStarts; // sorted
         QList<qsizetype> rubyStarts;    // the bases of marks.ruby, in its order
+        QList<HangingIndent> indents;   // the lines of marks.indents, sorted
+        QList<qsizetype> emphasisStarts; // the runs of marks.emphasis, in its order
     };
     CarriedMarks carriedMarks;
     const CarriedMarks &marksInWorkingText();
@@ -823,6 +835,9 @@ private:
     qreal rubyRowHeight() const;
     void applyRubyRow();
     void showRuby(QPlainTextEdit *page, int firstLine);
+    // Lines of indented blocks: fitted narrower after wrapping, their later lines drawn indented.
+    void fitIndentedBlocks(const TextMeasurer &measurer, const Hyphenator *hyphenator);
+    void markIndentedLines(QPlainTextEdit *page, int firstLine);
     // The sentence as the voice says it: readings kept aside instead of their bases.
     QString spokenWithReadings(const SpokenSentence &sentence);
     class RubyOverlay *rubyOverlay(QPlainTextEdit *page);

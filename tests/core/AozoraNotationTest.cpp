@@ -26,16 +26,16 @@ struct Case
 TEST(AozoraNotation, RubyAndAnnotationsInEachForm)
 {
     const Case cases[] = {
-        {"ruby after kanji", "親譲《おやゆず》りの", "親譲（おやゆず）りの", "親譲りの"},
-        {"base marked with bar", "この｜無鉄砲《むてっぽう》さ", "この無鉄砲（むてっぽう）さ",
+        {"ruby after kanji", "親譲《おやゆず》りの", "親譲(おやゆず)りの", "親譲りの"},
+        {"base marked with bar", "この｜無鉄砲《むてっぽう》さ", "この無鉄砲(むてっぽう)さ",
          "この無鉄砲さ"},
-        {"bar takes in kana", "｜あいつ等《ら》", "あいつ等（ら）", "あいつ等"},
-        {"kanji run stops at kana", "はいって来た男《ひと》", "はいって来た男（ひと）",
+        {"bar takes in kana", "｜あいつ等《ら》", "あいつ等(ら)", "あいつ等"},
+        {"kanji run stops at kana", "はいって来た男《ひと》", "はいって来た男(ひと)",
          "はいって来た男"},
-        {"katakana run", "古いノート《帳面》を", "古いノート（帳面）を", "古いノートを"},
-        {"latin run", "the word Hamlet《ハムレット》 here", "the word Hamlet（ハムレット） here",
+        {"katakana run", "古いノート《帳面》を", "古いノート(帳面)を", "古いノートを"},
+        {"latin run", "the word Hamlet《ハムレット》 here", "the word Hamlet(ハムレット) here",
          "the word Hamlet here"},
-        {"repetition mark in base", "時々《ときどき》", "時々（ときどき）", "時々"},
+        {"repetition mark in base", "時々《ときどき》", "時々(ときどき)", "時々"},
         {"unbalanced open bracket stays", "漢字《かんじ", "漢字《かんじ", "漢字《かんじ"},
         {"empty reading stays", "漢字《》", "漢字《》", "漢字《》"},
         {"nested brackets stay", "漢字《《かんじ》》", "漢字《《かんじ》》", "漢字《《かんじ》》"},
@@ -50,7 +50,7 @@ TEST(AozoraNotation, RubyAndAnnotationsInEachForm)
         {"gaiji of plane 2", "※［＃「てへん＋兀」、第4水準2-1-1］", "𠂉", "𠂉"},
         {"gaiji by code point", "※［＃「石＋去」、U+7838、12-3］", "砸", "砸"},
         {"gaiji without a code keeps the mark", "※［＃「口＋世」、174-14］", "※", "※"},
-        {"gaiji in a reading", "枘《※［＃「木＋吶のつくり」、第3水準1-85-54］》", "枘（枘）", "枘"},
+        {"gaiji in a reading", "枘《※［＃「木＋吶のつくり」、第3水準1-85-54］》", "枘(枘)", "枘"},
         {"one-line indent", "［＃２字下げ］本文", "　　本文", "　　本文"},
         {"block indent", "［＃ここから３字下げ］\r\n甲\r\n\r\n乙\r\n［＃ここで字下げ終わり］\r\n丙",
          "　　　甲\r\n\r\n　　　乙\r\n丙", "　　　甲\r\n\r\n　　　乙\r\n丙"},
@@ -64,7 +64,7 @@ TEST(AozoraNotation, RubyAndAnnotationsInEachForm)
         const AozoraBook above = convertAozora(qs(c.source), RubyForm::Above);
         EXPECT_EQ(above.text, qs(c.hidden)) << c.name;
         EXPECT_EQ(convertAozora(qs(c.source), RubyForm::Hidden).text, qs(c.hidden)) << c.name;
-        const bool withRuby = qs(c.brackets).contains(u'（');
+        const bool withRuby = qs(c.brackets).contains(u'(');
         EXPECT_EQ(above.ruby.isEmpty(), !withRuby) << c.name;
     }
 }
@@ -212,5 +212,113 @@ TEST(AozoraNotation, HostileTextsWithoutNotationStayAsTheyAre)
         EXPECT_EQ(convertAozora(bracketed, RubyForm::Hidden).text, bracketed) << h.name;
         const ChineseConverted chinese = convertChinese(h.text, ChineseConversion::Traditional);
         EXPECT_TRUE(chinese.ok) << h.name;
+    }
+}
+
+TEST(AozoraNotation, IndentedLinesAreListedWithTheirDepth)
+{
+    const QString source = qs("前\r\n"
+                              "［＃ここから２字下げ］\r\n"
+                              "長い手紙の一行目。\r\n"
+                              "\r\n"
+                              "二行目。\r\n"
+                              "［＃ここで字下げ終わり］\r\n"
+                              "［＃３字下げ］一行だけ\r\n"
+                              "後");
+    const AozoraBook book = convertAozora(source, RubyForm::Above);
+    EXPECT_EQ(book.text, qs("前\r\n　　長い手紙の一行目。\r\n\r\n　　二行目。\r\n　　　一行だけ\r\n後"));
+    const struct
+    {
+        const char *line;
+        int characters;
+    } expected[] = {{"　　長い手紙の一行目。", 2}, {"　　二行目。", 2}, {"　　　一行だけ", 3}};
+    ASSERT_EQ(book.indents.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        const AozoraIndent &indent = book.indents[i];
+        EXPECT_EQ(book.text.mid(indent.lineStart, indent.lineLength), qs(expected[i].line)) << i;
+        EXPECT_EQ(indent.characters, expected[i].characters) << i;
+    }
+}
+
+TEST(AozoraNotation, ReadingsWrittenInBracketsForSaving)
+{
+    const QString source = qs("親譲《おやゆず》りの｜無鉄砲《むてっぽう》で\r\n腰《こし》を抜《ぬ》かした");
+    const AozoraBook above = convertAozora(source, RubyForm::Above);
+    EXPECT_EQ(withReadingsInBrackets(above.text, above.ruby),
+              convertAozora(source, RubyForm::Brackets).text);
+    EXPECT_EQ(withReadingsInBrackets(above.text, {}), above.text);
+}
+
+TEST(AozoraNotation, MarksFollowAnEdit)
+{
+    const QString source = qs("一［＃「一」は大見出し］\r\n親譲《おやゆず》りの無鉄砲《むてっぽう》で\r\n"
+                              "［＃改ページ］\r\n［＃ここから２字下げ］\r\n腰《こし》を抜《ぬ》かした");
+    const AozoraBook book = convertAozora(source, RubyForm::Above);
+    ASSERT_EQ(book.text, qs("一\r\n親譲りの無鉄砲で\r\n\r\n　　腰を抜かした"));
+    const struct
+    {
+        const char *name;
+        const char *edited;
+        const char *bases; // the ruby bases left, in order
+        int marks;         // the heading, the page break and the indented line left
+    } cases[] = {
+        {"unchanged", "一\r\n親譲りの無鉄砲で\r\n\r\n　　腰を抜かした", "親譲|無鉄砲|腰|抜", 1},
+        {"typed before", "序\r\n一\r\n親譲りの無鉄砲で\r\n\r\n　　腰を抜かした", "親譲|無鉄砲|腰|抜", 1},
+        {"base changed", "一\r\n親譲りの無謀で\r\n\r\n　　腰を抜かした", "親譲|腰|抜", 1},
+        {"text between", "一\r\n親譲りのとても無鉄砲で\r\n\r\n　　腰を抜かした", "親譲|無鉄砲|腰|抜", 1},
+        {"end cut", "一\r\n親譲りの無鉄砲で", "親譲|無鉄砲", 0},
+        {"all new", "別の本", "", 0},
+    };
+    for (const auto &c : cases) {
+        const QString edited = qs(c.edited);
+        const AozoraBook carried = carriedThroughEdit(book, book.text, edited);
+        QStringList bases;
+        for (const RubySpan &span : carried.ruby)
+            bases << edited.mid(span.base, span.length);
+        EXPECT_EQ(bases.join(u'|'), qs(c.bases)) << c.name;
+        EXPECT_EQ(carried.headings.size(), c.name == std::string("all new") ? 0 : 1) << c.name;
+        for (const AozoraHeading &h : carried.headings)
+            EXPECT_EQ(edited.mid(h.position, h.length), qs("一")) << c.name;
+        EXPECT_EQ(carried.sectionStarts.size(), c.marks) << c.name;
+        for (const qsizetype start : carried.sectionStarts)
+            EXPECT_EQ(edited.mid(start, 4), qs("　　腰を")) << c.name;
+        EXPECT_EQ(carried.indents.size(), c.marks) << c.name;
+        for (const AozoraIndent &indent : carried.indents)
+            EXPECT_EQ(edited.mid(indent.lineStart, indent.lineLength), qs("　　腰を抜かした"))
+                << c.name;
+    }
+}
+
+TEST(AozoraNotation, EmphasisMarksLieOverTheirRun)
+{
+    const struct
+    {
+        const char *source;
+        const char *text;
+        const char *marked; // empty: no emphasis
+        char16_t mark;
+    } cases[] = {
+        {"るのは嫌だ［＃「嫌だ」に傍点］。", "るのは嫌だ。", "嫌だ", u'\uFE45'},
+        {"嫌だ、嫌だ［＃「嫌だ」に傍点］", "嫌だ、嫌だ", "嫌だ", u'\uFE45'},
+        {"あの男［＃「男」に白丸傍点］", "あの男", "男", u'○'},
+        {"あの男［＃「男」に白ゴマ傍点］", "あの男", "男", u'\uFE46'},
+        {"あの男［＃「男」の左に傍点］", "あの男", "男", u'\uFE45'},
+        {"［＃傍点］本当に［＃傍点終わり］そうか", "本当にそうか", "本当に", u'\uFE45'},
+        {"［＃ここから丸傍点］本当に［＃ここで丸傍点終わり］だ", "本当にだ", "本当に", u'●'},
+        {"ない語［＃「別の語」に傍点］", "ない語", "", 0},
+        {"あの男［＃「男」に傍線］", "あの男", "", 0},
+    };
+    for (const auto &c : cases) {
+        const AozoraBook book = convertAozora(qs(c.source), RubyForm::Above);
+        EXPECT_EQ(book.text, qs(c.text)) << c.source;
+        if (qs(c.marked).isEmpty()) {
+            EXPECT_TRUE(book.emphasis.isEmpty()) << c.source;
+            continue;
+        }
+        ASSERT_EQ(book.emphasis.size(), 1) << c.source;
+        const AozoraEmphasis &e = book.emphasis[0];
+        EXPECT_EQ(book.text.mid(e.position, e.length), qs(c.marked)) << c.source;
+        EXPECT_EQ(e.position, book.text.lastIndexOf(qs(c.marked))) << c.source;
+        EXPECT_EQ(e.mark, QChar(c.mark)) << c.source;
     }
 }

@@ -52,6 +52,40 @@ TEST(ChineseConversion, PartsOnThreadsJoinToTheWholeText)
     EXPECT_EQ(percents.back(), 100);
 }
 
+TEST(ChineseConversion, ThreadsGiveTheOneThreadText)
+{
+    // Phrases that OpenCC converts only whole, next to Latin, emoji and breaks of every kind; one
+    // line far longer than a part, so a part must reach past its size to the next line end.
+    const QStringList pieces = {
+        QStringLiteral(u"头发"), QStringLiteral(u"理发店"), QStringLiteral(u"干燥"),
+        QStringLiteral(u"里面"), QStringLiteral(u"后来"), QStringLiteral(u"软件"),
+        QStringLiteral(u"，"), QStringLiteral(u"。"), QStringLiteral("Latin "),
+        QStringLiteral(u"😀"), QStringLiteral(u"𠀋"), QStringLiteral("\r\n"),
+        QStringLiteral("\n"), QStringLiteral("\r\n\r\n"), QStringLiteral(u"\u3000"),
+    };
+    QString book;
+    quint32 seed = 12345;
+    for (int i = 0; i < 200000; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        book += pieces[(seed >> 16) % pieces.size()];
+    }
+    QString longLine;
+    for (int i = 0; i < 120000; ++i)
+        longLine += pieces[i % 6];
+    book.insert(book.size() / 3, longLine);
+    for (const ChineseConversion to : {ChineseConversion::Traditional, ChineseConversion::Taiwan,
+                                       ChineseConversion::HongKong}) {
+        const ChineseConverted one = convertChinese(book, to, {}, 1);
+        ASSERT_TRUE(one.ok);
+        EXPECT_TRUE(one.text.contains(QStringLiteral(u"頭髮")));
+        for (const int threads : {2, 3, 8}) {
+            const ChineseConverted many = convertChinese(book, to, {}, threads);
+            ASSERT_TRUE(many.ok);
+            EXPECT_TRUE(many.text == one.text) << threads << " threads";
+        }
+    }
+}
+
 TEST(ChineseConversion, KeysRoundTrip)
 {
     for (const ChineseConversion c :

@@ -5,6 +5,7 @@
 #include "ui/pages/RubyDrawing.h"
 
 #include <QComboBox>
+#include <QImage>
 #include <QPlainTextEdit>
 #include <QSet>
 #include <QTextBlock>
@@ -100,7 +101,7 @@ TEST(EastAsian, AozoraBookOpensConvertedWithItsChaptersAndStoredChoices)
             << toc.toStdString();
 
     choose(form.RubyMenu, QStringLiteral("in brackets"));
-    EXPECT_TRUE(allLines(form).contains(QStringLiteral(u"親譲（おやゆず）りの無鉄砲（むてっぽう）で")));
+    EXPECT_TRUE(allLines(form).contains(QStringLiteral(u"親譲(おやゆず)りの無鉄砲(むてっぽう)で")));
     EXPECT_EQ(stored(f, book, QStringLiteral("Ruby")), QStringLiteral("Brackets"));
     choose(form.RubyMenu, QStringLiteral("hidden"));
     EXPECT_TRUE(allLines(form).contains(QStringLiteral(u"親譲りの無鉄砲で")));
@@ -206,8 +207,10 @@ TEST(EastAsian, RubyIsDrawnCentredAboveItsBaseAtOnePitchForEveryLine)
     }
     const int withRuby = form.readerState().LinesPerPage;
     choose(form.RubyMenu, QStringLiteral("hidden"));
-    EXPECT_GT(form.readerState().LinesPerPage, withRuby);
-    EXPECT_TRUE(overlay->placed().isEmpty());
+    // The book's emphasis dots keep the row; no reading is drawn.
+    EXPECT_EQ(form.readerState().LinesPerPage, withRuby);
+    for (const RubyOverlay::Placed &p : overlay->placed())
+        EXPECT_EQ(p.reading, QStringLiteral(u"\uFE45"));
 }
 
 TEST(EastAsian, ReadAloudSpeaksTheReadingsOfRubyAbove)
@@ -224,4 +227,142 @@ TEST(EastAsian, ReadAloudSpeaksTheReadingsOfRubyAbove)
         f.speaker->finish();
     ASSERT_EQ(f.speaker->said.size(), 2) << f.speaker->said.join(u'|').toStdString();
     EXPECT_EQ(f.speaker->said[1], QStringLiteral(u"おやゆずりのむてっぽうで損ばかりしている。"));
+}
+
+TEST(EastAsian, AnEditKeepsTheMarksAndASaveKeepsTheReadingsAndAsksBeforeReplacingTheNotation)
+{
+    ReaderFixture f;
+    const QByteArray original = shiftJis(aozoraText());
+    const QString book = f.writeBook("botchan.txt", original);
+    TForm1 &form = f.start({book});
+    const auto readingsOf = [&form] {
+        QStringList readings;
+        for (const RubySpan &span : form.readerState().EastAsian.marks.ruby)
+            readings << span.reading;
+        return readings;
+    };
+    const QStringList before = readingsOf();
+    ASSERT_GT(before.size(), 60);
+
+    form.BearbeitenClick();
+    form.OriginalText->moveCursor(QTextCursor::Start);
+    form.OriginalText->insertPlainText(QStringLiteral(u"序\r\n"));
+    form.OriginalTextKeyDown(Qt::Key_Escape);
+    EXPECT_EQ(readingsOf(), before);
+    for (const RubySpan &span : form.readerState().EastAsian.marks.ruby)
+        EXPECT_NE(form.readerState().LoadedText.toString().mid(span.base, span.length).size(), 0);
+    form.CreateTOCClick();
+    const QString toc = form.tocAsText();
+    for (const char16_t *chapter : {u"　　　　　一", u"　　　　　二", u"　　　　　三"})
+        EXPECT_TRUE(toc.contains(u'\t' + QString::fromUtf16(chapter) + u'\n'))
+            << toc.toStdString();
+
+    // Over its own file only with a yes to the question that says what is lost.
+    f.prompts->saveAnswers.push_back(book);
+    f.prompts->saveFilterAnswers.push_back(0);
+    f.prompts->confirmAnswers.push_back(false);
+    form.SpeichernClick();
+    ASSERT_FALSE(f.prompts->shown.isEmpty());
+    EXPECT_TRUE(f.prompts->shown.last().contains(QStringLiteral("Aozora Bunko notation")));
+    EXPECT_EQ(readFileBytes(book), original);
+
+    const QString copy = f.programDir + QStringLiteral("/books/copy.txt");
+    f.prompts->saveAnswers.push_back(copy);
+    f.prompts->saveFilterAnswers.push_back(0);
+    f.prompts->questionAnswers.push_back(QMessageBox::No);
+    form.SpeichernClick();
+    const QByteArray bytes = readFileBytes(copy);
+    ASSERT_FALSE(bytes.isEmpty()) << f.prompts->shown.join(u'|').toStdString();
+    // A character outside Shift_JIS (the gaiji) makes the copy UTF-8.
+    const QString saved = QString::fromUtf8(bytes);
+    EXPECT_TRUE(saved.startsWith(QStringLiteral(u"序\r\n坊っちゃん")));
+    EXPECT_TRUE(saved.contains(QStringLiteral(u"親譲(おやゆず)りの無鉄砲(むてっぽう)で")));
+    EXPECT_FALSE(saved.contains(QStringLiteral(u"［＃")));
+}
+
+TEST(EastAsian, EveryLineOfAnIndentedBlockIsDrawnIndented)
+{
+    ReaderFixture f;
+    const QString letter = QStringLiteral(u"拝啓、お変わりなくお過ごしでしょうか。").repeated(5);
+    const QString text = QStringLiteral(u"［＃改ページ］\r\n親譲《おやゆず》り") + letter.left(60) +
+                         QStringLiteral(u"\r\n［＃ここから２字下げ］\r\n") + letter +
+                         QStringLiteral(u"\r\n［＃ここで字下げ終わり］\r\n　後書き") + letter;
+    TForm1 &form = f.start({f.writeBook("letter.txt", shiftJis(text))});
+    QPlainTextEdit *page = form.LinkeSeite;
+    const QTextDocument *document = page->document();
+    const qreal indent =
+        QFontMetricsF(document->defaultFont()).horizontalAdvance(QStringLiteral(u"\u3000\u3000"));
+    // Lines of the block after its first stand in; all others, and the text, are as they were.
+    QString kinds; // per line: o outside the block, f its first line, i a later one
+    qreal margin = -1;
+    QTextCursor cursor(page->document());
+    for (QTextBlock b = document->begin(); b.isValid(); b = b.next()) {
+        const QChar previous = kinds.isEmpty() ? u'o' : kinds.back();
+        kinds += b.text().startsWith(QStringLiteral(u"\u3000\u3000")) ? u'f'
+                 : b.text().startsWith(u'\u3000')                     ? u'o'
+                 : previous == u'o'                                     ? u'o'
+                                                                        : u'i';
+        cursor.setPosition(b.position());
+        const qreal left = page->cursorRect(cursor).left();
+        margin = margin < 0 ? left : margin;
+        EXPECT_NEAR(left, kinds.back() == u'i' ? margin + indent : margin, 1.0) << kinds.size();
+        EXPECT_LE(left + b.layout()->lineAt(0).naturalTextWidth(), page->viewport()->width());
+    }
+    EXPECT_TRUE(kinds.contains(QStringLiteral("oofiiioo"))) << kinds.toStdString();
+    EXPECT_EQ(allLines(form).count(u'\u3000'), 3); // the two of the block and the one of 後書き
+}
+
+TEST(EastAsian, EmphasisDotsAreDrawnOverEachCharacterInEveryRubyForm)
+{
+    ReaderFixture f;
+    const QString book = f.writeBook(
+        "dots.txt", shiftJis(QStringLiteral(u"［＃５字下げ］一［＃「一」は中見出し］\r\n\r\n"
+                                            u"　親譲《おやゆず》りの無鉄砲で、それは嫌だ［＃「嫌だ」に傍点］。")));
+    TForm1 &form = f.start({book});
+    auto *overlay = static_cast<RubyOverlay *>(
+        form.LinkeSeite->viewport()->findChild<QWidget *>(QStringLiteral("RubyOverlay")));
+    ASSERT_NE(overlay, nullptr);
+    const QFontMetricsF page(form.LinkeSeite->document()->defaultFont());
+    for (const QString &ruby :
+         {QStringLiteral("above"), QStringLiteral("in brackets"), QStringLiteral("hidden")}) {
+        choose(form.RubyMenu, ruby);
+        QStringList readings;
+        QList<qreal> dotCentres;
+        for (const RubyOverlay::Placed &p : overlay->placed()) {
+            readings << p.reading;
+            if (p.reading == QStringLiteral(u"\uFE45")) {
+                // One character wide, the dot centred over it and above the line.
+                EXPECT_NEAR(p.base.width(), page.horizontalAdvance(u'嫌'), 1.5);
+                EXPECT_NEAR(p.readingRect.center().x(), p.base.center().x(), 1.0);
+                EXPECT_LE(p.readingRect.bottom(), p.base.top() + 1);
+                dotCentres << p.base.center().x();
+                // Something is drawn there, whatever fonts the machine has.
+                const QImage drawn =
+                    form.LinkeSeite->viewport()->grab(p.readingRect.toAlignedRect()).toImage();
+                int inked = 0;
+                for (int y = 0; y < drawn.height(); ++y)
+                    for (int x = 0; x < drawn.width(); ++x)
+                        inked += qGray(drawn.pixel(x, y)) < 128;
+                EXPECT_GT(inked, 0) << ruby.toStdString();
+            }
+        }
+        EXPECT_EQ(dotCentres.size(), 2) << ruby.toStdString();
+        if (dotCentres.size() == 2) {
+            EXPECT_GT(dotCentres[1], dotCentres[0]);
+        }
+        EXPECT_EQ(readings.contains(QStringLiteral(u"おやゆず")), ruby == QStringLiteral("above"))
+            << ruby.toStdString();
+        EXPECT_FALSE(allLines(form).contains(QStringLiteral(u"傍点")));
+    }
+}
+
+TEST(EastAsian, EveryLineOfAnAozoraBookIsAParagraph)
+{
+    ReaderFixture f;
+    TForm1 &form = f.start({f.writeBook(
+        "short.txt", shiftJis(QStringLiteral(u"親譲《おやゆず》りの無鉄砲で損ばかりしている。［＃「損」に傍点］\r\n"
+                                             u"「弱虫やーい」\r\n"
+                                             u"と囃《はや》したからである。")))});
+    EXPECT_EQ(allLines(form), QStringLiteral(u"親譲りの無鉄砲で損ばかりしている。\n「弱虫やーい」\n"
+                                             u"と囃したからである。"));
 }

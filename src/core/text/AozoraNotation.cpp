@@ -2,7 +2,10 @@
 
 #include "core/text/TextDecoding.h"
 
+#include <QHash>
 #include <QRegularExpression>
+
+#include <algorithm>
 
 namespace {
 
@@ -18,6 +21,13 @@ constexpr qsizetype kMaxReading = 100;
 constexpr qsizetype kMaxAnnotation = 500;
 
 const QString kSymbolBlockTitle = QStringLiteral(u"【テキスト中に現れる記号について】");
+
+QString gaijiCharacter(QStringView annotation);
+
+bool mayStartNotation(char16_t c)
+{
+    return c == kGaijiMark || c == kAnnotationOpen || c == kBaseMark || c == kRubyOpen;
+}
 
 bool startsAnnotation(QStringView text, qsizetype i)
 {
@@ -63,6 +73,10 @@ enum class RunKind { None, Kanji, Hiragana, Katakana, FullWidthLatin, Latin };
 
 RunKind runKind(char32_t c)
 {
+    if ((c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF))
+        return RunKind::Kanji;
+    if ((c >= 0x3041 && c <= 0x3096) || (c >= 0x30A1 && c <= 0x30FA))
+        return c < 0x30A0 ? RunKind::Hiragana : RunKind::Katakana;
     if (c == u'々' || c == u'〆' || c == u'〇' || c == u'ヶ' || c == u'ヵ' || c == u'仝' ||
         QChar::script(c) == QChar::Script_Han)
         return RunKind::Kanji;
@@ -139,6 +153,8 @@ private:
     QString &out = book.text;
     qsizetype lineStart = 0;
     int blockIndent = 0;
+    int lineIndent = 0; // ideographic spaces the notation put at the start of this line
+    qsizetype emphasisStart = -1;
     bool pageBreak = false;
     bool sectionPending = false;
     qsizetype headingStart = -1;
@@ -167,6 +183,32 @@ const QRegularExpression &indentPattern()
     return pattern;
 }
 
+const QRegularExpression &quotedEmphasisPattern()
+{
+    static const QRegularExpression pattern(
+        QStringLiteral(u"^「(.+)」(?:に|の左に)(白ゴマ|丸|白丸|黒三角|白三角|二重丸|蛇の目|ばつ)?(?:傍点|圏点)$"));
+    return pattern;
+}
+
+const QRegularExpression &blockEmphasisPattern()
+{
+    static const QRegularExpression pattern(QStringLiteral(
+        u"^(?:ここ(?:から|で))?(?:左に)?(白ゴマ|丸|白丸|黒三角|白三角|二重丸|蛇の目|ばつ)?(?:傍点|圏点)(終わり)?$"));
+    return pattern;
+}
+
+QChar emphasisMark(QStringView kind)
+{
+    static const QList<std::pair<QStringView, char16_t>> marks = {
+        {u"白ゴマ", u'\uFE46'}, {u"丸", u'●'},     {u"白丸", u'○'},   {u"黒三角", u'▲'},
+        {u"白三角", u'△'},       {u"二重丸", u'◎'}, {u"蛇の目", u'◉'}, {u"ばつ", u'×'},
+    };
+    for (const auto &[name, mark] : marks)
+        if (kind == name)
+            return QChar(mark);
+    return QChar(u'\uFE45');
+}
+
 int headingLevelOf(QStringView size)
 {
     return size == u"大" ? 1 : size == u"中" ? 2 : 3;
@@ -182,7 +224,8 @@ void Converter::annotation(QStringView content)
     QRegularExpressionMatch m = quotedHeadingPattern().match(content);
     if (m.hasMatch()) {
         const QString title = m.captured(1);
-        const qsizetype at = out.lastIndexOf(title);
+        const qsizetype found = QStringView(out).sliced(lineStart).lastIndexOf(title);
+        const qsizetype at = found < 0 ? -1 : lineStart + found;
         if (at >= lineStart)
             book.headings.append({at, title.size(), headingLevelOf(m.capturedView(2))});
         return;
@@ -206,6 +249,27 @@ void Converter::annotation(QStringView content)
         }
         return;
     }
+    m = quotedEmphasisPattern().match(content);
+    if (m.hasMatch()) {
+        const QString marked = m.captured(1);
+        const qsizetype found = QStringView(out).sliced(lineStart).lastIndexOf(marked);
+        const qsizetype at = found < 0 ? -1 : lineStart + found;
+        if (at >= lineStart)
+            book.emphasis.append({at, marked.size(), emphasisMark(m.capturedView(2))});
+        return;
+    }
+    m = blockEmphasisPattern().match(content);
+    if (m.hasMatch()) {
+        if (m.capturedLength(2) == 0) {
+            emphasisStart = out.size();
+        } else if (emphasisStart >= 0) {
+            if (out.size() > emphasisStart)
+                book.emphasis.append(
+                    {emphasisStart, out.size() - emphasisStart, emphasisMark(m.capturedView(1))});
+            emphasisStart = -1;
+        }
+        return;
+    }
     if (content == u"ここで字下げ終わり") {
         blockIndent = 0;
         return;
@@ -215,14 +279,18 @@ void Converter::annotation(QStringView content)
         const int n = std::min(numberIn(m.capturedView(2)), 40);
         if (m.capturedLength(1) > 0)
             blockIndent = n;
-        else if (isBlankRun(QStringView(out).sliced(lineStart)))
+        else if (isBlankRun(QStringView(out).sliced(lineStart))) {
             out.append(QString(n, kFullWidthSpace));
+            lineIndent += n;
+        }
     }
-    // Emphasis, typefaces, notes on the source and every other annotation leave no trace.
+    // Typefaces, side lines, notes on the source and every other annotation leave no trace.
 }
 
 QString Converter::inlineText(QStringView text)
 {
+    if (!text.contains(kAnnotationOpen))
+        return text.toString();
     QString kept;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const qsizetype at = text[i] == kGaijiMark ? i + 1 : i;
@@ -249,7 +317,7 @@ void Converter::addRuby(qsizetype baseStart, QString reading)
         book.ruby.append({baseStart, out.size() - baseStart, std::move(reading)});
         break;
     case RubyForm::Brackets:
-        out += u'（' + reading + u'）';
+        out += u'(' + reading + u')';
         break;
     case RubyForm::Hidden:
         break;
@@ -261,10 +329,21 @@ void Converter::convertLine(QStringView line)
     lineStart = out.size();
     pageBreak = false;
     lineHasText = false;
+    lineIndent = blockIndent;
     if (blockIndent > 0)
         out.append(QString(blockIndent, kFullWidthSpace));
     qsizetype bar = -1; // where a ｜ in the converted line stands
     for (qsizetype i = 0; i < line.size(); ++i) {
+        // Most of a line is text: it goes over in one piece.
+        qsizetype plain = i;
+        while (plain < line.size() && !mayStartNotation(line[plain].unicode()))
+            ++plain;
+        if (plain > i) {
+            out += line.sliced(i, plain - i);
+            lineHasText = true;
+            i = plain - 1;
+            continue;
+        }
         const QChar c = line[i];
         if (c == kGaijiMark && startsAnnotation(line, i + 1)) {
             const qsizetype end = annotationEnd(line, i + 1);
@@ -321,6 +400,8 @@ void Converter::convertLine(QStringView line)
         book.sectionStarts.append(lineStart);
         sectionPending = false;
     }
+    if (lineIndent > 0 && out.size() > lineStart)
+        book.indents.append({lineStart, out.size() - lineStart, lineIndent});
     if (out.size() > lineStart || !annotationsOnly)
         out += QStringLiteral("\r\n");
     if (pageBreak) {
@@ -332,6 +413,8 @@ void Converter::convertLine(QStringView line)
 AozoraBook Converter::run(QStringView text)
 {
     out.reserve(text.size());
+    if (form == RubyForm::Above)
+        book.ruby.reserve(text.count(kRubyOpen));
     bool inSymbolBlock = false;
     qsizetype pos = 0;
     while (pos <= text.size()) {
@@ -341,7 +424,7 @@ AozoraBook Converter::run(QStringView text)
             end = text.size();
         const QStringView line = text.sliced(pos, end - pos);
         pos = end + 2;
-        const bool rule = line.size() >= 10 && line.count(u'-') == line.size();
+        const bool rule = line.size() >= 10 && line[0] == u'-' && line.count(u'-') == line.size();
         if (rule && !inSymbolBlock && text.sliced(pos).left(200).contains(kSymbolBlockTitle)) {
             inSymbolBlock = true;
             continue;
@@ -421,6 +504,22 @@ AozoraBook convertAozora(QStringView text, RubyForm form)
 
 QString aozoraGaiji(QStringView annotation)
 {
+    // A book names the same few characters again and again; a converter is opened per lookup.
+    thread_local QHash<QString, QString> known;
+    const QString key = annotation.toString();
+    const auto found = known.constFind(key);
+    if (found != known.constEnd())
+        return *found;
+    QString character = gaijiCharacter(annotation);
+    if (known.size() < 4096)
+        known.insert(key, character);
+    return character;
+}
+
+namespace {
+
+QString gaijiCharacter(QStringView annotation)
+{
     static const QRegularExpression codePoint(QStringLiteral("U\\+([0-9A-Fa-f]{4,6})"));
     static const QRegularExpression planeRowCell(
         QStringLiteral("(?<![0-9])([12])-([0-9]{1,2})-([0-9]{1,2})(?![0-9])"));
@@ -449,6 +548,69 @@ QString aozoraGaiji(QStringView annotation)
         decoded.contains(QChar::ReplacementCharacter))
         return {};
     return decoded;
+}
+
+} // namespace
+
+QString withReadingsInBrackets(QStringView text, const QList<RubySpan> &ruby)
+{
+    QString written;
+    written.reserve(text.size() + ruby.size() * 6);
+    qsizetype done = 0;
+    for (const RubySpan &span : ruby) {
+        const qsizetype end = span.base + span.length;
+        if (span.base < done || end > text.size())
+            continue;
+        written += text.sliced(done, end - done);
+        written += u'(' + span.reading + u')';
+        done = end;
+    }
+    written += text.sliced(done);
+    return written;
+}
+
+AozoraBook carriedThroughEdit(const AozoraBook &marks, QStringView before, QStringView after)
+{
+    qsizetype prefix = 0;
+    const qsizetype shorter = std::min(before.size(), after.size());
+    while (prefix < shorter && before[prefix] == after[prefix])
+        ++prefix;
+    qsizetype suffix = 0;
+    while (suffix < shorter - prefix &&
+           before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
+        ++suffix;
+    const qsizetype changeEnd = before.size() - suffix; // first unchanged character after it
+    const qsizetype shift = after.size() - before.size();
+    // A span is kept when it lies wholly before or wholly after the change.
+    const auto carry = [&](qsizetype start, qsizetype length, qsizetype &moved) {
+        if (start + length <= prefix) {
+            moved = start;
+            return true;
+        }
+        if (start >= changeEnd) {
+            moved = start + shift;
+            return true;
+        }
+        return false;
+    };
+    AozoraBook carried;
+    qsizetype moved = 0;
+    for (const RubySpan &span : marks.ruby)
+        if (carry(span.base, span.length, moved))
+            carried.ruby.append({moved, span.length, span.reading});
+    for (const AozoraHeading &heading : marks.headings)
+        if (carry(heading.position, heading.length, moved))
+            carried.headings.append({moved, heading.length, heading.level});
+    for (const qsizetype start : marks.sectionStarts)
+        if (carry(start, 0, moved))
+            carried.sectionStarts.append(moved);
+    for (const AozoraEmphasis &emphasis : marks.emphasis)
+        if (carry(emphasis.position, emphasis.length, moved))
+            carried.emphasis.append({moved, emphasis.length, emphasis.mark});
+    for (const AozoraIndent &indent : marks.indents)
+        if (carry(indent.lineStart, indent.lineLength, moved))
+            carried.indents.append({moved, indent.lineLength, indent.characters});
+    return carried;
 }
 
 QList<qsizetype> carryIntoJoinedText(QStringView loaded, QStringView working,

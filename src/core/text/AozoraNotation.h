@@ -26,6 +26,23 @@ struct AozoraHeading
     int level = 1; // 1 large (大見出し), 2 middle, 3 small
 };
 
+// A line of an indented block: its first characters are `characters` ideographic spaces, and
+// every fitted line of it stands that far in.
+struct AozoraIndent
+{
+    qsizetype lineStart = 0;
+    qsizetype lineLength = 0; // the line without its line break
+    int characters = 0;
+};
+
+// Emphasis marks (傍点) over each character of a run.
+struct AozoraEmphasis
+{
+    qsizetype position = 0;
+    qsizetype length = 0;
+    QChar mark; // drawn over every character: ﹅ sesame, ﹆ white sesame, ● ○ ▲ △ ◎ ◉ ×
+};
+
 struct AozoraBook
 {
     QString text;
@@ -33,6 +50,8 @@ struct AozoraBook
     QList<AozoraHeading> headings; // in text order
     // Where the text after a page break begins (its first non-blank line), in text order.
     QList<qsizetype> sectionStarts;
+    QList<AozoraIndent> indents; // in text order
+    QList<AozoraEmphasis> emphasis; // in text order
 };
 
 // A text written in the notation: ruby in 《》 together with ［＃…］ annotations, or the
@@ -46,6 +65,14 @@ AozoraBook convertAozora(QStringView text, RubyForm form);
 // The character a gaiji annotation's content (the text inside ※［＃…］) names by JIS X 0213
 // plane-row-cell or by code point; empty when it names none.
 QString aozoraGaiji(QStringView annotation);
+
+// The text with each reading written in brackets after its base, as RubyForm::Brackets writes it:
+// a text file keeps the readings that are otherwise drawn above.
+QString withReadingsInBrackets(QStringView text, const QList<RubySpan> &ruby);
+
+// The marks of `before` at their places in `after`, the same text edited: marks before the first
+// and after the last changed character move with the text, those the change touches are gone.
+AozoraBook carriedThroughEdit(const AozoraBook &marks, QStringView before, QStringView after);
 
 // Sorted positions in `loaded` carried into `working`, the same text with line breaks joined
 // (a CR LF replaced by one space or taken out) and characters replaced one for one.

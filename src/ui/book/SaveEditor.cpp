@@ -84,8 +84,10 @@ void TForm1::SpeichernClick()
         return;
     const QString name = LongPathName(chosen);
     if (QFileInfo::exists(name) &&
-        !prompts().confirm(this, QStringLiteral("File ") + name +
-                                     QStringLiteral(" already exists! Overwrite?")))
+        !prompts().confirm(this, savesOverNotation(name)
+                                     ? overwriteNotationQuestion(name)
+                                     : QStringLiteral("File ") + name +
+                                           QStringLiteral(" already exists! Overwrite?")))
         return;
 
     bool withoutBreaks = false;
@@ -100,9 +102,10 @@ void TForm1::SpeichernClick()
 
     setProgressTitle(QStringLiteral("Saving file ") + name + QStringLiteral(" ..."));
     // Converted characters are for reading: the file gets the ones it was written in.
-    const QString text = !withoutBreaks              ? state.LoadedText.toString()
-                         : state.EastAsian.converted ? writtenTextWithoutBreaks()
-                                                     : state.WorkingText;
+    const bool marked = state.EastAsian.converted || !state.EastAsian.marks.ruby.isEmpty();
+    const QString text = marked          ? eastAsianTextForSaving(withoutBreaks)
+                         : withoutBreaks ? state.WorkingText
+                                         : state.LoadedText.toString();
     QString error;
     // The new file keeps the code page only where its settings can be written.
     const bool remembered = !IsExcludedFile(name) && !state.MultiMemberArchive;
@@ -234,9 +237,14 @@ void TForm1::leaveEditor()
     const QString edited = editorText(OriginalText);
     if (edited != editorStartText) {
         state.TextModified = true;
+        const bool aozora = state.EastAsian.aozora;
+        const QString before = aozora ? state.LoadedText.toString() : QString();
+        const AozoraBook marks = aozora ? state.EastAsian.marks : AozoraBook();
         state.WorkingText = edited;
         state.LoadedText = CompactText::sharing(state.WorkingText);
         eastAsianTextReplaced();
+        if (aozora)
+            carryEastAsianMarksThroughEdit(marks, before);
         if (state.EastAsian.converted)
             state.WorkingText = state.EastAsian.shown.toString();
         state.BreaksRemoved = false;

@@ -260,6 +260,7 @@ void TForm1::FitLines()
                 setProgressTitle(fittingTitle(done * 10 / used * 10));
         },
         hyphenator.get());
+    fitIndentedBlocks(measurer, hyphenator.get());
     setProgressTitle(fittingTitle(100));
 
     state.TotalLines = numberFittedLines(state.pieces);

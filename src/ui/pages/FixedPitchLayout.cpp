@@ -6,6 +6,7 @@
 #include <QFontMetricsF>
 #include <QPlainTextEdit>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextLayout>
 
 #include <cmath>
@@ -13,6 +14,7 @@
 namespace {
 
 constexpr int kRightToLeftState = 1;
+constexpr int kIndentProperty = QTextFormat::UserProperty + 31;
 
 } // namespace
 
@@ -53,6 +55,24 @@ bool FixedPitchLayout::isRightToLeft(const QTextBlock &block)
     return block.userState() == kRightToLeftState;
 }
 
+void FixedPitchLayout::setIndent(QTextBlock block, qreal indent)
+{
+    if (indentOf(block) == indent)
+        return;
+    QTextCursor cursor(block);
+    QTextBlockFormat format = block.blockFormat();
+    if (indent > 0)
+        format.setProperty(kIndentProperty, indent);
+    else
+        format.clearProperty(kIndentProperty);
+    cursor.setBlockFormat(format);
+}
+
+qreal FixedPitchLayout::indentOf(const QTextBlock &block)
+{
+    return block.blockFormat().doubleProperty(kIndentProperty);
+}
+
 QRectF FixedPitchLayout::blockBoundingRect(const QTextBlock &block) const
 {
     QRectF rect = QPlainTextDocumentLayout::blockBoundingRect(block);
@@ -76,12 +96,14 @@ QRectF FixedPitchLayout::blockBoundingRect(const QTextBlock &block) const
         layOutInDirection(layout, direction);
     if (lineEnds && !setOff)
         lineEnds->finishBlock(block, layout);
+    const qreal indent = setOff || direction == Qt::RightToLeft ? 0 : indentOf(block);
     // Every baseline where a line in the page font has it.
     for (int i = 0; i < layout->lineCount(); ++i) {
         QTextLine line = layout->lineAt(i);
         const qreal y = i * step + rubyRow + ascent - line.ascent();
-        if (line.y() != y)
-            line.setPosition(QPointF(line.x(), y));
+        const qreal x = indent > 0 ? margin + indent : line.x();
+        if (line.y() != y || line.x() != x)
+            line.setPosition(QPointF(x, y));
     }
     const qreal bottomMargin = block.next().isValid() ? 0 : document()->documentMargin();
     rect.setHeight(step * std::max(1, layout->lineCount()) + bottomMargin);

@@ -20,6 +20,9 @@ public:
 
     static void setRightToLeft(QTextBlock block, bool rightToLeft);
     static bool isRightToLeft(const QTextBlock &block);
+    // How far a left-to-right line stands in from the margin (a later line of an indented block).
+    static void setIndent(QTextBlock block, qreal indent);
+    static qreal indentOf(const QTextBlock &block);
 
     // Gives the page a document with this layout.
     static void install(QPlainTextEdit *page);

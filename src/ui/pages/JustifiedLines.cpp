@@ -101,8 +101,10 @@ void JustifiedLines::stretch(const QTextBlock &block, QTextLayout *layout, const
         return;
     const QFont font = block.document()->defaultFont();
     const qreal hyphen = finish.hyphen ? QFontMetricsF(font).horizontalAdvance(u'-') : 0;
-    const qreal extra = width - hyphen - layout->lineAt(0).naturalTextWidth();
-    if (extra <= 0 || extra > width * kMostStretch)
+    // A later line of an indented block stands in: it has that much less to fill.
+    const qreal available = width - FixedPitchLayout::indentOf(block);
+    const qreal extra = available - hyphen - layout->lineAt(0).naturalTextWidth();
+    if (extra <= 0 || extra > available * kMostStretch)
         return;
     // The indentation keeps its width; the spaces between words take the rest. Text written
     // without spaces takes it between its characters, whatever blank stands in it.

@@ -54,6 +54,7 @@ void TForm1::markDirections(QPlainTextEdit *page, int firstLine)
     for (size_t i = 0; i < rightToLeft.size() && block.isValid(); ++i, block = block.next())
         FixedPitchLayout::setRightToLeft(block, rightToLeft[i]);
     markSetOffLines(page, firstLine);
+    markIndentedLines(page, firstLine);
 }
 
 void TForm1::ShowSpread()

@@ -6,6 +6,7 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QPolygonF>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -81,6 +82,57 @@ QList<RubyOverlay::Placed> RubyOverlay::placed() const
     return result;
 }
 
+namespace {
+
+// Emphasis marks are drawn as shapes: few fonts have the sesame dots.
+bool drawEmphasisMark(QPainter &painter, const QRectF &row, QChar mark)
+{
+    const qreal size = std::max(2.0, std::min(row.width(), row.height()) * 0.45);
+    const QPointF c(row.center().x(), row.center().y());
+    const QRectF box(c.x() - size / 2, c.y() - size / 2, size, size);
+    const QColor ink = painter.pen().color();
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const bool filled = mark == QChar(0xFE45) || mark == u'●' || mark == u'▲' || mark == u'◉';
+    painter.setBrush(filled ? QBrush(ink) : Qt::NoBrush);
+    painter.setPen(QPen(ink, std::max(1.0, size / 6)));
+    switch (mark.unicode()) {
+    case 0xFE45: // sesame: a drop leaning right
+    case 0xFE46: {
+        painter.translate(c);
+        painter.rotate(-30);
+        painter.drawEllipse(QRectF(-size * 0.25, -size * 0.45, size * 0.5, size * 0.9));
+        break;
+    }
+    case u'●':
+    case u'○':
+        painter.drawEllipse(box.adjusted(size * 0.1, size * 0.1, -size * 0.1, -size * 0.1));
+        break;
+    case u'◎':
+    case u'◉':
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(box);
+        painter.setBrush(mark == u'◉' ? QBrush(ink) : Qt::NoBrush);
+        painter.drawEllipse(box.adjusted(size * 0.3, size * 0.3, -size * 0.3, -size * 0.3));
+        break;
+    case u'▲':
+    case u'△':
+        painter.drawPolygon(QPolygonF({QPointF(c.x(), box.top()), box.bottomRight(), box.bottomLeft()}));
+        break;
+    case u'×':
+        painter.drawLine(box.topLeft(), box.bottomRight());
+        painter.drawLine(box.topRight(), box.bottomLeft());
+        break;
+    default:
+        painter.restore();
+        return false;
+    }
+    painter.restore();
+    return true;
+}
+
+} // namespace
+
 void RubyOverlay::paintEvent(QPaintEvent *)
 {
     if (!page || spans.isEmpty())
@@ -89,14 +141,20 @@ void RubyOverlay::paintEvent(QPaintEvent *)
     painter.setFont(rubyFontFor(page->document()->defaultFont()));
     painter.setPen(page->palette().color(QPalette::Text));
     const qreal ascent = QFontMetricsF(painter.font()).ascent();
-    for (const Placed &p : placed())
+    for (const Placed &p : placed()) {
+        const QRectF over(p.base.left(), p.readingRect.top(), p.base.width(), p.readingRect.height());
+        if (p.reading.size() == 1 && drawEmphasisMark(painter, over, p.reading[0]))
+            continue;
         painter.drawText(QPointF(p.readingRect.left(), p.readingRect.top() + ascent), p.reading);
+    }
 }
 
 qreal TForm1::rubyRowHeight() const
 {
     const EastAsianBook &book = state.EastAsian;
-    if (!book.aozora || book.ruby != RubyForm::Above || book.marks.ruby.isEmpty())
+    // Emphasis dots take the row in every form; readings only when drawn above.
+    if (!book.aozora || ((book.ruby != RubyForm::Above || book.marks.ruby.isEmpty()) &&
+                         book.marks.emphasis.isEmpty()))
         return 0;
     return rubyRowFor(pageFont());
 }
@@ -109,6 +167,32 @@ void TForm1::applyRubyRow()
             layout->setRubyRow(row);
     }
 }
+
+namespace {
+
+// A dot over every character of the runs that reach into the line, which may have begun on an
+// earlier line.
+void addEmphasisDots(QList<RubyOverlay::Span> &spans, int block, QStringView line,
+                     qsizetype offset, const QList<AozoraEmphasis> &emphasis,
+                     const QList<qsizetype> &runs)
+{
+    // Runs do not overlap: only the one before the line's start may reach into it.
+    qsizetype r = std::lower_bound(runs.begin(), runs.end(), offset) - runs.begin();
+    for (r = std::max<qsizetype>(0, r - 1);
+         r < runs.size() && r < emphasis.size() && runs[r] < offset + line.size(); ++r) {
+        const qsizetype from = std::max(runs[r], offset);
+        const qsizetype to = std::min(runs[r] + emphasis[r].length, offset + line.size());
+        for (qsizetype p = from; p < to; ++p) {
+            const QChar c = line[p - offset];
+            if (c.isLowSurrogate() || c.isSpace() || c.isMark())
+                continue;
+            const int width = c.isHighSurrogate() ? 2 : 1;
+            spans.append({block, int(p - offset), width, QString(emphasis[r].mark)});
+        }
+    }
+}
+
+} // namespace
 
 RubyOverlay *TForm1::rubyOverlay(QPlainTextEdit *page)
 {
@@ -125,7 +209,10 @@ void TForm1::showRuby(QPlainTextEdit *page, int firstLine)
             rubyOverlay(page)->setSpans({});
         return;
     }
+    const bool readings = state.EastAsian.ruby == RubyForm::Above;
     const QList<qsizetype> &bases = marksInWorkingText().rubyStarts;
+    const QList<AozoraEmphasis> &emphasis = state.EastAsian.marks.emphasis;
+    const QList<qsizetype> &runs = marksInWorkingText().emphasisStarts;
     QList<RubyOverlay::Span> spans;
     const int blocks = page->document()->blockCount();
     for (int k = 0; k < blocks && firstLine + k <= state.TotalLines; ++k) {
@@ -135,12 +222,13 @@ void TForm1::showRuby(QPlainTextEdit *page, int firstLine)
             continue;
         // A base is drawn on the line it begins on.
         auto at = std::lower_bound(bases.begin(), bases.end(), offset);
-        for (; at != bases.end() && *at < offset + line.size(); ++at) {
+        for (; readings && at != bases.end() && *at < offset + line.size(); ++at) {
             const RubySpan &span = ruby[at - bases.begin()];
             const qsizetype start = *at - offset;
             const qsizetype length = std::min(span.length, line.size() - start);
             spans.append({k, int(start), int(length), span.reading});
         }
+        addEmphasisDots(spans, k, line, offset, emphasis, runs);
     }
     rubyOverlay(page)->setSpans(std::move(spans));
 }

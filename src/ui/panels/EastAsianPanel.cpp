@@ -4,12 +4,17 @@
 #include "core/layout/LineFitter.h"
 #include "core/text/AozoraNotation.h"
 #include "core/text/ChineseConversion.h"
+#include "ui/pages/FixedPitchLayout.h"
 
 #include "core/layout/LineBreakRemoval.h"
 
 #include <QBoxLayout>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetricsF>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QFileInfo>
 #include <QLabel>
 
 #include <algorithm>
@@ -79,7 +84,17 @@ void TForm1::addEastAsianChoices(QWidget *box, QBoxLayout *layout)
 
 QString TForm1::writtenTextWithoutBreaks() const
 {
-    QString text = state.LoadedText.toString();
+    return eastAsianTextForSaving(true);
+}
+
+QString TForm1::eastAsianTextForSaving(bool withoutBreaks) const
+{
+    const EastAsianBook &book = state.EastAsian;
+    QString text = book.marks.ruby.isEmpty()
+                       ? state.LoadedText.toString()
+                       : withReadingsInBrackets(state.LoadedText.toString(), book.marks.ruby);
+    if (!withoutBreaks)
+        return text;
     LineBreakRules rules;
     rules.keepBeforeIndent = Einzug->isChecked();
     rules.keepAfterPunctuation = Punctuation->isChecked();
@@ -180,6 +195,25 @@ void TForm1::eastAsianTextReplaced()
     }
 }
 
+bool TForm1::savesOverNotation(const QString &name) const
+{
+    return state.EastAsian.aozora && state.ArchiveMember.isEmpty() && QFileInfo::exists(name) &&
+           QFileInfo(name).canonicalFilePath() == QFileInfo(state.FileName).canonicalFilePath();
+}
+
+QString TForm1::overwriteNotationQuestion(const QString &name) const
+{
+    return QStringLiteral("File ") + name +
+           QStringLiteral(" is written in Aozora Bunko notation.\rSaving over it replaces the "
+                          "notation with the converted text (readings in brackets).\rOverwrite?");
+}
+
+void TForm1::carryEastAsianMarksThroughEdit(const AozoraBook &marks, const QString &before)
+{
+    state.EastAsian.marks = carriedThroughEdit(marks, before, state.LoadedText.toString());
+    carriedMarks = CarriedMarks();
+}
+
 const TForm1::CarriedMarks &TForm1::marksInWorkingText()
 {
     const AozoraBook &marks = state.EastAsian.marks;
@@ -196,14 +230,53 @@ const TForm1::CarriedMarks &TForm1::marksInWorkingText()
     for (const RubySpan &span : marks.ruby)
         ruby.append(span.base);
     const bool moved = state.BreaksRemoved || state.EastAsian.converted;
-    const QString loaded = moved && !(starts.isEmpty() && ruby.isEmpty())
+    QList<qsizetype> emphasis;
+    for (const AozoraEmphasis &run : marks.emphasis)
+        emphasis.append(run.position);
+    const QString loaded = moved && !(starts.isEmpty() && ruby.isEmpty() && marks.indents.isEmpty() &&
+                                      emphasis.isEmpty())
                                ? state.LoadedText.toString()
                                : QString();
     carriedMarks.sectionStarts = moved ? carryIntoJoinedText(loaded, working, starts) : starts;
     carriedMarks.rubyStarts = moved ? carryIntoJoinedText(loaded, working, ruby) : ruby;
+    carriedMarks.emphasisStarts =
+        moved ? carryIntoJoinedText(loaded, working, emphasis) : emphasis;
+    QList<qsizetype> indentStarts;
+    for (const AozoraIndent &indent : marks.indents)
+        indentStarts.append(indent.lineStart);
+    if (moved && !indentStarts.isEmpty())
+        indentStarts = carryIntoJoinedText(loaded, working, indentStarts);
+    carriedMarks.indents.clear();
+    for (qsizetype k = 0; k < indentStarts.size(); ++k)
+        carriedMarks.indents.append({indentStarts[k], marks.indents[k].characters});
     carriedMarks.text = working.constData();
     carriedMarks.size = working.size();
     return carriedMarks;
+}
+
+void TForm1::fitIndentedBlocks(const TextMeasurer &measurer, const Hyphenator *hyphenator)
+{
+    if (state.EastAsian.marks.indents.isEmpty())
+        return;
+    fitHangingIndents(state.pieces, state.WorkingText, marksInWorkingText().indents,
+                      fittedWrapWidth, measurer, wordWidths, hyphenator);
+}
+
+void TForm1::markIndentedLines(QPlainTextEdit *page, int firstLine)
+{
+    QTextDocument *document = page->document();
+    const bool any = !state.EastAsian.marks.indents.isEmpty();
+    const std::vector<int> indents =
+        any ? hangingIndentsOfLines(state.pieces, state.WorkingText, marksInWorkingText().indents,
+                                    firstLine, document->blockCount())
+            : std::vector<int>();
+    const QFontMetricsF metrics(document->defaultFont());
+    QTextBlock block = document->begin();
+    for (size_t i = 0; block.isValid(); ++i, block = block.next()) {
+        const int n = i < indents.size() ? indents[i] : 0;
+        FixedPitchLayout::setIndent(
+            block, n > 0 ? metrics.horizontalAdvance(QString(n, QChar(0x3000))) : 0);
+    }
 }
 
 qsizetype TForm1::workingOffsetOf(QStringView line) const

@@ -30,6 +30,9 @@ void TForm1::applyParagraphStyle(bool firstOpen, bool html)
             Einzug->setChecked(style.keepBeforeIndent());
             Punctuation->setChecked(style.keepAfterPunctuation());
         }
+        // Each line of Aozora Bunko notation is a paragraph, a line of dialogue as much as any.
+        if (state.EastAsian.aozora)
+            ZWEntfernen->setChecked(false);
         ShortLines->setChecked(true);
     } else {
         // Stored switches stay exactly as stored. A section from before this switch existed
