@@ -266,8 +266,11 @@ TEST(PlainTextDecoding, PartsReadAgainMustBeTheBytesCounted)
             };
             QString text;
             const Utf8Decoding d = decodeUtf8Parts(book.size(), read, text, {}, threads);
-            EXPECT_GE(partsRead, c.reads == Reads::FailOnce ? 2 : 8); // both passes
-            const bool same = c.reads == Reads::Same;
+            // Several threads count every part, then read it again to decode it; one thread
+            // reads each part once, so later changes never reach it.
+            const bool twice = threads > 1;
+            EXPECT_GE(partsRead, c.reads == Reads::FailOnce ? 2 : twice ? 8 : 4);
+            const bool same = c.reads == Reads::Same || (!twice && c.reads != Reads::FailOnce);
             EXPECT_EQ(d.valid, same);
             EXPECT_EQ(d.unread, !same);
             if (same)

@@ -400,6 +400,47 @@ Utf8Decoding decodeInParts(const unsigned char *p, qsizetype n, QString &out, in
                               [&](int k, int) { return p + bounds[size_t(k)]; });
 }
 
+// One thread reads every part once and decodes it straight on, into room for as many units
+// as there are bytes: what the text does not fill is never touched, so it costs no memory.
+Utf8Decoding decodePartsInOnePass(const std::vector<qsizetype> &bounds, const Utf8PartRead &read,
+                                  QString &out, const std::function<void(qsizetype)> &progress)
+{
+    Utf8Decoding result;
+    const qsizetype n = bounds.back();
+    std::vector<unsigned char> buffer;
+    GrowingOut w(out, n + 16);
+    qsizetype end = n;
+    bool same = true;
+    for (size_t k = 0; k + 1 < bounds.size(); ++k) {
+        const qsizetype from = bounds[k];
+        const qsizetype count = bounds[k + 1] - from;
+        if (qsizetype(buffer.size()) < count)
+            buffer.resize(size_t(count));
+        if (!read(from, count, reinterpret_cast<char *>(buffer.data()))) {
+            out.clear();
+            result.unread = true;
+            return result;
+        }
+        const Decoded d = decodeBytes(buffer.data(), 0, count, w);
+        if (d.stop == Stop::Invalid) {
+            out.clear();
+            return result;
+        }
+        same = same && d.same;
+        if (d.stop == Stop::Nul) {
+            end = from + d.at;
+            break;
+        }
+        if (progress)
+            progress(bounds[k + 1]);
+    }
+    w.finish();
+    result.valid = true;
+    result.sameAsBytes = same;
+    result.bytesUsed = end;
+    return result;
+}
+
 } // namespace
 
 Utf8Decoding decodeUtf8Document(QByteArrayView bytes, QString &out,
@@ -434,6 +475,8 @@ Utf8Decoding decodeUtf8Parts(qsizetype size, const Utf8PartRead &read, QString &
         failed.unread = true;
         return failed;
     }
+    if (threads <= 1)
+        return decodePartsInOnePass(bounds, read, out, progress);
     // One buffer of a part's size for each thread, used again for its next part.
     std::vector<std::vector<unsigned char>> buffers(size_t(std::max(1, threads)));
     return decodeParts<true>(bounds, out, threads, progress,
