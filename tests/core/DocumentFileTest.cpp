@@ -175,7 +175,7 @@ TEST(DocumentFileTest, LargeUtf8IsDecodedAsReadWithTheWholeBytesResult)
     for (const Case &c : cases) {
         writeFileBytes(path, c.bytes);
         const ConversionResult whole = ConvertByExtension(c.bytes, QStringLiteral(".TXT"));
-        for (const int threads : {1, 3}) {
+        for (const int threads : {1, 2, 4}) {
             SCOPED_TRACE(std::string(c.name) + ", threads " + std::to_string(threads));
             int last = -1;
             const PlainTextRead read = readPlainTextDocument(

@@ -27,7 +27,8 @@ using Utf8PartRead = std::function<bool(qsizetype from, qsizetype count, char *i
 
 // As decodeUtf8Document, for `size` bytes read part by part (on the threads that decode them):
 // besides the text, only a part of a few megabytes per thread is held, never the bytes whole.
-// On several threads every part is read twice, once to count its units and once to decode it.
+// On four threads or more every part is read twice, once to count its units and once to decode
+// it into its place; on fewer, once.
 Utf8Decoding decodeUtf8Parts(qsizetype size, const Utf8PartRead &read, QString &out,
                              const std::function<void(qsizetype bytesDone)> &progress = {},
                              int threads = 1);
