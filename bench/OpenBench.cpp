@@ -265,7 +265,8 @@ void BM_ReadAndDecode(benchmark::State &state)
         qsizetype units = 0;
         timed(state, name, [&] {
             if (inParts) {
-                const PlainTextRead read = readPlainTextDocument(path, qint64(1) << 40, {}, threads);
+                const PlainTextRead read =
+                    readPlainTextDocument(path, qint64(1) << 40, {}, threads);
                 units = read.converted ? read.converted->text.size() : 0;
             } else {
                 FileRead file = readDocumentFile(path, qint64(1) << 40, {}, threads);

@@ -32,7 +32,8 @@ TEST(HeadwordTableTest, FindsEveryEntryInFileOrderWhateverTheAddingOrder)
             std::string word;
             const int length = 1 + int(random() % 9);
             for (int k = 0; k < length; ++k)
-                word += char((random() % 3 == 0 ? 'A' : 'a') + random() % 6); // few letters: repeats
+                // Few letters, so that words repeat, some in capitals.
+                word += char((random() % 3 == 0 ? 'A' : 'a') + random() % 6);
             added.push_back(word);
         }
         if (c.sortedAlready) {

@@ -32,7 +32,8 @@ std::unique_ptr<BookPrefetch> BookPrefetch::start(const QString &path)
         try {
             // A large book still wants every core once the window is up.
             const int threads = usableThreadCount();
-            PlainTextRead read = readPlainTextDocument(path, availablePhysicalMemory(), {}, threads);
+            PlainTextRead read =
+                readPlainTextDocument(path, availablePhysicalMemory(), {}, threads);
             if (read.converted) {
                 p->result = std::move(read.converted);
                 return;

@@ -104,7 +104,7 @@ bool TForm1::readDocumentSource(QByteArray &raw, QString &ext, bool preselected,
         else
             read.file = readDocumentFile(
                 state.FileName, memory,
-                [&progress](qint64 done, qint64 size) mutable {
+                [&progress](qint64 done, qint64 size) {
                     progress(static_cast<int>(done * 50 / std::max<qint64>(1, size)));
                 },
                 workThreads());
