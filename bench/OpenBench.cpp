@@ -8,6 +8,7 @@
 
 #include "BookGenerator.h"
 #include "core/layout/ParallelFit.h"
+#include "core/text/DocumentFile.h"
 #include "ui/Tavolex1.h"
 #include "core/base/ParallelWork.h"
 
@@ -247,6 +248,43 @@ void BM_OpenOneLongLine(benchmark::State &state)
     state.counters["pages"] = form->readerState().PageCount;
 }
 
+// The first stage of an open alone: the book's bytes read and decoded, whole and then decoded
+// (as archives, compressed books and other code pages still are) or decoded part by part as they
+// are read. The rest of an open is the open's time less this one.
+void BM_ReadAndDecode(benchmark::State &state)
+{
+    const bool chinese = state.range(0) != 0;
+    const qint64 bytes = state.range(1);
+    const int threads = state.range(2) == 1 ? 1 : usableThreadCount();
+    const bool inParts = state.range(3) != 0;
+    const QString path = chinese ? chineseBookFile(bytes) : bookFile(bytes);
+    const std::string name = label(chinese ? "read+decode Chinese" : "read+decode", bytes,
+                                   int(state.range(2))) +
+                             (inParts ? ", as read" : ", whole");
+    for (auto _ : state) {
+        qsizetype units = 0;
+        timed(state, name, [&] {
+            if (inParts) {
+                const PlainTextRead read =
+                    readPlainTextDocument(path, qint64(1) << 40, {}, threads);
+                units = read.converted ? read.converted->text.size() : 0;
+            } else {
+                FileRead file = readDocumentFile(path, qint64(1) << 40, {}, threads);
+                units = ConvertByExtension(file.bytes, QStringLiteral(".TXT"), {}, {}, threads)
+                            .text.size();
+            }
+        });
+        if (units == 0)
+            state.SkipWithError("nothing decoded");
+    }
+}
+
+BENCHMARK(BM_ReadAndDecode)
+    ->ArgsProduct({{0}, {32'000'000, 300'000'000}, {1, 0}, {0, 1}})
+    ->ArgsProduct({{1}, {20'000'000}, {1, 0}, {0, 1}})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 BENCHMARK(BM_OpenOneLongLine)
     ->Arg(12'500'000)
     ->Arg(25'000'000)

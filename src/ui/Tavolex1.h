@@ -778,7 +778,9 @@ private:
     void applyStartupPlacement();
     // Reads the file or the archive member named by the state into raw; false when the open
     // failed and was already reported.
-    bool readDocumentSource(QByteArray &raw, QString &ext, bool preselected);
+    // A plain text decoded as it was read comes back in decoded, raw then stays empty.
+    bool readDocumentSource(QByteArray &raw, QString &ext, bool preselected,
+                            std::optional<ConversionResult> &decoded);
     // The code page the document being opened is read in: the one a reopen asks for, else the
     // one stored for the book; empty for the automatic decision.
     QString codePageForOpen(const QString &ext) const;

@@ -146,6 +146,8 @@ TEST(AozoraNotation, RecognitionNeedsRubyWithAnnotationsOrTheSymbolBlock)
         {"reading in kanji is no ruby sign", "見《見る》［＃注］", false},
         {"plain English", "A book <<with>> brackets [#1]", false},
         {"katakana reading", "倫敦《ロンドン》［＃「倫敦」に傍点］", true},
+        {"a bracket before the annotation", "［注］親譲《おやゆず》り\r\n［＃改ページ］", true},
+        {"symbol block after another heading", "【目次】\r\n【テキスト中に現れる記号について】", true},
     };
     for (const auto &c : cases)
         EXPECT_EQ(looksLikeAozora(qs(c.text)), c.aozora) << c.name;

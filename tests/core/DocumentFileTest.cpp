@@ -1,4 +1,5 @@
 #include "core/text/DocumentFile.h"
+#include "BookGenerator.h"
 #include "TestSupport.h"
 #include "core/text/FindInFiles.h"
 
@@ -138,6 +139,60 @@ TEST(DocumentFileTest, LargeFileReadOnThreadsIsTheFileByteForByte)
         ASSERT_TRUE(read.ok());
         EXPECT_TRUE(read.bytes == bytes);
         EXPECT_EQ(last, bytes.size());
+    }
+}
+
+// A large book in UTF-8 is decoded as it is read, never held whole: its text must be what
+// decoding the whole bytes gives, and anything that is not UTF-8 comes back as bytes.
+TEST(DocumentFileTest, LargeUtf8IsDecodedAsReadWithTheWholeBytesResult)
+{
+    const qsizetype edge = qsizetype(4) << 20; // where parts are cut
+    const QByteArray book = generateBookBytes(13, 9 << 20);
+    ASSERT_GT(book.size(), 2 * edge + 4096);
+    const auto at = [](QByteArray bytes, qsizetype where, const QByteArray &insert) {
+        bytes.replace(where, insert.size(), insert);
+        return bytes;
+    };
+    struct Case
+    {
+        const char *name;
+        QByteArray bytes;
+        bool inParts; // decoded as read; else the bytes come back whole
+    };
+    const Case cases[] = {
+        {"CR LF book", book, true},
+        {"byte-order mark", "\xEF\xBB\xBF" + book, true},
+        {"LF book with blank lines first", "\n\n" + QByteArray(book).replace("\r\n", "\n"), true},
+        {"characters and CR CR LF at the edges",
+         at(at(book, edge - 1, "\xE2\x82\xAC\xF0\x9F\x93\x96"), 2 * edge - 1, "\r\r\n\r"), true},
+        {"NUL, then text", at(book, edge + 77, QByteArray("\0", 1)), true},
+        {"NUL padding at the end", book + QByteArray(5000, '\0'), true},
+        {"not UTF-8 near the end", at(book, book.size() - 10, "caf\xE9"), false},
+        {"UTF-16 with its mark", "\xFF\xFE" + QByteArray(book).replace("\r\n", "\r\0\n\0"), false},
+        {"small book", book.first(1 << 20), false},
+    };
+    const QString path = makeTempDir() + "/book.txt";
+    for (const Case &c : cases) {
+        writeFileBytes(path, c.bytes);
+        const ConversionResult whole = ConvertByExtension(c.bytes, QStringLiteral(".TXT"));
+        for (const int threads : {1, 2, 4}) {
+            SCOPED_TRACE(std::string(c.name) + ", threads " + std::to_string(threads));
+            int last = -1;
+            const PlainTextRead read = readPlainTextDocument(
+                path, kPlenty, [&last](int percent) { last = std::max(last, percent); }, threads);
+            ASSERT_TRUE(read.file.ok());
+            ASSERT_EQ(read.converted.has_value(), c.inParts);
+            if (!c.inParts) {
+                EXPECT_TRUE(read.file.bytes == c.bytes);
+                continue;
+            }
+            EXPECT_TRUE(read.file.bytes.isEmpty());
+            ASSERT_TRUE(read.converted->ok);
+            EXPECT_TRUE(read.converted->text == whole.text);
+            EXPECT_EQ(read.converted->encoding, whole.encoding);
+            EXPECT_EQ(read.converted->hiddenAfterNul, whole.hiddenAfterNul);
+            EXPECT_EQ(last, 100);
+        }
     }
 }
 

@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <map>
+#include <mutex>
 #include <random>
 #include <vector>
 
@@ -215,4 +218,65 @@ TEST(PlainTextDecoding, PartsOnThreadsAgreeWithOnePass)
     }
     SCOPED_TRACE("LF-only book");
     expectSameAsOnePass(QByteArray(book).replace("\r\n", "\n"), 2);
+}
+
+// Bytes read part by part may fail to come, or differ when a part is read the second time (a
+// file changed meanwhile): nothing is decoded then, and nothing is written past the text.
+TEST(PlainTextDecoding, PartsReadAgainMustBeTheBytesCounted)
+{
+    // English (ASCII) first, then Chinese: four parts of about 4 MiB.
+    const QByteArray book =
+        generateBookBytes(17, 5 << 20) + generateChineseBook(17, 3 << 20).toUtf8();
+    enum class Reads { Same, FailOnce, FewerUnitsLater, MoreUnitsLater };
+    struct Case
+    {
+        const char *name;
+        Reads reads;
+    };
+    const Case cases[] = {
+        {"the same bytes", Reads::Same},
+        {"a read fails", Reads::FailOnce},
+        {"ASCII turned into ideographs", Reads::FewerUnitsLater},
+        {"ideographs turned into ASCII", Reads::MoreUnitsLater},
+    };
+    QString whole;
+    ASSERT_TRUE(decodeUtf8Document(book, whole).valid);
+    for (const Case &c : cases) {
+        for (const int threads : {1, 4}) {
+            SCOPED_TRACE(std::string(c.name) + ", threads " + std::to_string(threads));
+            std::mutex lock;
+            std::map<qsizetype, int> timesRead; // of each part, by where it starts
+            int partsRead = 0;
+            const Utf8PartRead read = [&](qsizetype from, qsizetype count, char *into) {
+                std::memcpy(into, book.constData() + from, size_t(count));
+                if (count < 1000) // looking for where to cut
+                    return true;
+                const std::lock_guard guard(lock);
+                ++partsRead;
+                if (c.reads == Reads::FailOnce && partsRead == 2)
+                    return false;
+                const bool again = ++timesRead[from] > 1;
+                const bool ascii = static_cast<unsigned char>(into[0]) < 0x80;
+                if (again && !ascii && c.reads == Reads::MoreUnitsLater)
+                    std::memset(into, 'a', 3000);
+                if (again && ascii && c.reads == Reads::FewerUnitsLater)
+                    for (int k = 0; k + 3 <= 3000; k += 3)
+                        std::memcpy(into + k, "\xE4\xB8\x80", 3);
+                return true;
+            };
+            QString text;
+            const Utf8Decoding d = decodeUtf8Parts(book.size(), read, text, {}, threads);
+            // Four threads count every part, then read it again to decode it; one thread reads
+            // each part once, so later changes never reach it.
+            const bool twice = threads > 1;
+            EXPECT_GE(partsRead, c.reads == Reads::FailOnce ? 2 : twice ? 8 : 4);
+            const bool same = c.reads == Reads::Same || (!twice && c.reads != Reads::FailOnce);
+            EXPECT_EQ(d.valid, same);
+            EXPECT_EQ(d.unread, !same);
+            if (same)
+                EXPECT_TRUE(text == whole);
+            else
+                EXPECT_TRUE(text.isEmpty());
+        }
+    }
 }

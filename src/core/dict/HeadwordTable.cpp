@@ -93,11 +93,25 @@ void HeadwordTable::finish()
                 return ka < kb;
             return a.position < b.position;
         });
-        std::vector<Entry> sorted;
-        sorted.reserve(table.size());
-        for (const Sortable &s : order)
-            sorted.push_back(table[s.position]);
-        table = std::move(sorted);
+        // The entries move to their places within the table, one cycle of the permutation
+        // after another: a sorted copy beside it would cost tens of megabytes more at start.
+        constexpr quint32 kPlaced = 0xffffffffu;
+        for (size_t i = 0; i < order.size(); ++i) {
+            if (order[i].position == kPlaced)
+                continue;
+            const Entry first = table[i];
+            size_t at = i;
+            for (;;) {
+                const size_t from = order[at].position;
+                order[at].position = kPlaced;
+                if (from == i) {
+                    table[at] = first;
+                    break;
+                }
+                table[at] = table[from];
+                at = from;
+            }
+        }
     }
     keys.squeeze();
     words.squeeze();

@@ -32,10 +32,15 @@ std::unique_ptr<BookPrefetch> BookPrefetch::start(const QString &path)
         try {
             // A large book still wants every core once the window is up.
             const int threads = usableThreadCount();
-            FileRead file = readDocumentFile(path, availablePhysicalMemory(), {}, threads);
-            if (!file.ok())
+            PlainTextRead read =
+                readPlainTextDocument(path, availablePhysicalMemory(), {}, threads);
+            if (read.converted) {
+                p->result = std::move(read.converted);
                 return;
-            ConversionResult converted = ConvertByExtension(file.bytes, ext, {}, {}, threads);
+            }
+            if (!read.file.ok())
+                return;
+            ConversionResult converted = ConvertByExtension(read.file.bytes, ext, {}, {}, threads);
             if (converted.ok)
                 p->result = std::move(converted);
         } catch (const std::bad_alloc &) {

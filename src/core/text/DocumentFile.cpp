@@ -1,6 +1,7 @@
 #include "core/text/DocumentFile.h"
 
 #include "core/base/ParallelWork.h"
+#include "core/text/DocumentFormats.h"
 
 #include <QFile>
 #include <QLocale>
@@ -128,30 +129,60 @@ void preferHugePages(void *data, qint64 size)
     ::madvise(reinterpret_cast<void *>(from), to - from, MADV_HUGEPAGE);
 }
 
-FileRead readDocumentFile(const QString &path, qint64 memoryAvailable,
-                          const std::function<void(qint64, qint64)> &progress, int threads)
+namespace {
+
+// Opens path for reading when it is a regular file no larger than the memory can take; failure
+// says why not.
+int openDocumentFile(const QString &path, qint64 memoryAvailable, FileRead &failure)
 {
-    if (!encodable(path))
-        return failedRead(FileReadFailure::CannotOpen);
+    if (!encodable(path)) {
+        failure = failedRead(FileReadFailure::CannotOpen);
+        return -1;
+    }
     const QByteArray name = QFile::encodeName(path);
     // Opening some devices has effects of its own; they are not even opened.
     struct stat info;
-    if (::stat(name.constData(), &info) != 0)
-        return failedRead(FileReadFailure::CannotOpen);
-    if (!S_ISREG(info.st_mode))
-        return failedRead(FileReadFailure::NotRegular);
+    if (::stat(name.constData(), &info) != 0) {
+        failure = failedRead(FileReadFailure::CannotOpen);
+        return -1;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        failure = failedRead(FileReadFailure::NotRegular);
+        return -1;
+    }
     // Without O_NONBLOCK a FIFO put in the file's place since would block the open.
-    const Descriptor file(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (file.fd < 0)
-        return failedRead(FileReadFailure::CannotOpen);
-    if (::fstat(file.fd, &info) != 0)
-        return failedRead(FileReadFailure::ReadError);
-    if (!S_ISREG(info.st_mode))
-        return failedRead(FileReadFailure::NotRegular);
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        failure = failedRead(FileReadFailure::CannotOpen);
+        return -1;
+    }
+    FileRead checked;
+    if (::fstat(fd, &info) != 0)
+        checked = failedRead(FileReadFailure::ReadError);
+    else if (!S_ISREG(info.st_mode))
+        checked = failedRead(FileReadFailure::NotRegular);
+    else if (info.st_size > largestOpenableSize(memoryAvailable))
+        checked = failedRead(FileReadFailure::TooLarge, info.st_size);
+    if (!checked.ok()) {
+        ::close(fd);
+        failure = checked;
+        return -1;
+    }
+    failure = FileRead();
+    failure.size = info.st_size;
+    return fd;
+}
 
-    const qint64 size = info.st_size;
-    if (size > largestOpenableSize(memoryAvailable))
-        return failedRead(FileReadFailure::TooLarge, size);
+} // namespace
+
+FileRead readDocumentFile(const QString &path, qint64 memoryAvailable,
+                          const std::function<void(qint64, qint64)> &progress, int threads)
+{
+    FileRead opened;
+    const Descriptor file(openDocumentFile(path, memoryAvailable, opened));
+    if (file.fd < 0)
+        return opened;
+    const qint64 size = opened.size;
     FileRead result;
     result.size = size;
     try {
@@ -199,6 +230,50 @@ FileRead readDocumentFile(const QString &path, qint64 memoryAvailable,
             break;
     }
     result.bytes.truncate(total);
+    return result;
+}
+
+PlainTextRead readPlainTextDocument(const QString &path, qint64 memoryAvailable,
+                                    const std::function<void(int percent)> &progress, int threads)
+{
+    PlainTextRead result;
+    {
+        const Descriptor file(openDocumentFile(path, memoryAvailable, result.file));
+        if (file.fd < 0)
+            return result;
+        constexpr qint64 kInPartsFrom = qint64(8) << 20;
+        if (result.file.size >= kInPartsFrom) {
+            const qint64 size = result.file.size;
+            const Utf8PartRead read = [&file, size](qsizetype from, qsizetype count, char *into) {
+                if (count < 0 || from < 0 || from + count > size)
+                    return false;
+                qsizetype have = 0;
+                while (have < count) {
+                    const ssize_t n = ::pread(file.fd, into + have, size_t(count - have),
+                                              off_t(from + have));
+                    if (n < 0 && errno == EINTR)
+                        continue;
+                    if (n <= 0)
+                        return false;
+                    have += n;
+                }
+                return true;
+            };
+            result.converted = ConvertUtf8Parts(size, read, progress, threads);
+            // A file that could not be read to its end this way (it shrank, say) is read whole.
+            if (result.converted && result.converted->ok)
+                return result;
+            result.converted.reset();
+        }
+    }
+    // Reading is the first half of the percentages, decoding the second.
+    result.file = readDocumentFile(
+        path, memoryAvailable,
+        [&progress](qint64 done, qint64 size) {
+            if (progress)
+                progress(static_cast<int>(done * 50 / std::max<qint64>(1, size)));
+        },
+        threads);
     return result;
 }
 

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "core/text/DocumentFormats.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 // What a path names, symbolic links followed.
 enum class FileKind {
@@ -42,6 +45,20 @@ struct [[nodiscard]] FileRead
 FileRead readDocumentFile(const QString &path, qint64 memoryAvailable,
                           const std::function<void(qint64 done, qint64 size)> &progress = {},
                           int threads = 1);
+
+// A file of plain text in the automatic code page. A large one in UTF-8 is read and decoded part
+// by part, so that its bytes are never held whole beside its text: `converted` is then its text,
+// as ConvertByExtension would give it. Otherwise `file` holds the bytes (or why they could not
+// be read) for ConvertByExtension.
+struct PlainTextRead
+{
+    FileRead file;
+    std::optional<ConversionResult> converted;
+};
+// progress(percent) runs on the calling thread: for bytes read whole, reading is 0-50.
+PlainTextRead readPlainTextDocument(const QString &path, qint64 memoryAvailable,
+                                    const std::function<void(int percent)> &progress = {},
+                                    int threads = 1);
 
 // Asks the kernel to back a large buffer about to be written with huge pages: a book of hundreds
 // of megabytes otherwise costs a page fault every 4 KB.

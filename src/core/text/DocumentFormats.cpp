@@ -157,6 +157,22 @@ qint64 bytesHiddenAfterNul(const QByteArray &raw, TextEncoding encoding, const Q
     return padding ? 0 : raw.size() - nulEnd;
 }
 
+// What follows a NUL at nul in bytes read through `read`, NUL padding aside, as
+// bytesHiddenAfterNul counts it for UTF-8.
+qint64 bytesHiddenAfterNul(const Utf8PartRead &read, qint64 size, qint64 nul)
+{
+    constexpr qint64 kPiece = qint64(1) << 20;
+    QByteArray piece(kPiece, Qt::Uninitialized);
+    for (qint64 at = nul + 1; at < size; at += kPiece) {
+        const qint64 count = std::min(kPiece, size - at);
+        if (!read(at, count, piece.data()))
+            return 0;
+        if (std::any_of(piece.cbegin(), piece.cbegin() + count, [](char b) { return b != 0; }))
+            return size - nul - 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 QString hiddenAfterNulNotice(qint64 hiddenBytes)
@@ -209,6 +225,46 @@ ConversionResult ConvertByExtension(const QByteArray &raw, const QString &upperE
     // RTF holds no NUL of its own text; its escapes are not bytes of the text.
     if (!rtf)
         result.hiddenAfterNul = bytesHiddenAfterNul(raw, decoded.encoding, decoded.encodingName);
+    if (progress)
+        progress(100);
+    return result;
+}
+
+std::optional<ConversionResult> ConvertUtf8Parts(qint64 size, const Utf8PartRead &read,
+                                                 const std::function<void(int)> &progress,
+                                                 int threads)
+{
+    ConversionResult result;
+    QByteArray sample(std::min<qint64>(size, 64 * 1024), Qt::Uninitialized);
+    if (!read(0, sample.size(), sample.data())) {
+        result.ok = false;
+        result.error = QStringLiteral("The file could not be read.");
+        return result;
+    }
+    const bool bom = startsWithUtf8Bom(sample);
+    if (!bom && (startsWithUtf16Bom(sample) || utf16WithoutBom(sample) != TextEncoding::Utf8))
+        return std::nullopt;
+    const qint64 skip = bom ? 3 : 0;
+    const qint64 n = size - skip;
+    const Utf8PartRead bytes = [&](qsizetype from, qsizetype count, char *into) {
+        return read(from + skip, count, into);
+    };
+    const auto percent = [&](qsizetype done) {
+        if (progress && n > 0)
+            progress(static_cast<int>(done * 100 / n));
+    };
+    const Utf8Decoding decoding = decodeUtf8Parts(n, bytes, result.text, percent, threads);
+    if (decoding.unread) {
+        result.ok = false;
+        result.error = QStringLiteral("The file could not be read.");
+        return result;
+    }
+    if (!decoding.valid)
+        return std::nullopt;
+    result.encoding = bom ? TextEncoding::Utf8Bom : TextEncoding::Utf8;
+    trimInPlace(result.text);
+    if (decoding.bytesUsed < n)
+        result.hiddenAfterNul = bytesHiddenAfterNul(read, size, skip + decoding.bytesUsed);
     if (progress)
         progress(100);
     return result;

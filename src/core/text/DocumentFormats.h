@@ -1,11 +1,13 @@
 #pragma once
 
+#include "core/text/PlainTextDecoding.h"
 #include "core/text/TextDecoding.h"
 
 #include <QByteArray>
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 // The plain text a document's bytes turn into, chosen by the file-name extension alone.
 struct ConversionResult
@@ -37,6 +39,15 @@ ConversionResult ConvertByExtension(const QByteArray &raw, const QString &upperE
                                     const QString &codePage = {},
                                     const std::function<void(int percent)> &progress = {},
                                     int threads = 1);
+
+// The plain text of a document in UTF-8 of `size` bytes read part by part through `read`, as
+// ConvertByExtension gives it for those bytes with no code page chosen, without ever holding the
+// bytes whole; ok is false when a read failed. Nothing when the bytes are not UTF-8 (or carry a
+// UTF-16 mark): the caller then reads them whole for the other decoders. The text's UTF-8 is not
+// kept (utf8 stays null).
+std::optional<ConversionResult> ConvertUtf8Parts(qint64 size, const Utf8PartRead &read,
+                                                 const std::function<void(int percent)> &progress,
+                                                 int threads);
 
 // Drops every CR and LF at the start and every CR, LF, tab and space at the end.
 QString TrimDocumentText(const QString &text);

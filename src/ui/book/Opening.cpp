@@ -62,7 +62,8 @@ void TForm1::RestoreAfterFailedOpen()
     state.OpenFailed = true;
 }
 
-bool TForm1::readDocumentSource(QByteArray &raw, QString &ext, bool preselected)
+bool TForm1::readDocumentSource(QByteArray &raw, QString &ext, bool preselected,
+                                std::optional<ConversionResult> &decoded)
 {
     const qint64 memory = availableMemory ? availableMemory() : availablePhysicalMemory();
     const auto refuse = [this](const QString &message) {
@@ -90,14 +91,25 @@ bool TForm1::readDocumentSource(QByteArray &raw, QString &ext, bool preselected)
     if (!HoldsMembers(packing)) {
         // Reading is the first half of the percentages of an open, decoding the second.
         state.ArchiveMember.clear();
-        FileRead file = readDocumentFile(
-            state.FileName, memory,
-            [this, pace = ProgressPace(progressTitleIntervalMs)](qint64 done, qint64 size) mutable {
-                if (pace.due())
-                    setProgressTitle(
-                        openingTitle(static_cast<int>(done * 50 / std::max<qint64>(1, size))));
-            },
-            workThreads());
+        auto progress = [this, pace = ProgressPace(progressTitleIntervalMs)](
+                                  int percent) mutable {
+            if (pace.due())
+                setProgressTitle(openingTitle(percent));
+        };
+        // Plain text in UTF-8 is decoded as it is read, never holding the file's bytes whole.
+        const bool plain = ext != u".RTF" && ext != u".HTM" && ext != u".HTML";
+        PlainTextRead read;
+        if (plain && codePageForOpen(ext).isEmpty())
+            read = readPlainTextDocument(state.FileName, memory, progress, workThreads());
+        else
+            read.file = readDocumentFile(
+                state.FileName, memory,
+                [&progress](qint64 done, qint64 size) {
+                    progress(static_cast<int>(done * 50 / std::max<qint64>(1, size)));
+                },
+                workThreads());
+        FileRead &file = read.file;
+        decoded = std::move(read.converted);
         if (!file.ok())
             return refuse(file.failure == FileReadFailure::TooLarge
                               ? tooLargeMessage(file.size, memory)
@@ -171,19 +183,24 @@ void TForm1::OpenDocument()
         } else {
             // The bytes live only here: a large book should not hold them while it fits.
             QByteArray raw;
-            if (!readDocumentSource(raw, ext, preselected))
+            std::optional<ConversionResult> decoded;
+            if (!readDocumentSource(raw, ext, preselected, decoded))
                 return;
             codePage = codePageForOpen(ext);
-            const int readPercent = state.ArchiveMember.isEmpty() ? 50 : 0;
-            converted = ConvertByExtension(
-                raw, ext, codePage,
-                [this, readPercent,
-                 pace = ProgressPace(progressTitleIntervalMs)](int percent) mutable {
-                    if (pace.due())
-                        setProgressTitle(
-                            openingTitle(readPercent + percent * (100 - readPercent) / 100));
-                },
-                workThreads());
+            if (decoded) {
+                converted = std::move(*decoded);
+            } else {
+                const int readPercent = state.ArchiveMember.isEmpty() ? 50 : 0;
+                converted = ConvertByExtension(
+                    raw, ext, codePage,
+                    [this, readPercent,
+                     pace = ProgressPace(progressTitleIntervalMs)](int percent) mutable {
+                        if (pace.due())
+                            setProgressTitle(
+                                openingTitle(readPercent + percent * (100 - readPercent) / 100));
+                    },
+                    workThreads());
+            }
         }
     } catch (const std::bad_alloc &) {
         RestoreAfterFailedOpen();
