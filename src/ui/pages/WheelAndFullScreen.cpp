@@ -161,6 +161,7 @@ void TForm1::applyStartupFullScreen()
     if (QScreen *s = screen(); s && !isMaximized())
         setGeometry(s->geometry());
     setWindowState(windowState() | Qt::WindowFullScreen);
+    sinceFullScreenAsked.start();
 }
 
 void TForm1::fitFullScreenToScreen()
