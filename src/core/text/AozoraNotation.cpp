@@ -144,6 +144,12 @@ public:
 private:
     void convertLine(QStringView line);
     void annotation(QStringView content);
+    // Where the quoted text last stands on the line written so far; -1 when not there.
+    qsizetype quotedOnLine(const QString &quoted) const
+    {
+        const qsizetype found = QStringView(out).sliced(lineStart).lastIndexOf(quoted);
+        return found < 0 ? -1 : lineStart + found;
+    }
     // Gaiji and annotations inside a reading: the characters kept, the annotations dropped.
     QString inlineText(QStringView text);
     void addRuby(qsizetype baseStart, QString reading);
@@ -224,9 +230,7 @@ void Converter::annotation(QStringView content)
     QRegularExpressionMatch m = quotedHeadingPattern().match(content);
     if (m.hasMatch()) {
         const QString title = m.captured(1);
-        const qsizetype found = QStringView(out).sliced(lineStart).lastIndexOf(title);
-        const qsizetype at = found < 0 ? -1 : lineStart + found;
-        if (at >= lineStart)
+        if (const qsizetype at = quotedOnLine(title); at >= 0)
             book.headings.append({at, title.size(), headingLevelOf(m.capturedView(2))});
         return;
     }
@@ -252,9 +256,7 @@ void Converter::annotation(QStringView content)
     m = quotedEmphasisPattern().match(content);
     if (m.hasMatch()) {
         const QString marked = m.captured(1);
-        const qsizetype found = QStringView(out).sliced(lineStart).lastIndexOf(marked);
-        const qsizetype at = found < 0 ? -1 : lineStart + found;
-        if (at >= lineStart)
+        if (const qsizetype at = quotedOnLine(marked); at >= 0)
             book.emphasis.append({at, marked.size(), emphasisMark(m.capturedView(2))});
         return;
     }
