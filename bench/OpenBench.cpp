@@ -121,23 +121,30 @@ std::string label(const char *what, qint64 bytes, int threads)
     return std::string(what) + " " + size + (threads == 1 ? ", 1 thread" : ", all threads");
 }
 
+// Opens path once per round, after a small book: the book of the last round goes first, so that
+// two large books are never held.
+void openEachRound(benchmark::State &state, TForm1 &form, const QString &path,
+                   const std::string &name)
+{
+    const QString small = bookFile(100'000);
+    for (auto _ : state) {
+        form.openFileFromUser(small);
+        timed(state, name, [&] { form.openFileFromUser(path); });
+        if (form.readerState().OpenFailed || form.readerState().PageCount < 2)
+            state.SkipWithError("the book did not open");
+    }
+    state.counters["pages"] = form.readerState().PageCount;
+}
+
 // threads: 1, or 0 for every processor the process may use.
 void BM_OpenToFirstSpread(benchmark::State &state)
 {
     const qint64 bytes = state.range(0);
     const int threads = static_cast<int>(state.range(1));
     const QString path = bookFile(bytes);
-    const QString small = bookFile(100'000);
     const std::string name = label("open", bytes, threads);
     auto form = makeWindow(threads);
-    for (auto _ : state) {
-        // The book of the last round goes first, so that two large books are never held.
-        form->openFileFromUser(small);
-        timed(state, name, [&] { form->openFileFromUser(path); });
-        if (form->readerState().OpenFailed || form->readerState().PageCount < 2)
-            state.SkipWithError("the book did not open");
-    }
-    state.counters["pages"] = form->readerState().PageCount;
+    openEachRound(state, *form, path, name);
     state.counters["MB/s"] = benchmark::Counter(static_cast<double>(bytes) / 1e6,
                                                 benchmark::Counter::kIsIterationInvariantRate);
 }
@@ -148,16 +155,9 @@ void BM_OpenChineseToFirstSpread(benchmark::State &state)
     const qint64 bytes = state.range(0);
     const int threads = static_cast<int>(state.range(1));
     const QString path = chineseBookFile(bytes);
-    const QString small = bookFile(100'000);
     const std::string name = label("open Chinese", bytes, threads);
     auto form = makeWindow(threads);
-    for (auto _ : state) {
-        form->openFileFromUser(small);
-        timed(state, name, [&] { form->openFileFromUser(path); });
-        if (form->readerState().OpenFailed || form->readerState().PageCount < 2)
-            state.SkipWithError("the book did not open");
-    }
-    state.counters["pages"] = form->readerState().PageCount;
+    openEachRound(state, *form, path, name);
     state.counters["MB/s"] = benchmark::Counter(static_cast<double>(bytes) / 1e6,
                                                 benchmark::Counter::kIsIterationInvariantRate);
 }
@@ -170,19 +170,12 @@ void BM_OpenTypeset(benchmark::State &state)
     const int threads = static_cast<int>(state.range(1));
     const bool typeset = state.range(2) != 0;
     const QString path = bookFile(bytes);
-    const QString small = bookFile(100'000);
     const std::string name =
         label("open", bytes, threads) + (typeset ? ", justify+hyphenate" : ", plain");
     auto form = makeWindow(threads);
     form->JustifyLines->setChecked(typeset);
     form->Hyphenate->setChecked(typeset);
-    for (auto _ : state) {
-        form->openFileFromUser(small);
-        timed(state, name, [&] { form->openFileFromUser(path); });
-        if (form->readerState().OpenFailed || form->readerState().PageCount < 2)
-            state.SkipWithError("the book did not open");
-    }
-    state.counters["pages"] = form->readerState().PageCount;
+    openEachRound(state, *form, path, name);
 }
 
 // Font size changed: every word is measured in the new size.
@@ -236,16 +229,9 @@ void BM_OpenOneLongLine(benchmark::State &state)
 {
     const qint64 bytes = state.range(0);
     const QString path = oneLineFile(bytes);
-    const QString small = bookFile(100'000);
     const std::string name = label("open one line without spaces,", bytes, 0);
     auto form = makeWindow(0);
-    for (auto _ : state) {
-        form->openFileFromUser(small);
-        timed(state, name, [&] { form->openFileFromUser(path); });
-        if (form->readerState().OpenFailed || form->readerState().PageCount < 2)
-            state.SkipWithError("the book did not open");
-    }
-    state.counters["pages"] = form->readerState().PageCount;
+    openEachRound(state, *form, path, name);
 }
 
 // The first stage of an open alone: the book's bytes read and decoded, whole and then decoded
