@@ -176,13 +176,6 @@ TEST(AozoraNotation, GaijiCodes)
         EXPECT_EQ(aozoraGaiji(qs(c.annotation)), qs(c.character)) << c.annotation;
 }
 
-TEST(AozoraNotation, RubyFormKeys)
-{
-    for (const RubyForm form : {RubyForm::Above, RubyForm::Brackets, RubyForm::Hidden})
-        EXPECT_EQ(rubyFormFromKey(rubyFormKey(form)), form);
-    EXPECT_EQ(rubyFormFromKey(QStringLiteral("sideways")), RubyForm::Above);
-}
-
 TEST(AozoraNotation, MarksFollowTheTextIntoJoinedLines)
 {
     const QString loaded = qs("　一\r\n本文の\r\n続き a \r\n b-\r\nc\r\n\r\n　二\r\n終");
