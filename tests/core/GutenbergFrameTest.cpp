@@ -1,17 +1,11 @@
 #include "core/book/GutenbergFrame.h"
 
 #include "TestSupport.h"
+#include "UnitFit.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-class UnitMeasurer : public TextMeasurer
-{
-public:
-    double advance(QStringView text) const override { return double(text.size()); }
-    double tabStopDistance() const override { return 8; }
-};
 
 const QString kHeader = QStringLiteral(
     "The Project Gutenberg eBook of Pride and Prejudice\r\n\r\nTitle: Pride and Prejudice\r\n"
@@ -87,15 +81,7 @@ TEST(GutenbergFrame, FittedLineOfAPosition)
     QString text;
     for (int i = 0; i < 400; ++i)
         text += QStringLiteral("line %1 with some words in it\r\n").arg(i);
-    FitPieces pieces;
-    cutIntoPieces(text, pieces);
-    const UnitMeasurer measurer;
-    WordWidthCache cache;
-    for (FitPiece &piece : pieces) {
-        if (piece.used())
-            wrapPiece(piece, 18, measurer, cache);
-    }
-    numberFittedLines(pieces);
+    const FitPieces pieces = unitFit(text, 18);
     for (const int raw : {0, 1, 57, 120, 399}) {
         const qsizetype at = text.indexOf(QStringLiteral("line %1 ").arg(raw));
         const int n = fittedLineAt(pieces, text, at);

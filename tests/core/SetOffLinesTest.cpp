@@ -1,21 +1,9 @@
 #include "core/layout/SetOffLines.h"
 
 #include "TestSupport.h"
-#include "core/layout/LineFitter.h"
+#include "UnitFit.h"
 
 #include <gtest/gtest.h>
-
-namespace {
-
-// Every character one unit wide.
-class UnitMeasurer : public TextMeasurer
-{
-public:
-    double advance(QStringView text) const override { return double(text.size()); }
-    double tabStopDistance() const override { return 8; }
-};
-
-} // namespace
 
 TEST(SetOffLines, SceneBreaksAndTheirNearMisses)
 {
@@ -104,14 +92,7 @@ TEST(SetOffLines, FittedLinesTakeTheirRawLinesKind)
     const QString text = QStringLiteral(
         "CHAPTER I.\r\n\r\nIt is a truth universally acknowledged, that a single man\r\n"
         "\r\n* * *\r\nChapter 2 begins here, or so it seems, for a while.");
-    FitPieces pieces;
-    cutIntoPieces(text, pieces);
-    const UnitMeasurer measurer;
-    WordWidthCache cache;
-    for (FitPiece &piece : pieces) {
-        if (piece.used())
-            wrapPiece(piece, 20, measurer, cache);
-    }
+    FitPieces pieces = unitFit(text, 20);
     const int total = numberFittedLines(pieces);
     const SetOffLines rules(QString(), 0);
     const std::vector<SetOff> kinds = rules.ofFittedLines(pieces, 1, total + 5);

@@ -1,6 +1,7 @@
 #include "core/layout/TextDirection.h"
 #include "core/layout/ComplexText.h"
 #include "core/layout/LineFitter.h"
+#include "UnitFit.h"
 
 #include <gtest/gtest.h>
 
@@ -24,30 +25,13 @@ TEST(TextDirection, AParagraphTakesItsFirstStrongCharacter)
         EXPECT_EQ(startsRightToLeft(c.text), c.rightToLeft) << c.text.toStdString();
 }
 
-namespace {
-
-// Fixed advance: one unit a character.
-class UnitMeasurer : public TextMeasurer
-{
-public:
-    double advance(QStringView text) const override { return double(text.size()); }
-    double tabStopDistance() const override { return 8; }
-};
-
-} // namespace
-
 TEST(TextDirection, ContinuationLinesKeepTheirParagraphsDirection)
 {
     // The Hebrew paragraph wraps so that a line starts with a Latin word; the English one so that
     // a line starts with a Hebrew word.
     const QString text =
         QStringLiteral("שלום עולם EULA text more\r\n\r\nplain words עולם here\r\n");
-    FitPieces pieces;
-    cutIntoPieces(text, pieces);
-    WordWidthCache cache;
-    for (FitPiece &piece : pieces)
-        if (piece.used())
-            wrapPiece(piece, 10, UnitMeasurer(), cache);
+    FitPieces pieces = unitFit(text, 10);
     const int total = numberFittedLines(pieces);
     std::vector<bool> expected;
     for (int n = 1; n <= total; ++n) {

@@ -101,6 +101,16 @@ press() {
     xdotool windowactivate --sync "$wid" >/dev/null 2>&1 || xdotool windowfocus --sync "$wid"
     xdotool key "$@"
 }
+# Waits up to $1 tenths of a second for the reader to end; fails with $2 when it does not.
+wait_exit() {
+    for _ in $(seq "$1"); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$pid" 2>/dev/null && fail "$2"
+    wait "$pid" || true
+    pid=""
+}
 # Ctrl+X and the exit question answered with the keyboard, as a user would.
 quit() {
     press ctrl+x
@@ -113,13 +123,7 @@ quit() {
     [ -n "$question" ] || fail "no exit question appeared"
     xdotool windowactivate --sync "$question" 2>/dev/null || true
     xdotool key Return
-    for _ in $(seq 100); do
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -0 "$pid" 2>/dev/null && fail "the reader did not exit"
-    wait "$pid" || true
-    pid=""
+    wait_exit 100 "the reader did not exit"
 }
 with_book='pages)$'
 
@@ -274,12 +278,6 @@ wait "$pid" 2>/dev/null || true
 pid=""
 start 'Press Space to abort$' "$slow"
 wmctrl -i -c "$wid"
-for _ in $(seq 50); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "a close during the build did not end the reader"
-wait "$pid" || true
-pid=""
+wait_exit 50 "a close during the build did not end the reader"
 echo "ok: Space and a close stop a long table-of-contents build"
 echo "PASS: placement, full screen, right click, start-up messages and long builds on a managed desktop"
