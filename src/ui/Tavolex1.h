@@ -673,6 +673,7 @@ private:
     ReadAloudState readAloud;
     QList<SpeakerVoice> speakerVoices;
     bool voicesListed = false; // asked of the engine once the voice choice opened
+    // After the window shows, for a reader who has read aloud before.
     void startSpeechInBackground();
     QString storedVoice; // as the settings hold it; empty for the automatic choice
 
@@ -733,6 +734,9 @@ public:
     // Where dictionaries and Hunspell's word lists are looked for; a test points at its own.
     void setDictionaryFolders(const QStringList &folders, const QStringList &hunspellFolders);
     DictionaryShelf &dictionaries();
+    // At the first sign of a look-up (a selection, the large menu, Ctrl+D): the indexes cost
+    // tens of megabytes that a reader who never looks a word up should not pay.
+    void prepareDictionaries();
     QLabel *LookUp = nullptr;
     DictionaryPanel *DictionaryView = nullptr;
     QListWidget *DictionaryChoice = nullptr;

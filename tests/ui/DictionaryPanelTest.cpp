@@ -162,3 +162,41 @@ TEST(DictionaryPanelTest, MissingWordsDamagedAndSwitchedOffDictionariesAreSaidSo
     press(form, Qt::Key_D, Qt::ControlModifier);
     EXPECT_EQ(form.DictionaryView->entriesText(), QStringLiteral("No dictionary has \"walked\""));
 }
+
+// The indexes cost tens of megabytes: they are read at the first sign of a look-up, not at start.
+TEST(DictionaryPanelTest, IndexesAreReadAtTheFirstSignOfALookUpOnly)
+{
+    const struct
+    {
+        const char *sign;
+        std::function<void(LookupFixture &)> act;
+        bool reads;
+    } rows[] = {
+        {"none, long after start", [](LookupFixture &) { QTest::qWait(1800); }, false},
+        {"a word selected",
+         [](LookupFixture &t) {
+             QTest::mouseDClick(t.form->LinkeSeite->viewport(), Qt::LeftButton, {},
+                                t.pointAt(QStringLiteral("walked")));
+         },
+         true},
+        {"the small menu", [](LookupFixture &t) { t.form->OpenMenuPanel(); }, false},
+        {"the large menu",
+         [](LookupFixture &t) {
+             t.form->OpenMenuPanel();
+             t.form->ExpandClick();
+         },
+         true},
+        {"Ctrl+D", [](LookupFixture &t) { press(*t.form, Qt::Key_D, Qt::ControlModifier); },
+         true},
+    };
+    for (const auto &row : rows) {
+        LookupFixture t;
+        dictfiles::writeDictd(t.folder, QStringLiteral("small"), "Small English",
+                              {{"walk", "to go on foot"}});
+        t.lookInFolder();
+        QApplication::processEvents();
+        EXPECT_FALSE(t.form->dictionaries().loadingStarted()) << row.sign;
+        row.act(t);
+        EXPECT_EQ(t.form->dictionaries().loadingStarted(), row.reads) << row.sign;
+    }
+}

@@ -90,6 +90,12 @@ void DictionaryShelf::startLoading(QLocale::Language bookLanguage)
     });
 }
 
+bool DictionaryShelf::loadingStarted() const
+{
+    const std::lock_guard lock(loadingLock);
+    return loading.valid();
+}
+
 bool DictionaryShelf::loaded() const
 {
     const std::lock_guard lock(loadingLock);

@@ -58,6 +58,7 @@ public:
 
     // Reads every index and the stemmer of the language in a background thread (once).
     void startLoading(QLocale::Language bookLanguage);
+    bool loadingStarted() const;
     bool loaded() const;
     // The dictionaries whose source language is the book's come first; a new language takes
     // its stemmer.

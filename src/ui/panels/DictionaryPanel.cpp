@@ -21,8 +21,6 @@ const QString kOptions = QStringLiteral("Options");
 const QString kDictionariesKey = QStringLiteral("Dictionaries");
 constexpr int kTitleHeight = 20;
 constexpr int kHintHeight = 30;
-// Long enough for the window to be built and the book shown before the indexes are read.
-constexpr int kLoadDelayMs = 1500;
 
 QString paragraphs(const QString &text)
 {
@@ -263,6 +261,7 @@ void TForm1::LookUpClick()
     }
     DictionaryShelf &shelf = dictionaries();
     shelf.setBookLanguage(dictionaryBookLanguage());
+    prepareDictionaries();
     LookupResult result;
     if (cleanLookupText(text).isEmpty()) {
         result.installed = int(shelf.installed().size());
@@ -329,11 +328,21 @@ void TForm1::buildDictionaryChoice(QWidget *box, QVBoxLayout *layout)
     DictionaryChoice = list;
     // Once the settings are read.
     QTimer::singleShot(0, this, [this] { fillDictionaryChoice(); });
-    // The indexes are read once, in the background, while the reader reads.
-    QTimer::singleShot(kLoadDelayMs, this, [this] {
-        dictionaries().startLoading(dictionaryBookLanguage());
-        fillDictionaryChoiceWhenLoaded();
-    });
+    // A word selected is most often looked up next: its index is read by the time Ctrl+D comes.
+    for (QPlainTextEdit *page : {LinkeSeite, RechteSeite})
+        connect(page, &QPlainTextEdit::copyAvailable, this, [this](bool selected) {
+            if (selected)
+                prepareDictionaries();
+        });
+}
+
+void TForm1::prepareDictionaries()
+{
+    DictionaryShelf &shelf = dictionaries();
+    if (shelf.loadingStarted())
+        return;
+    shelf.startLoading(dictionaryBookLanguage());
+    fillDictionaryChoiceWhenLoaded();
 }
 
 void TForm1::fillDictionaryChoiceWhenLoaded()

@@ -26,6 +26,8 @@ const QString kReadingTitle = QStringLiteral(" - Reading aloud - Esc stops");
 const QString kReadHint =
     QStringLiteral("Read the book aloud from the left page or the selection [Ctrl+P]; Esc stops");
 const QString kAutomatic = QStringLiteral("Automatic");
+const QString kOptions = QStringLiteral("Options");
+const QString kReadAloudUsed = QStringLiteral("Read aloud used");
 
 SpokenLines spokenLinesOf(const ReaderState &state)
 {
@@ -55,7 +57,7 @@ int controlPosition(const QPlainTextEdit *page, int firstLine, const TrimRecord 
 }
 
 // The menu shows whether an engine is installed; the large menu, which holds the voice
-// choice, starts it.
+// choice and the dictionary choice, starts the engine and reads the dictionaries' names.
 class MenuWatch : public QObject
 {
 public:
@@ -69,9 +71,11 @@ protected:
         if (event->type() == QEvent::Show)
             form->refreshReadAloudCommand(); // also orders the voices for the book shown
         if ((event->type() == QEvent::Show || event->type() == QEvent::Resize) &&
-            form->Menu->isVisible() && form->Menu->width() > kSmallMenuWidth &&
-            form->ReadAloud->isEnabled())
-            form->speaker().start();
+            form->Menu->isVisible() && form->Menu->width() > kSmallMenuWidth) {
+            form->prepareDictionaries();
+            if (form->ReadAloud->isEnabled())
+                form->speaker().start();
+        }
         return false;
     }
 
@@ -112,7 +116,9 @@ void TForm1::VoiceChoiceOpening()
 
 void TForm1::startSpeechInBackground()
 {
-    if (speechStartQueued)
+    // Starting the engine costs about a second of work and a speech server: only readers who
+    // read aloud pay it at every start; the others pay it at their first Ctrl+P.
+    if (speechStartQueued || ini->readString(kOptions, kReadAloudUsed, QString()) != u"Yes")
         return;
     speechStartQueued = true;
     // After the window has been painted: the engine's start takes its thread, not the window.
@@ -170,9 +176,9 @@ void TForm1::refreshReadAloudCommand()
 
 void TForm1::applySpeechSettings()
 {
-    storedVoice = ini->readString(QStringLiteral("Options"), QStringLiteral("Voice"), QString());
+    storedVoice = ini->readString(kOptions, QStringLiteral("Voice"), QString());
     bool ok = false;
-    const int rate = ini->readString(QStringLiteral("Options"), QStringLiteral("Speech rate"),
+    const int rate = ini->readString(kOptions, QStringLiteral("Speech rate"),
                                      QStringLiteral("0"))
                          .trimmed()
                          .toInt(&ok);
@@ -214,12 +220,12 @@ QString TForm1::chosenVoice() const
 void TForm1::VoiceChoiceChange()
 {
     storedVoice = VoiceChoice->currentIndex() > 0 ? VoiceChoice->currentText() : QString();
-    writeSetting(QStringLiteral("Options"), QStringLiteral("Voice"), storedVoice);
+    writeSetting(kOptions, QStringLiteral("Voice"), storedVoice);
 }
 
 void TForm1::SpeechRateChange()
 {
-    writeSetting(QStringLiteral("Options"), QStringLiteral("Speech rate"),
+    writeSetting(kOptions, QStringLiteral("Speech rate"),
                  QString::number(SpeechRate->value()));
 }
 
@@ -283,6 +289,8 @@ void TForm1::ReadAloudClick()
                 cursor.selectionStart() - block.position()};
         break;
     }
+    if (ini->readString(kOptions, kReadAloudUsed, QString()) != u"Yes")
+        writeSetting(kOptions, kReadAloudUsed, QStringLiteral("Yes"));
     readAloud = ReadAloudState();
     readAloud.active = true;
     readAloud.next = from;
