@@ -16,7 +16,6 @@
 #include <vector>
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -118,17 +117,6 @@ qint64 availablePhysicalMemory()
     return qint64(pages) > kMaxInt64 / pageSize ? kMaxInt64 : qint64(pages) * pageSize;
 }
 
-void preferHugePages(void *data, qint64 size)
-{
-    constexpr quintptr huge = quintptr(2) << 20;
-    const quintptr from = (reinterpret_cast<quintptr>(data) + huge - 1) & ~(huge - 1);
-    const quintptr to = (reinterpret_cast<quintptr>(data) + quintptr(size)) & ~(huge - 1);
-    if (size <= 0 || to <= from)
-        return;
-    // Only a hint: without transparent huge pages the call fails and nothing changes.
-    ::madvise(reinterpret_cast<void *>(from), to - from, MADV_HUGEPAGE);
-}
-
 namespace {
 
 // Opens path for reading when it is a regular file no larger than the memory can take; failure
@@ -190,7 +178,6 @@ FileRead readDocumentFile(const QString &path, qint64 memoryAvailable,
     } catch (const std::bad_alloc &) {
         return failedRead(FileReadFailure::TooLarge, size);
     }
-    preferHugePages(result.bytes.data(), size);
     // Pieces small enough for the progress of a large book to move, read on several threads:
     // most of the time goes into the first touch of the buffer's pages.
     constexpr qint64 piece = qint64(16) << 20;

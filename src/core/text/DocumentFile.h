@@ -60,9 +60,6 @@ PlainTextRead readPlainTextDocument(const QString &path, qint64 memoryAvailable,
                                     const std::function<void(int percent)> &progress = {},
                                     int threads = 1);
 
-// Asks the kernel to back a large buffer about to be written with huge pages: a book of hundreds
-// of megabytes otherwise costs a page fault every 4 KB.
-void preferHugePages(void *data, qint64 size);
 
 // The message for a file refused by its size.
 QString tooLargeMessage(qint64 size, qint64 memoryAvailable);

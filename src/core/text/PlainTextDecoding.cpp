@@ -74,7 +74,6 @@ public:
     {
         out.resize(expected);
         begin = reinterpret_cast<char16_t *>(out.data());
-        preferHugePages(begin, expected * qint64(sizeof(char16_t)));
         end = begin + expected;
         at = begin;
     }
@@ -353,7 +352,6 @@ Utf8Decoding decodeParts(const std::vector<qsizetype> &bounds, QString &out, int
     }
     out.resize(total);
     auto *begin = reinterpret_cast<char16_t *>(out.data());
-    preferHugePages(begin, total * qint64(sizeof(char16_t)));
     std::vector<qsizetype> offsets(static_cast<size_t>(used), 0);
     for (int k = 1; k < used; ++k)
         offsets[size_t(k)] = offsets[size_t(k) - 1] + units[size_t(k) - 1];
