@@ -285,14 +285,21 @@ void Converter::annotation(QStringView content)
         pageBreak = true;
         return;
     }
-    QRegularExpressionMatch m = quotedHeadingPattern().match(content);
+    // Patterns are tried only on annotations ending as they must: most annotations of a book
+    // are of one or two kinds, and a failed match costs as much as a found one.
+    const bool heading = content.endsWith(u"見出し") || content.endsWith(u"見出し終わり");
+    const bool emphasis = content.endsWith(u"点") || content.endsWith(u"点終わり");
+    QRegularExpressionMatch m;
+    if (heading)
+        m = quotedHeadingPattern().match(content);
     if (m.hasMatch()) {
         const QString title = m.captured(1);
         if (const qsizetype at = quotedOnLine(title); at >= 0)
             book.headings.append({at, title.size(), headingLevelOf(m.capturedView(2))});
         return;
     }
-    m = blockHeadingPattern().match(content);
+    if (heading)
+        m = blockHeadingPattern().match(content);
     if (m.hasMatch()) {
         if (m.capturedLength(2) == 0) {
             headingStart = out.size();
@@ -311,14 +318,16 @@ void Converter::annotation(QStringView content)
         }
         return;
     }
-    m = quotedEmphasisPattern().match(content);
+    if (emphasis)
+        m = quotedEmphasisPattern().match(content);
     if (m.hasMatch()) {
         const QString marked = m.captured(1);
         if (const qsizetype at = quotedOnLine(marked); at >= 0)
             book.emphasis.append({at, marked.size(), emphasisMark(m.capturedView(2))});
         return;
     }
-    m = blockEmphasisPattern().match(content);
+    if (emphasis)
+        m = blockEmphasisPattern().match(content);
     if (m.hasMatch()) {
         if (m.capturedLength(2) == 0) {
             emphasisStart = out.size();
@@ -334,7 +343,8 @@ void Converter::annotation(QStringView content)
         blockIndent = 0;
         return;
     }
-    m = indentPattern().match(content);
+    if (content.contains(u"字下げ"))
+        m = indentPattern().match(content);
     if (m.hasMatch()) {
         const int n = std::min(numberIn(m.capturedView(2)), 40);
         if (m.capturedLength(1) > 0)

@@ -214,7 +214,7 @@ ConversionResult ConvertByExtension(const QByteArray &raw, const QString &upperE
     } else if (!codePage.isEmpty()) {
         decoded = decodeInCodePage(raw, codePage);
     } else {
-        decoded = decodeDocumentBytes(raw);
+        decoded = decodeDocumentBytes(raw, threads);
     }
     // Preformatted HTML and RTF can carry bare LF breaks; the reader's lines end in CR LF.
     crLfLineEndsInPlace(decoded.text);
