@@ -1,19 +1,15 @@
 #include "core/text/AozoraNotation.h"
 
 #include "core/base/ParallelWork.h"
+#include "core/text/CharacterScan.h"
 #include "core/text/TextDecoding.h"
 
 #include <QHash>
 #include <QRegularExpression>
 
 #include <algorithm>
-#include <bit>
 #include <memory>
 #include <vector>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace {
 
@@ -32,34 +28,10 @@ const QString kSymbolBlockTitle = QStringLiteral(u"【テキスト中に現れ�
 
 QString gaijiCharacter(QStringView annotation);
 
-bool mayStartNotation(char16_t c)
-{
-    return c == kGaijiMark || c == kAnnotationOpen || c == kBaseMark || c == kRubyOpen;
-}
-
-// The first character from i on that may start notation, or the end of the text. Books are
-// mostly plain text between these few characters: eight are looked at in one step.
+// The first character from i on that may start notation, or the end of the text.
 qsizetype nextNotationStart(QStringView text, qsizetype i)
 {
-    const char16_t *s = text.utf16();
-    const qsizetype n = text.size();
-#if defined(__SSE2__)
-    const __m128i gaiji = _mm_set1_epi16(static_cast<short>(kGaijiMark));
-    const __m128i open = _mm_set1_epi16(static_cast<short>(kAnnotationOpen));
-    const __m128i bar = _mm_set1_epi16(static_cast<short>(kBaseMark));
-    const __m128i ruby = _mm_set1_epi16(static_cast<short>(kRubyOpen));
-    for (; i + 8 <= n; i += 8) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + i));
-        const __m128i hit =
-            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, gaiji), _mm_cmpeq_epi16(v, open)),
-                         _mm_or_si128(_mm_cmpeq_epi16(v, bar), _mm_cmpeq_epi16(v, ruby)));
-        if (const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit)); mask != 0)
-            return i + std::countr_zero(mask) / 2;
-    }
-#endif
-    while (i < n && !mayStartNotation(s[i]))
-        ++i;
-    return i;
+    return indexOfAnyOf4(text, i, kGaijiMark, kAnnotationOpen, kBaseMark, kRubyOpen);
 }
 
 // Where the CR LF at or after `from` stands, -1 when none does. A single character is searched
