@@ -637,14 +637,19 @@ AozoraBook convertAozoraInParts(QStringView text, RubyForm form, const QList<qsi
 QString aozoraGaiji(QStringView annotation)
 {
     // A book names the same few characters again and again; a converter is opened per lookup.
+    // The last one asked for, most often asked again, is compared without making a key.
+    thread_local QString lastKey;
+    thread_local QString lastCharacter;
+    if (annotation == lastKey && !lastKey.isNull())
+        return lastCharacter;
     thread_local QHash<QString, QString> known;
     const QString key = annotation.toString();
     const auto found = known.constFind(key);
-    if (found != known.constEnd())
-        return *found;
-    QString character = gaijiCharacter(annotation);
-    if (known.size() < 4096)
+    QString character = found != known.constEnd() ? *found : gaijiCharacter(annotation);
+    if (found == known.constEnd() && known.size() < 4096)
         known.insert(key, character);
+    lastKey = key;
+    lastCharacter = character;
     return character;
 }
 
