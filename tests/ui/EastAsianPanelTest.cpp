@@ -366,3 +366,70 @@ TEST(EastAsian, EveryLineOfAnAozoraBookIsAParagraph)
     EXPECT_EQ(allLines(form), QStringLiteral(u"親譲りの無鉄砲で損ばかりしている。\n「弱虫やーい」\n"
                                              u"と囃したからである。"));
 }
+
+TEST(EastAsian, ARubyBaseCutByALineEndCarriesItsReadingOverEachPart)
+{
+    ReaderFixture f;
+    const QString filler =
+        QStringLiteral(u"いろはにほへとちりぬるをわかよたれそつねならむ").repeated(8);
+    // How many characters a line of such a book holds.
+    TForm1 &form = f.start({f.writeBook(
+        "measure.txt", shiftJis(QStringLiteral(u"親《おや》［＃改ページ］\r\n") + filler))});
+    const auto firstFillerLine = [&form] {
+        int n = 1;
+        while (n < form.readerState().TotalLines && !form.FittedLine(n).startsWith(u'い'))
+            ++n;
+        return n;
+    };
+    const qsizetype width = form.FittedLine(firstFillerLine()).size();
+    ASSERT_GT(width, 8);
+    ASSERT_LT(width, filler.size());
+
+    const QString base = QStringLiteral(u"東西南北");
+    const QString reading = QStringLiteral(u"とうざいなんぼく");
+    struct Case
+    {
+        int before; // characters of the base on the first line
+        const char16_t *first;
+        const char16_t *second;
+    };
+    const Case cases[] = {{1, u"とう", u"ざいなんぼく"},
+                          {2, u"とうざい", u"なんぼく"},
+                          {3, u"とうざいなん", u"ぼく"}};
+    QString text = QStringLiteral(u"親《おや》［＃改ページ］");
+    for (const Case &c : cases)
+        text += QStringLiteral("\r\n") + filler.left(width - c.before) + u'｜' + base + u'《' +
+                reading + QStringLiteral(u"》の話。");
+    form.openFileFromUser(f.writeBook("cut.txt", shiftJis(text)));
+    QPlainTextEdit *page = form.LinkeSeite;
+    ASSERT_GE(page->document()->blockCount(), 7);
+    const qreal character = QFontMetricsF(page->document()->defaultFont()).horizontalAdvance(u'東');
+    auto *overlay = static_cast<RubyOverlay *>(
+        page->viewport()->findChild<QWidget *>(QStringLiteral("RubyOverlay")));
+    ASSERT_NE(overlay, nullptr);
+    QList<RubyOverlay::Placed> cut;
+    for (const RubyOverlay::Placed &p : overlay->placed())
+        if (p.reading != QStringLiteral(u"おや"))
+            cut << p;
+    ASSERT_EQ(cut.size(), 2 * std::size(cases));
+    const int first = firstFillerLine();
+    for (int k = 0; k < int(std::size(cases)); ++k) {
+        const Case &c = cases[k];
+        SCOPED_TRACE(c.before);
+        // The lines are cut inside the base, as the case means them to be.
+        ASSERT_TRUE(form.FittedLine(first + 2 * k).endsWith(base.left(c.before)));
+        ASSERT_TRUE(form.FittedLine(first + 2 * k + 1).startsWith(base.mid(c.before)));
+        const RubyOverlay::Placed &head = cut[2 * k];
+        const RubyOverlay::Placed &tail = cut[2 * k + 1];
+        EXPECT_EQ(head.reading, QString::fromUtf16(c.first));
+        EXPECT_EQ(tail.reading, QString::fromUtf16(c.second));
+        EXPECT_LT(head.base.top(), tail.base.top());
+        // Each share over its own part of the base, above its line.
+        for (const RubyOverlay::Placed *p : {&head, &tail}) {
+            EXPECT_NEAR(p->readingRect.center().x(), p->base.center().x(), 1.0);
+            EXPECT_LE(p->readingRect.bottom(), p->base.top() + 1);
+        }
+        EXPECT_NEAR(head.base.width(), c.before * character, 1.5);
+        EXPECT_NEAR(tail.base.width(), (base.size() - c.before) * character, 1.5);
+    }
+}
