@@ -166,6 +166,7 @@ public:
         return blockIndent == 0 && emphasisStart < 0 && headingStart < 0 && !sectionPending &&
                !inSymbolBlock;
     }
+    void reserve(qsizetype size) { out.reserve(size); }
     // Appends what `next` converted from the start of a text, taking over its open state.
     void append(Converter &next);
     AozoraBook finish();
@@ -614,6 +615,8 @@ AozoraBook convertAozoraInParts(QStringView text, RubyForm form, const QList<qsi
     std::vector<std::unique_ptr<Converter>> converters;
     for (int k = 0; k < parts; ++k)
         converters.push_back(std::make_unique<Converter>(form));
+    // The first part's text becomes the whole: room for all of it, not moved again as it grows.
+    converters.front()->reserve(text.size());
     const auto convert = [&](int k, int) {
         converters[k]->convertRange(text, starts[k], starts[k + 1]);
     };
@@ -757,8 +760,20 @@ QList<qsizetype> carryIntoJoinedText(QStringView loaded, QStringView working,
     carried.reserve(positions.size());
     qsizetype i = 0;
     qsizetype j = 0;
+    qsizetype cr = -1; // the first CR at or after i, once looked for
     for (const qsizetype position : positions) {
         while (i < position && i < loaded.size()) {
+            // Up to the next CR both texts hold the same characters.
+            if (cr < i) {
+                cr = loaded.indexOf(u'\r', i);
+                if (cr < 0)
+                    cr = loaded.size();
+            }
+            if (const qsizetype same = std::min(cr, position) - i; same > 0) {
+                i += same;
+                j += same;
+                continue;
+            }
             const bool joined = loaded[i] == u'\r' && i + 1 < loaded.size() &&
                                 loaded[i + 1] == u'\n' &&
                                 (j >= working.size() || working[j] != u'\r');
