@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <memory>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -182,6 +184,17 @@ private:
     }
     // Gaiji and annotations inside a reading: the characters kept, the annotations dropped.
     QString inlineText(QStringView text);
+    // A book gives the same readings again and again: they share one string each.
+    QString sharedReading(QStringView written)
+    {
+        const std::u16string_view key(written.utf16(), size_t(written.size()));
+        if (const auto found = readings.find(key); found != readings.end())
+            return found->second;
+        QString reading = inlineText(written);
+        if (readings.size() < 65536)
+            readings.emplace(key, reading);
+        return reading;
+    }
     void addRuby(qsizetype baseStart, QStringView written);
 
     RubyForm form;
@@ -197,6 +210,9 @@ private:
     int headingLevel = 0;
     bool lineHasText = false;
     bool inSymbolBlock = false;
+    // By their text in the book converted. Qt's string hash is made for long keys; the standard
+    // library's is several times quicker on a reading's few characters.
+    std::unordered_map<std::u16string_view, QString> readings;
 };
 
 const QRegularExpression &quotedHeadingPattern()
@@ -358,7 +374,7 @@ void Converter::addRuby(qsizetype baseStart, QStringView written)
 {
     switch (form) {
     case RubyForm::Above:
-        book.ruby.append({baseStart, out.size() - baseStart, inlineText(written)});
+        book.ruby.append({baseStart, out.size() - baseStart, sharedReading(written)});
         break;
     case RubyForm::Brackets:
         out += u'(' + inlineText(written) + u')';
@@ -456,7 +472,7 @@ void Converter::convertRange(QStringView text, qsizetype from, qsizetype to)
 {
     out.reserve(out.size() + (to - from));
     if (form == RubyForm::Above)
-        book.ruby.reserve(book.ruby.size() + text.sliced(from, to - from).count(kRubyOpen));
+        book.ruby.reserve(book.ruby.size() + countOf(text.sliced(from, to - from), kRubyOpen));
     qsizetype pos = from;
     // Only the text's own end has a line after its last line end.
     while (pos < to || (pos == to && to == text.size())) {
