@@ -503,6 +503,7 @@ void Converter::append(Converter &next)
     const qsizetype shift = out.size();
     out += next.out;
     const auto shifted = [shift](qsizetype at) { return at < 0 ? at : at + shift; };
+    book.ruby.reserve(book.ruby.size() + next.book.ruby.size());
     for (RubySpan &span : next.book.ruby)
         book.ruby.append({span.base + shift, span.length, std::move(span.reading)});
     for (const AozoraHeading &heading : next.book.headings)
