@@ -603,10 +603,11 @@ bool looksLikeAozora(QStringView text)
 
 AozoraBook convertAozora(QStringView text, RubyForm form, int threads)
 {
-    // Parts smaller than this cost more to start than they save.
+    // Parts smaller than this cost more to start than they save. A few parts a thread: a thread
+    // the system holds back leaves its later parts to the others.
     constexpr qsizetype kPartChars = 128 * 1024;
     const qsizetype parts =
-        std::clamp<qsizetype>(text.size() / kPartChars, 1, std::max(threads, 1));
+        threads > 1 ? std::clamp<qsizetype>(text.size() / kPartChars, 1, threads * 4) : 1;
     QList<qsizetype> cuts;
     for (qsizetype k = 1; k < parts; ++k)
         cuts.append(text.size() * k / parts);
