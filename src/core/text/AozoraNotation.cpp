@@ -169,6 +169,8 @@ public:
                !inSymbolBlock;
     }
     void reserve(qsizetype size) { out.reserve(size); }
+    qsizetype rubyCount() const { return book.ruby.size(); }
+    void reserveRuby(qsizetype count) { book.ruby.reserve(count); }
     // Appends what `next` converted from the start of a text, taking over its open state.
     void append(Converter &next);
     AozoraBook finish();
@@ -503,7 +505,6 @@ void Converter::append(Converter &next)
     const qsizetype shift = out.size();
     out += next.out;
     const auto shifted = [shift](qsizetype at) { return at < 0 ? at : at + shift; };
-    book.ruby.reserve(book.ruby.size() + next.book.ruby.size());
     for (RubySpan &span : next.book.ruby)
         book.ruby.append({span.base + shift, span.length, std::move(span.reading)});
     for (const AozoraHeading &heading : next.book.headings)
@@ -603,11 +604,10 @@ bool looksLikeAozora(QStringView text)
 
 AozoraBook convertAozora(QStringView text, RubyForm form, int threads)
 {
-    // Parts smaller than this cost more to start than they save. A few parts a thread: a thread
-    // the system holds back leaves its later parts to the others.
+    // Parts smaller than this cost more to start than they save; each part has its own.
     constexpr qsizetype kPartChars = 128 * 1024;
     const qsizetype parts =
-        threads > 1 ? std::clamp<qsizetype>(text.size() / kPartChars, 1, threads * 4) : 1;
+        threads > 1 ? std::clamp<qsizetype>(text.size() / kPartChars, 1, threads) : 1;
     QList<qsizetype> cuts;
     for (qsizetype k = 1; k < parts; ++k)
         cuts.append(text.size() * k / parts);
@@ -645,6 +645,11 @@ AozoraBook convertAozoraInParts(QStringView text, RubyForm form, const QList<qsi
     // A part converted from rest is right only when the text before it left nothing open;
     // otherwise it is converted again after what came before.
     Converter &whole = *converters.front();
+    // One move of the readings, not one for each part appended.
+    qsizetype readings = 0;
+    for (const auto &part : converters)
+        readings += part->rubyCount();
+    whole.reserveRuby(readings);
     for (int k = 1; k < parts; ++k) {
         if (whole.atRest())
             whole.append(*converters[k]);

@@ -138,9 +138,8 @@ bool decodeShiftJisQuickly(QByteArrayView bytes, QString &out, int threads)
         return false;
     const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
     const qsizetype n = bytes.size();
-    // No character has a line feed as its second byte: a part starts after one. A few parts a
-    // thread: a thread the system holds back leaves its later parts to the others.
-    const qsizetype parts = threads > 1 ? std::clamp<qsizetype>(n / kPartBytes, 1, threads * 4) : 1;
+    // No character has a line feed as its second byte: a part starts after one.
+    const qsizetype parts = threads > 1 ? std::clamp<qsizetype>(n / kPartBytes, 1, threads) : 1;
     std::vector<qsizetype> starts = {0};
     for (qsizetype k = 1; k < parts; ++k) {
         const qsizetype lf = bytes.indexOf('\n', n * k / parts);
