@@ -169,7 +169,6 @@ public:
                !inSymbolBlock;
     }
     void reserve(qsizetype size) { out.reserve(size); }
-    qsizetype rubyCount() const { return book.ruby.size(); }
     void reserveRuby(qsizetype count) { book.ruby.reserve(count); }
     // Appends what `next` converted from the start of a text, taking over its open state.
     void append(Converter &next);
@@ -633,8 +632,10 @@ AozoraBook convertAozoraInParts(QStringView text, RubyForm form, const QList<qsi
     std::vector<std::unique_ptr<Converter>> converters;
     for (int k = 0; k < parts; ++k)
         converters.push_back(std::make_unique<Converter>(form));
-    // The first part's text becomes the whole: room for all of it, not moved again as it grows.
+    // The first part becomes the whole: room for all of it, not moved again as it grows.
     converters.front()->reserve(text.size());
+    if (form == RubyForm::Above && parts > 1)
+        converters.front()->reserveRuby(countOf(text, kRubyOpen));
     const auto convert = [&](int k, int) {
         converters[k]->convertRange(text, starts[k], starts[k + 1]);
     };
@@ -645,11 +646,6 @@ AozoraBook convertAozoraInParts(QStringView text, RubyForm form, const QList<qsi
     // A part converted from rest is right only when the text before it left nothing open;
     // otherwise it is converted again after what came before.
     Converter &whole = *converters.front();
-    // One move of the readings, not one for each part appended.
-    qsizetype readings = 0;
-    for (const auto &part : converters)
-        readings += part->rubyCount();
-    whole.reserveRuby(readings);
     for (int k = 1; k < parts; ++k) {
         if (whole.atRest())
             whole.append(*converters[k]);
