@@ -132,6 +132,9 @@ int main(int argc, char **argv)
                 static_cast<double>(marked.size()) / 1e6, static_cast<double>(plain.size()) / 1e6);
     const double convert = bestOf(5, [&] { convertAozora(aozora, RubyForm::Above); });
     std::printf("  notation converted alone:        %8.1f ms\n", convert);
+    const double convertThreads =
+        bestOf(5, [&] { convertAozora(aozora, RubyForm::Above, threads); });
+    std::printf("  notation converted, %d thread(s): %6.1f ms\n", threads, convertThreads);
 
     const QString markedPath = write(QStringLiteral("aozora.txt"), marked);
     const QString plainPath = write(QStringLiteral("plain.txt"), plain);

@@ -178,19 +178,26 @@ TEST(AozoraNotation, GaijiCodes)
 
 TEST(AozoraNotation, MarksFollowTheTextIntoJoinedLines)
 {
-    const QString loaded = qs("　一\r\n本文の\r\n続き a \r\n b-\r\nc\r\n\r\n　二\r\n終");
-    const QList<qsizetype> marks = {loaded.indexOf(qs("一")), loaded.indexOf(qs("続")),
-                                    loaded.indexOf(qs("c")), loaded.indexOf(qs("二")),
-                                    loaded.indexOf(qs("終"))};
-    LineBreakRules rules;
-    rules.keepBeforeIndent = false;
-    QString joined = loaded;
-    RemoveSingleLineBreaks(joined, rules);
-    ASSERT_NE(joined, loaded);
-    const QList<qsizetype> carried = carryIntoJoinedText(loaded, joined, marks);
-    ASSERT_EQ(carried.size(), marks.size());
-    for (qsizetype k = 0; k < marks.size(); ++k)
-        EXPECT_EQ(joined.at(carried[k]), loaded.at(marks[k])) << k;
+    // A mark on every third character that is not a join's own, several on each long line.
+    const QString longLines =
+        qs("　親譲りの無鉄砲で小供の時から損ばかりしている。\r\n").repeated(4) +
+        qs("a word -\r\nand another\r\n\r\n　二行目").repeated(2);
+    for (const QString &loaded :
+         {qs("　一\r\n本文の\r\n続き a \r\n b-\r\nc\r\n\r\n　二\r\n終"), longLines}) {
+        QList<qsizetype> marks;
+        for (qsizetype at = 0; at < loaded.size(); at += 3)
+            if (!QStringLiteral("\r\n -").contains(loaded[at]))
+                marks << at;
+        LineBreakRules rules;
+        rules.keepBeforeIndent = false;
+        QString joined = loaded;
+        RemoveSingleLineBreaks(joined, rules);
+        ASSERT_NE(joined, loaded);
+        const QList<qsizetype> carried = carryIntoJoinedText(loaded, joined, marks);
+        ASSERT_EQ(carried.size(), marks.size());
+        for (qsizetype k = 0; k < marks.size(); ++k)
+            EXPECT_EQ(joined.at(carried[k]), loaded.at(marks[k])) << k;
+    }
 }
 
 TEST(AozoraNotation, HostileTextsWithoutNotationStayAsTheyAre)

@@ -105,6 +105,13 @@ TEST(TextDecoding, EveryLineBreakBecomesCrLf)
          u"one\r\ntwo\r\n\r\nthree"_qs},
         {"CR CR LF in Windows-1252", "caf\xE9\r\r\ntwo\r\r\n\r\r\nthree", ".TXT",
          u"caf\u00E9\r\ntwo\r\n\r\nthree"_qs},
+        // Long lines of CR LF breaks, the one break to change far into them.
+        {"lone LF after CR LF lines", QByteArray("caf\xE9 au lait\r\n").repeated(9) + "end\nx",
+         ".TXT", u"caf\u00E9 au lait\r\n"_qs.repeated(9) + u"end\r\nx"_qs},
+        {"CR CR LF far into a line", QByteArray("caf\xE9 au lait ").repeated(5) + "\r\r\nx", ".TXT",
+         u"caf\u00E9 au lait "_qs.repeated(5) + u"\r\nx"_qs},
+        {"lone CR far into a line", QByteArray("caf\xE9 au lait ").repeated(5) + "\rx", ".TXT",
+         u"caf\u00E9 au lait "_qs.repeated(5) + u"\r\nx"_qs},
         {"referenced in HTML", "a&#8232;b&#x2029;c", ".HTM", u"a\r\nb\r\nc"_qs},
         {"escaped in RTF", "{\\rtf1 a\\u8232?b}", ".RTF", u"a\r\nb"_qs},
     };

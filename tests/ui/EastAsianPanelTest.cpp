@@ -366,3 +366,58 @@ TEST(EastAsian, EveryLineOfAnAozoraBookIsAParagraph)
     EXPECT_EQ(allLines(form), QStringLiteral(u"親譲りの無鉄砲で損ばかりしている。\n「弱虫やーい」\n"
                                              u"と囃したからである。"));
 }
+
+TEST(EastAsian, ARubyBaseCutByALineEndCarriesItsReadingOverEachPart)
+{
+    ReaderFixture f;
+    const QString filler =
+        QStringLiteral(u"いろはにほへとちりぬるをわかよたれそつねならむ").repeated(8);
+    const QString head = QStringLiteral(u"親《おや》［＃改ページ］");
+    TForm1 &form = f.start({f.writeBook("measure.txt", shiftJis(head + u"\r\n"_qs + filler))});
+    const auto firstFillerLine = [&form] {
+        int n = 1;
+        while (n < form.readerState().TotalLines && !form.FittedLine(n).startsWith(u'い'))
+            ++n;
+        return n;
+    };
+    // How many characters a line holds; the base is then set across each line end.
+    const qsizetype width = form.FittedLine(firstFillerLine()).size();
+    ASSERT_GT(width, 8);
+    const QString base = QStringLiteral(u"東西南北");
+    const struct
+    {
+        int before; // characters of the base on the first line
+        QString first, second;
+    } cases[] = {{1, u"とう"_qs, u"ざいなんぼく"_qs},
+                 {2, u"とうざい"_qs, u"なんぼく"_qs},
+                 {3, u"とうざいなん"_qs, u"ぼく"_qs}};
+    QString text = head;
+    for (const auto &c : cases)
+        text +=
+            u"\r\n"_qs + filler.left(width - c.before) + u"｜東西南北《とうざいなんぼく》の話。"_qs;
+    form.openFileFromUser(f.writeBook("cut.txt", shiftJis(text)));
+    QPlainTextEdit *page = form.LinkeSeite;
+    const qreal character = QFontMetricsF(page->document()->defaultFont()).horizontalAdvance(u'東');
+    QList<RubyOverlay::Placed> cut =
+        static_cast<RubyOverlay *>(
+            page->viewport()->findChild<QWidget *>(QStringLiteral("RubyOverlay")))
+            ->placed();
+    cut.removeIf([](const RubyOverlay::Placed &p) { return p.reading == u"おや"_qs; });
+    ASSERT_EQ(cut.size(), 2 * std::size(cases));
+    for (int k = 0, line = firstFillerLine(); k < int(std::size(cases)); ++k, line += 2) {
+        const auto &c = cases[k];
+        SCOPED_TRACE(c.before);
+        ASSERT_TRUE(form.FittedLine(line).endsWith(base.left(c.before)));
+        ASSERT_TRUE(form.FittedLine(line + 1).startsWith(base.mid(c.before)));
+        // Each share over its own part of the base, above its own line.
+        const RubyOverlay::Placed &one = cut[2 * k], &two = cut[2 * k + 1];
+        EXPECT_EQ(one.reading + u'|' + two.reading, c.first + u'|' + c.second);
+        EXPECT_LT(one.base.top(), two.base.top());
+        EXPECT_NEAR(one.base.width(), c.before * character, 1.5);
+        EXPECT_NEAR(two.base.width(), (base.size() - c.before) * character, 1.5);
+        for (const RubyOverlay::Placed *p : {&one, &two}) {
+            EXPECT_NEAR(p->readingRect.center().x(), p->base.center().x(), 1.0);
+            EXPECT_LE(p->readingRect.bottom(), p->base.top() + 1);
+        }
+    }
+}

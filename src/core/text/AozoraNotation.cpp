@@ -1,11 +1,17 @@
 #include "core/text/AozoraNotation.h"
 
+#include "core/base/ParallelWork.h"
+#include "core/text/CharacterScan.h"
 #include "core/text/TextDecoding.h"
 
 #include <QHash>
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <memory>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -24,9 +30,20 @@ const QString kSymbolBlockTitle = QStringLiteral(u"【テキスト中に現れ�
 
 QString gaijiCharacter(QStringView annotation);
 
-bool mayStartNotation(char16_t c)
+// The first character from i on that may start notation, or the end of the text.
+qsizetype nextNotationStart(QStringView text, qsizetype i)
 {
-    return c == kGaijiMark || c == kAnnotationOpen || c == kBaseMark || c == kRubyOpen;
+    return indexOfAnyOf4(text, i, kGaijiMark, kAnnotationOpen, kBaseMark, kRubyOpen);
+}
+
+// Where the CR LF at or after `from` stands, -1 when none does. A single character is searched
+// for many at a time; a two-character needle is not.
+qsizetype lineEnd(QStringView text, qsizetype from)
+{
+    for (qsizetype cr = text.indexOf(u'\r', from); cr >= 0; cr = text.indexOf(u'\r', cr + 1))
+        if (cr + 1 < text.size() && text[cr + 1] == u'\n')
+            return cr;
+    return -1;
 }
 
 bool startsAnnotation(QStringView text, qsizetype i)
@@ -138,8 +155,24 @@ class Converter
 {
 public:
     explicit Converter(RubyForm form) : form(form) {}
+    Converter(const Converter &) = delete;
+    Converter &operator=(const Converter &) = delete;
 
-    AozoraBook run(QStringView text);
+    // The lines of text from `from` to `to`, a line start or the end of the text; what follows
+    // `to` is read only to recognise the symbol-explanation block.
+    void convertRange(QStringView text, qsizetype from, qsizetype to);
+    // No block, heading, emphasis or page break is open: what follows converts as it would
+    // at the start of a text.
+    bool atRest() const
+    {
+        return blockIndent == 0 && emphasisStart < 0 && headingStart < 0 && !sectionPending &&
+               !inSymbolBlock;
+    }
+    void reserve(qsizetype size) { out.reserve(size); }
+    void reserveRuby(qsizetype count) { book.ruby.reserve(count); }
+    // Appends what `next` converted from the start of a text, taking over its open state.
+    void append(Converter &next);
+    AozoraBook finish();
 
 private:
     void convertLine(QStringView line);
@@ -152,7 +185,18 @@ private:
     }
     // Gaiji and annotations inside a reading: the characters kept, the annotations dropped.
     QString inlineText(QStringView text);
-    void addRuby(qsizetype baseStart, QString reading);
+    // A book gives the same readings again and again: they share one string each.
+    QString sharedReading(QStringView written)
+    {
+        const std::u16string_view key(written.utf16(), size_t(written.size()));
+        if (const auto found = readings.find(key); found != readings.end())
+            return found->second;
+        QString reading = inlineText(written);
+        if (readings.size() < 65536)
+            readings.emplace(key, reading);
+        return reading;
+    }
+    void addRuby(qsizetype baseStart, QStringView written);
 
     RubyForm form;
     AozoraBook book;
@@ -166,6 +210,10 @@ private:
     qsizetype headingStart = -1;
     int headingLevel = 0;
     bool lineHasText = false;
+    bool inSymbolBlock = false;
+    // By their text in the book converted. Qt's string hash is made for long keys; the standard
+    // library's is several times quicker on a reading's few characters.
+    std::unordered_map<std::u16string_view, QString> readings;
 };
 
 const QRegularExpression &quotedHeadingPattern()
@@ -227,14 +275,21 @@ void Converter::annotation(QStringView content)
         pageBreak = true;
         return;
     }
-    QRegularExpressionMatch m = quotedHeadingPattern().match(content);
+    // Patterns are tried only on annotations ending as they must: most annotations of a book
+    // are of one or two kinds, and a failed match costs as much as a found one.
+    const bool heading = content.endsWith(u"見出し") || content.endsWith(u"見出し終わり");
+    const bool emphasis = content.endsWith(u"点") || content.endsWith(u"点終わり");
+    QRegularExpressionMatch m;
+    if (heading)
+        m = quotedHeadingPattern().match(content);
     if (m.hasMatch()) {
         const QString title = m.captured(1);
         if (const qsizetype at = quotedOnLine(title); at >= 0)
             book.headings.append({at, title.size(), headingLevelOf(m.capturedView(2))});
         return;
     }
-    m = blockHeadingPattern().match(content);
+    if (heading)
+        m = blockHeadingPattern().match(content);
     if (m.hasMatch()) {
         if (m.capturedLength(2) == 0) {
             headingStart = out.size();
@@ -253,14 +308,16 @@ void Converter::annotation(QStringView content)
         }
         return;
     }
-    m = quotedEmphasisPattern().match(content);
+    if (emphasis)
+        m = quotedEmphasisPattern().match(content);
     if (m.hasMatch()) {
         const QString marked = m.captured(1);
         if (const qsizetype at = quotedOnLine(marked); at >= 0)
             book.emphasis.append({at, marked.size(), emphasisMark(m.capturedView(2))});
         return;
     }
-    m = blockEmphasisPattern().match(content);
+    if (emphasis)
+        m = blockEmphasisPattern().match(content);
     if (m.hasMatch()) {
         if (m.capturedLength(2) == 0) {
             emphasisStart = out.size();
@@ -276,7 +333,8 @@ void Converter::annotation(QStringView content)
         blockIndent = 0;
         return;
     }
-    m = indentPattern().match(content);
+    if (content.contains(u"字下げ"))
+        m = indentPattern().match(content);
     if (m.hasMatch()) {
         const int n = std::min(numberIn(m.capturedView(2)), 40);
         if (m.capturedLength(1) > 0)
@@ -291,7 +349,8 @@ void Converter::annotation(QStringView content)
 
 QString Converter::inlineText(QStringView text)
 {
-    if (!text.contains(kAnnotationOpen))
+    // Readings are a few characters: a plain loop beats a call into the library's search.
+    if (std::find(text.begin(), text.end(), QChar(kAnnotationOpen)) == text.end())
         return text.toString();
     QString kept;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -312,14 +371,14 @@ QString Converter::inlineText(QStringView text)
     return kept;
 }
 
-void Converter::addRuby(qsizetype baseStart, QString reading)
+void Converter::addRuby(qsizetype baseStart, QStringView written)
 {
     switch (form) {
     case RubyForm::Above:
-        book.ruby.append({baseStart, out.size() - baseStart, std::move(reading)});
+        book.ruby.append({baseStart, out.size() - baseStart, sharedReading(written)});
         break;
     case RubyForm::Brackets:
-        out += u'(' + reading + u')';
+        out += u'(' + inlineText(written) + u')';
         break;
     case RubyForm::Hidden:
         break;
@@ -337,9 +396,7 @@ void Converter::convertLine(QStringView line)
     qsizetype bar = -1; // where a ｜ in the converted line stands
     for (qsizetype i = 0; i < line.size(); ++i) {
         // Most of a line is text: it goes over in one piece.
-        qsizetype plain = i;
-        while (plain < line.size() && !mayStartNotation(line[plain].unicode()))
-            ++plain;
+        const qsizetype plain = nextNotationStart(line, i);
         if (plain > i) {
             out += line.sliced(i, plain - i);
             lineHasText = true;
@@ -381,7 +438,7 @@ void Converter::convertLine(QStringView line)
                 }
                 if (baseStart >= 0) {
                     bar = -1;
-                    addRuby(baseStart, inlineText(line.sliced(i + 1, end - i - 1)));
+                    addRuby(baseStart, line.sliced(i + 1, end - i - 1));
                     i = end;
                     continue;
                 }
@@ -412,22 +469,23 @@ void Converter::convertLine(QStringView line)
     }
 }
 
-AozoraBook Converter::run(QStringView text)
+void Converter::convertRange(QStringView text, qsizetype from, qsizetype to)
 {
-    out.reserve(text.size());
+    out.reserve(out.size() + (to - from));
     if (form == RubyForm::Above)
-        book.ruby.reserve(text.count(kRubyOpen));
-    bool inSymbolBlock = false;
-    qsizetype pos = 0;
-    while (pos <= text.size()) {
-        qsizetype end = text.indexOf(u"\r\n", pos);
+        book.ruby.reserve(book.ruby.size() + countOf(text.sliced(from, to - from), kRubyOpen));
+    qsizetype pos = from;
+    // Only the text's own end has a line after its last line end.
+    while (pos < to || (pos == to && to == text.size())) {
+        qsizetype end = lineEnd(text, pos);
         const bool last = end < 0;
         if (last)
             end = text.size();
         const QStringView line = text.sliced(pos, end - pos);
         pos = end + 2;
         const bool rule = line.size() >= 10 && line[0] == u'-' && line.count(u'-') == line.size();
-        if (rule && !inSymbolBlock && text.sliced(pos).left(200).contains(kSymbolBlockTitle)) {
+        if (rule && !inSymbolBlock && !last &&
+            text.sliced(pos).left(200).contains(kSymbolBlockTitle)) {
             inSymbolBlock = true;
             continue;
         }
@@ -439,6 +497,34 @@ AozoraBook Converter::run(QStringView text)
         if (last)
             break;
     }
+}
+
+void Converter::append(Converter &next)
+{
+    const qsizetype shift = out.size();
+    out += next.out;
+    const auto shifted = [shift](qsizetype at) { return at < 0 ? at : at + shift; };
+    for (RubySpan &span : next.book.ruby)
+        book.ruby.append({span.base + shift, span.length, std::move(span.reading)});
+    for (const AozoraHeading &heading : next.book.headings)
+        book.headings.append({heading.position + shift, heading.length, heading.level});
+    for (const qsizetype start : next.book.sectionStarts)
+        book.sectionStarts.append(start + shift);
+    for (const AozoraIndent &indent : next.book.indents)
+        book.indents.append({indent.lineStart + shift, indent.lineLength, indent.characters});
+    for (const AozoraEmphasis &run : next.book.emphasis)
+        book.emphasis.append({run.position + shift, run.length, run.mark});
+    lineStart = next.lineStart + shift;
+    blockIndent = next.blockIndent;
+    emphasisStart = shifted(next.emphasisStart);
+    sectionPending = next.sectionPending;
+    headingStart = shifted(next.headingStart);
+    headingLevel = next.headingLevel;
+    inSymbolBlock = next.inSymbolBlock;
+}
+
+AozoraBook Converter::finish()
+{
     // The last line had no line end of its own.
     if (out.endsWith(QStringLiteral("\r\n")))
         out.chop(2);
@@ -515,22 +601,77 @@ bool looksLikeAozora(QStringView text)
     return false;
 }
 
-AozoraBook convertAozora(QStringView text, RubyForm form)
+AozoraBook convertAozora(QStringView text, RubyForm form, int threads)
 {
-    return Converter(form).run(text);
+    // Parts smaller than this cost more to start than they save; each part has its own.
+    constexpr qsizetype kPartChars = 128 * 1024;
+    const qsizetype parts =
+        threads > 1 ? std::clamp<qsizetype>(text.size() / kPartChars, 1, threads) : 1;
+    QList<qsizetype> cuts;
+    for (qsizetype k = 1; k < parts; ++k)
+        cuts.append(text.size() * k / parts);
+    return convertAozoraInParts(text, form, cuts, threads);
+}
+
+AozoraBook convertAozoraInParts(QStringView text, RubyForm form, const QList<qsizetype> &cuts,
+                                int threads)
+{
+    // Each cut moves on to the next line start.
+    QList<qsizetype> starts = {0};
+    for (const qsizetype cut : cuts) {
+        if (cut <= 0 || cut >= text.size())
+            continue;
+        const qsizetype end = lineEnd(text, std::max<qsizetype>(0, cut - 2));
+        if (end >= 0 && end + 2 < text.size())
+            starts.append(end + 2);
+    }
+    std::sort(starts.begin(), starts.end());
+    starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
+    starts.append(text.size());
+    const int parts = int(starts.size() - 1);
+    std::vector<std::unique_ptr<Converter>> converters;
+    for (int k = 0; k < parts; ++k)
+        converters.push_back(std::make_unique<Converter>(form));
+    // The first part becomes the whole: room for all of it, not moved again as it grows.
+    converters.front()->reserve(text.size());
+    if (form == RubyForm::Above && parts > 1)
+        converters.front()->reserveRuby(countOf(text, kRubyOpen));
+    const auto convert = [&](int k, int) {
+        converters[k]->convertRange(text, starts[k], starts[k + 1]);
+    };
+    if (parts > 1)
+        parallelFor(parts, threads, convert);
+    else
+        convert(0, 0);
+    // A part converted from rest is right only when the text before it left nothing open;
+    // otherwise it is converted again after what came before.
+    Converter &whole = *converters.front();
+    for (int k = 1; k < parts; ++k) {
+        if (whole.atRest())
+            whole.append(*converters[k]);
+        else
+            whole.convertRange(text, starts[k], starts[k + 1]);
+        converters[k].reset();
+    }
+    return whole.finish();
 }
 
 QString aozoraGaiji(QStringView annotation)
 {
     // A book names the same few characters again and again; a converter is opened per lookup.
+    // The last one asked for, most often asked again, is compared without making a key.
+    thread_local QString lastKey;
+    thread_local QString lastCharacter;
+    if (annotation == lastKey && !lastKey.isNull())
+        return lastCharacter;
     thread_local QHash<QString, QString> known;
     const QString key = annotation.toString();
     const auto found = known.constFind(key);
-    if (found != known.constEnd())
-        return *found;
-    QString character = gaijiCharacter(annotation);
-    if (known.size() < 4096)
+    QString character = found != known.constEnd() ? *found : gaijiCharacter(annotation);
+    if (found == known.constEnd() && known.size() < 4096)
         known.insert(key, character);
+    lastKey = key;
+    lastCharacter = character;
     return character;
 }
 
@@ -638,8 +779,20 @@ QList<qsizetype> carryIntoJoinedText(QStringView loaded, QStringView working,
     carried.reserve(positions.size());
     qsizetype i = 0;
     qsizetype j = 0;
+    qsizetype cr = -1; // the first CR at or after i, once looked for
     for (const qsizetype position : positions) {
         while (i < position && i < loaded.size()) {
+            // Up to the next CR both texts hold the same characters.
+            if (cr < i) {
+                cr = loaded.indexOf(u'\r', i);
+                if (cr < 0)
+                    cr = loaded.size();
+            }
+            if (const qsizetype same = std::min(cr, position) - i; same > 0) {
+                i += same;
+                j += same;
+                continue;
+            }
             const bool joined = loaded[i] == u'\r' && i + 1 < loaded.size() &&
                                 loaded[i + 1] == u'\n' &&
                                 (j >= working.size() || working[j] != u'\r');

@@ -59,8 +59,13 @@ struct AozoraBook
 bool looksLikeAozora(QStringView text);
 
 // Converts a text with CR LF line ends. Nothing that is not notation is lost: a bracket that
-// opens no ruby or annotation stays in the text.
-AozoraBook convertAozora(QStringView text, RubyForm form);
+// opens no ruby or annotation stays in the text. A long text is converted in parts on up to
+// `threads` threads, with the same result as on one.
+AozoraBook convertAozora(QStringView text, RubyForm form, int threads = 1);
+
+// convertAozora with the text cut into parts at the first line start at or after each cut.
+AozoraBook convertAozoraInParts(QStringView text, RubyForm form, const QList<qsizetype> &cuts,
+                                int threads);
 
 // The character a gaiji annotation's content (the text inside ※［＃…］) names by JIS X 0213
 // plane-row-cell or by code point; empty when it names none.

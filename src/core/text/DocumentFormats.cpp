@@ -1,7 +1,8 @@
 #include "core/text/DocumentFormats.h"
 
-#include "core/text/PlainTextDecoding.h"
+#include "core/text/CharacterScan.h"
 #include "core/text/CodePages.h"
+#include "core/text/PlainTextDecoding.h"
 #include "core/text/RtfToText.h"
 #include "core/text/TvxUtils.h"
 
@@ -49,6 +50,17 @@ bool isBreakOtherThanCr(QChar c)
 // final break is not added; trimming would drop it again.
 void crLfLineEndsInPlace(QString &text)
 {
+    // Nearly every book has CR LF throughout already: one quick pass says so.
+    const QStringView view(text);
+    qsizetype at = 0;
+    for (;;) {
+        at = indexOfAnyOf4(view, at, u'\r', u'\n', QChar::LineSeparator, QChar::ParagraphSeparator);
+        if (at == view.size())
+            return;
+        if (view[at] != u'\r' || at + 1 == view.size() || view[at + 1] != u'\n')
+            break;
+        at += 2;
+    }
     // CR CR LF, left by converting line ends twice, is one break; the text only shrinks.
     if (text.contains(QStringView(u"\r\r\n")))
         text.replace(QStringLiteral("\r\r\n"), QStringLiteral("\r\n"));
@@ -214,7 +226,7 @@ ConversionResult ConvertByExtension(const QByteArray &raw, const QString &upperE
     } else if (!codePage.isEmpty()) {
         decoded = decodeInCodePage(raw, codePage);
     } else {
-        decoded = decodeDocumentBytes(raw);
+        decoded = decodeDocumentBytes(raw, threads);
     }
     // Preformatted HTML and RTF can carry bare LF breaks; the reader's lines end in CR LF.
     crLfLineEndsInPlace(decoded.text);

@@ -1,6 +1,7 @@
 #include "core/text/TextDecoding.h"
 
 #include "core/text/EastAsianGuess.h"
+#include "core/text/ShiftJisDecoding.h"
 #include "core/text/Utf8Lead.h"
 
 #include <QStringDecoder>
@@ -94,13 +95,16 @@ static bool decodeWithIconv(const QByteArray &bytes, const QByteArray &codec, QS
     return true;
 }
 
-bool decodeWithCodec(const QByteArray &bytes, const QByteArray &codec, QString &out)
+bool decodeWithCodec(const QByteArray &bytes, const QByteArray &codec, QString &out, int threads)
 {
     if (codec.compare("windows-1252", Qt::CaseInsensitive) == 0 ||
         codec.compare("cp1252", Qt::CaseInsensitive) == 0) {
         out = decodeWindows1252(bytes);
         return true;
     }
+    if (codec.compare("windows-31j", Qt::CaseInsensitive) == 0 &&
+        decodeShiftJisQuickly(bytes, out, threads))
+        return true;
     QStringDecoder decoder(codec.constData(), QStringDecoder::Flag::Stateless);
     if (decoder.isValid()) {
         QString text = decoder.decode(bytes);
@@ -334,7 +338,7 @@ bool encodeWithCodec(const QString &text, const QByteArray &codec, QByteArray &o
     return true;
 }
 
-DecodedText decodeLegacyBytes(QByteArray bytes)
+DecodedText decodeLegacyBytes(QByteArray bytes, int threads)
 {
     truncateAtNul(bytes);
     DecodedText result;
@@ -345,7 +349,8 @@ DecodedText decodeLegacyBytes(QByteArray bytes)
         if (codec.compare("SHIFT_JIS", Qt::CaseInsensitive) == 0)
             codec = QByteArrayLiteral("windows-31j");
         QString text;
-        if (codec.isEmpty() || !decodeWithCodec(bytes, codec, text) || looksMisdecoded(text))
+        if (codec.isEmpty() || !decodeWithCodec(bytes, codec, text, threads) ||
+            looksMisdecoded(text))
             return false;
         truncateAtNul(text);
         result.text = std::move(text);
@@ -425,11 +430,11 @@ bool decodeUnicodeBytes(const QByteArray &raw, DecodedText &result)
     return true;
 }
 
-DecodedText decodeDocumentBytes(const QByteArray &raw)
+DecodedText decodeDocumentBytes(const QByteArray &raw, int threads)
 {
     DecodedText result;
     if (!decodeUnicodeBytes(raw, result))
-        result = decodeLegacyBytes(raw);
+        result = decodeLegacyBytes(raw, threads);
     return result;
 }
 

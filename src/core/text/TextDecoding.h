@@ -19,7 +19,7 @@ struct DecodedText
 
 // UTF-8/UTF-16 with a byte-order mark, else UTF-8 when the bytes are valid UTF-8, else
 // decodeLegacyBytes. The text ends at its first NUL character.
-DecodedText decodeDocumentBytes(const QByteArray &bytes);
+DecodedText decodeDocumentBytes(const QByteArray &bytes, int threads = 1);
 
 // UTF-8/UTF-16 with a byte-order mark, UTF-16 without one (utf16WithoutBom), or valid UTF-8;
 // false for anything else.
@@ -34,7 +34,7 @@ TextEncoding utf16WithoutBom(QByteArrayView bytes);
 // names when the whole text decodes in it without error and without looksMisdecoded, else its
 // East Asian fallback when the whole text decodes so in that, else Windows-1252. The bytes are
 // cut at their first NUL before anything is decided.
-DecodedText decodeLegacyBytes(QByteArray bytes);
+DecodedText decodeLegacyBytes(QByteArray bytes, int threads = 1);
 
 // Asks the charset detector about bytes fed in pieces of any size; nothing after the first
 // NUL counts, nor anything after some 32,768 non-ASCII bytes. The answer is a codec name, or empty
@@ -93,8 +93,9 @@ private:
 };
 
 // Decodes with a named codec (Qt or iconv); false when the codec is unknown or the bytes are
-// not valid in it.
-bool decodeWithCodec(const QByteArray &bytes, const QByteArray &codec, QString &out);
+// not valid in it. A long Windows-31J text is decoded on up to `threads` threads.
+bool decodeWithCodec(const QByteArray &bytes, const QByteArray &codec, QString &out,
+                     int threads = 1);
 
 // Encodes with a named codec (Qt or iconv); false when the codec is unknown or cannot hold
 // every character.

@@ -170,6 +170,24 @@ void TForm1::applyRubyRow()
 
 namespace {
 
+// The part of a reading over `count` characters of its base of `length`, `before` of them on
+// earlier lines: a base cut by a line end carries the reading in proportion to its characters on
+// each line, as readings of compounds are set over each character.
+QString readingShare(const QString &reading, qsizetype length, qsizetype before, qsizetype count)
+{
+    if (before <= 0 && count >= length)
+        return reading;
+    const auto cut = [&](qsizetype characters) {
+        qsizetype at = (reading.size() * characters + length / 2) / std::max<qsizetype>(1, length);
+        at = std::clamp<qsizetype>(at, 0, reading.size());
+        if (at > 0 && at < reading.size() && reading[at].isLowSurrogate())
+            ++at;
+        return at;
+    };
+    const qsizetype from = cut(before);
+    return reading.mid(from, cut(before + count) - from);
+}
+
 // A dot over every character of the runs that reach into the line, which may have begun on an
 // earlier line.
 void addEmphasisDots(QList<RubyOverlay::Span> &spans, int block, QStringView line,
@@ -220,13 +238,17 @@ void TForm1::showRuby(QPlainTextEdit *page, int firstLine)
         const qsizetype offset = workingOffsetOf(line);
         if (offset < 0 || line.isEmpty())
             continue;
-        // A base is drawn on the line it begins on.
+        // Bases do not overlap: only the one before the line's start may reach into it.
         auto at = std::lower_bound(bases.begin(), bases.end(), offset);
+        if (at != bases.begin() && *(at - 1) + ruby[at - 1 - bases.begin()].length > offset)
+            --at;
         for (; readings && at != bases.end() && *at < offset + line.size(); ++at) {
             const RubySpan &span = ruby[at - bases.begin()];
-            const qsizetype start = *at - offset;
-            const qsizetype length = std::min(span.length, line.size() - start);
-            spans.append({k, int(start), int(length), span.reading});
+            const qsizetype from = std::max(*at, offset);
+            const qsizetype to = std::min(*at + span.length, offset + line.size());
+            const QString share = readingShare(span.reading, span.length, from - *at, to - from);
+            if (!share.isEmpty())
+                spans.append({k, int(from - offset), int(to - from), share});
         }
         addEmphasisDots(spans, k, line, offset, emphasis, runs);
     }

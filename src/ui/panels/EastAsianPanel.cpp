@@ -145,7 +145,7 @@ QString TForm1::convertEastAsian(ConversionResult &converted, const QString &ext
 
     if (book.aozoraAutomatic && convertsLikePlainText(ext) && looksLikeAozora(converted.text)) {
         setProgressTitle(openingTitle(100));
-        book.marks = convertAozora(converted.text, book.ruby);
+        book.marks = convertAozora(converted.text, book.ruby, workThreads());
         converted.text = std::move(book.marks.text);
         book.marks.text.clear();
         // The loaded text is the converted one, no longer the file's bytes.
