@@ -567,27 +567,19 @@ RubyForm rubyFormFromKey(const QString &key)
     return RubyForm::Above;
 }
 
-namespace {
-
-// contains() with a short needle walks the text a character at a time: a book of tens of
-// megabytes is searched for the needle's first character instead, at memory speed.
-bool containsQuickly(QStringView text, QStringView needle)
-{
-    const QChar first = needle.front();
-    for (qsizetype i = text.indexOf(first); i >= 0; i = text.indexOf(first, i + 1)) {
-        if (text.sliced(i).startsWith(needle))
-            return true;
-    }
-    return false;
-}
-
-} // namespace
-
 bool looksLikeAozora(QStringView text)
 {
-    if (containsQuickly(text, kSymbolBlockTitle))
-        return true;
-    if (!containsQuickly(text, u"［＃"))
+    // One pass over the text for both marks' first characters: a book without either, most
+    // books, is read once at memory speed.
+    bool annotated = false;
+    for (qsizetype i = indexOfAnyOf4(text, 0, u'【', u'［', u'【', u'［'); i < text.size();
+         i = indexOfAnyOf4(text, i + 1, u'【', u'［', u'【', u'［')) {
+        const QStringView from = text.sliced(i);
+        if (from.startsWith(kSymbolBlockTitle))
+            return true;
+        annotated = annotated || from.startsWith(u"［＃");
+    }
+    if (!annotated)
         return false;
     // A reading in kana after a base on the same line.
     for (qsizetype i = text.indexOf(kRubyOpen); i > 0; i = text.indexOf(kRubyOpen, i + 1)) {
