@@ -60,7 +60,6 @@ PlainTextRead readPlainTextDocument(const QString &path, qint64 memoryAvailable,
                                     const std::function<void(int percent)> &progress = {},
                                     int threads = 1);
 
-
 // The message for a file refused by its size.
 QString tooLargeMessage(qint64 size, qint64 memoryAvailable);
 // For a book unpacked from an archive or a compressed file beyond the limit every such book
