@@ -505,6 +505,7 @@ public:
     Prompts::FindInFilesFields findInFilesFields; // kept between searches, as the window keeps them
     int keyPollIntervalMs = 15;                   // how often long loops look for key presses
     int progressTitleIntervalMs = kProgressTitleIntervalMs; // how often their titles may change
+    int speechStartLimitMs = 30000; // the engine's start, before a reading gives up on it
 
 private:
     void buildTocPanel();
@@ -673,6 +674,7 @@ private:
     ReadAloudState readAloud;
     QList<SpeakerVoice> speakerVoices;
     bool voicesListed = false; // asked of the engine once the voice choice opened
+    int readAloudStarts = 0;
     // After the window shows, for a reader who has read aloud before.
     void startSpeechInBackground();
     QString storedVoice; // as the settings hold it; empty for the automatic choice

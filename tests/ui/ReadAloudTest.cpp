@@ -182,6 +182,15 @@ TEST(ReadAloudTest, AMissingOrFailingEngineIsAClearHint)
     EXPECT_EQ(form.ReadAloud->toolTip(), QStringLiteral("Connection to speech-dispatcher failed"));
     EXPECT_TRUE(r.fixture.speaker->said.isEmpty());
     EXPECT_FALSE(form.windowTitle().contains(kReading));
+
+    // An engine that never answers: the reading ends with a word, not a silent wait.
+    form.speechStartLimitMs = 20;
+    press(form, Qt::Key_P, Qt::ControlModifier);
+    ASSERT_TRUE(form.readingAloud());
+    for (int i = 0; i < 250 && form.readingAloud(); ++i)
+        QTest::qWait(20);
+    EXPECT_FALSE(form.readingAloud());
+    EXPECT_EQ(r.fixture.prompts->shown.last(), QStringLiteral("The speech engine does not answer."));
 }
 
 TEST(ReadAloudTest, SpeaksInAVoiceOfTheBooksLanguageAtTheChosenSpeed)

@@ -301,6 +301,12 @@ void TForm1::ReadAloudClick()
     if (!speaker().ready()) {
         readAloud.waitingForEngine = true;
         speaker().start();
+        // A speech server that hangs keeps the engine from ever answering: the reading ends with
+        // a word instead of waiting for ever.
+        QTimer::singleShot(speechStartLimitMs, this, [this, reading = ++readAloudStarts] {
+            if (readAloud.active && readAloud.waitingForEngine && reading == readAloudStarts)
+                speakerFailed(QStringLiteral("The speech engine does not answer."));
+        });
         return;
     }
     speakNextSentence();
