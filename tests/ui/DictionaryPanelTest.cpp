@@ -179,6 +179,13 @@ TEST(DictionaryPanelTest, IndexesAreReadAtTheFirstSignOfALookUpOnly)
                                 t.pointAt(QStringLiteral("walked")));
          },
          true},
+        {"a selection the reader did not make (find, read aloud)",
+         [](LookupFixture &t) {
+             QTextCursor found(t.form->LinkeSeite->document());
+             found.select(QTextCursor::WordUnderCursor);
+             t.form->LinkeSeite->setTextCursor(found);
+         },
+         false},
         {"the small menu", [](LookupFixture &t) { t.form->OpenMenuPanel(); }, false},
         {"the large menu",
          [](LookupFixture &t) {

@@ -43,6 +43,26 @@ protected:
     }
 };
 
+// Selections the reader makes with the mouse on a page.
+class SelectionWatch : public QObject
+{
+public:
+    SelectionWatch(TForm1 *form, QPlainTextEdit *page) : QObject(page), form(form), page(page) {}
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::MouseButtonDblClick ||
+            (event->type() == QEvent::MouseButtonRelease && page->textCursor().hasSelection()))
+            form->prepareDictionaries();
+        return false;
+    }
+
+private:
+    TForm1 *form;
+    QPlainTextEdit *page;
+};
+
 } // namespace
 
 QString dictionaryEntriesHtml(const LookupResult &result)
@@ -328,12 +348,10 @@ void TForm1::buildDictionaryChoice(QWidget *box, QVBoxLayout *layout)
     DictionaryChoice = list;
     // Once the settings are read.
     QTimer::singleShot(0, this, [this] { fillDictionaryChoice(); });
-    // A word selected is most often looked up next: its index is read by the time Ctrl+D comes.
+    // A word the reader selects is most often looked up next: the indexes are read by the time
+    // Ctrl+D comes. Selections made by find or read aloud are no such sign.
     for (QPlainTextEdit *page : {LinkeSeite, RechteSeite})
-        connect(page, &QPlainTextEdit::copyAvailable, this, [this](bool selected) {
-            if (selected)
-                prepareDictionaries();
-        });
+        page->viewport()->installEventFilter(new SelectionWatch(this, page));
 }
 
 void TForm1::prepareDictionaries()
