@@ -178,8 +178,7 @@ void TForm1::applySpeechSettings()
 {
     storedVoice = ini->readString(kOptions, QStringLiteral("Voice"), QString());
     bool ok = false;
-    const int rate = ini->readString(kOptions, QStringLiteral("Speech rate"),
-                                     QStringLiteral("0"))
+    const int rate = ini->readString(kOptions, QStringLiteral("Speech rate"), QStringLiteral("0"))
                          .trimmed()
                          .toInt(&ok);
     const QSignalBlocker blocker(SpeechRate);
@@ -225,8 +224,7 @@ void TForm1::VoiceChoiceChange()
 
 void TForm1::SpeechRateChange()
 {
-    writeSetting(kOptions, QStringLiteral("Speech rate"),
-                 QString::number(SpeechRate->value()));
+    writeSetting(kOptions, QStringLiteral("Speech rate"), QString::number(SpeechRate->value()));
 }
 
 QString TForm1::readAloudTitleSuffix() const
