@@ -245,7 +245,6 @@ TEST(DocumentSettings, ChosenLanguageIsStoredPerBookAndComesBack)
     };
     const Row rows[] = {
         {QLocale::German, "de", QLocale::German},
-        {QLocale::French, "fr", QLocale::French},
         {QLocale::AnyLanguage, "", QLocale::English}, // back to the guess
     };
     ReaderFixture f;
