@@ -170,6 +170,9 @@ bool decodeShiftJisQuickly(QByteArrayView bytes, QString &out, int threads)
         length += written[k];
     }
     text.truncate(length);
+    // Two bytes a character leave half the room unused; a book keeps its text for the session.
+    if (length < n - n / 4)
+        text.squeeze();
     out = std::move(text);
     return true;
 }
